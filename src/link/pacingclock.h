@@ -1,0 +1,45 @@
+#pragma once
+// The pacing tick: Timer1 fires every 200 ms while enabled and counts in TickCount.
+// A paced command (message upload, store to flash) resets the counter, enables the timer
+// and waits for a tick while the window keeps processing events, so clicks, key presses
+// and replies go on during the wait.
+//
+// Beyond the bare tick this class guards the sequences:
+// - one paced sequence at a time (begin/end), so a second one cannot reset the counter
+//   and stop the timer that the first is waiting on;
+// - abort() ends every running wait at once (disconnect, lost device, window closing);
+//   the waiting sequence sees waitForTick() return false and stops sending.
+
+#include <QObject>
+#include <QTimer>
+
+class PacingClock : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kIntervalMs = 200;
+
+    explicit PacingClock(QObject *parent = nullptr);
+
+    QTimer Timer1;
+    qint16 TickCount = 0;
+
+    // One tick. At 32767 the counter stays put: it is reset before every wait, so it only
+    // gets there if something left the timer running for 109 minutes.
+    void Timer1_Timer();
+
+    // Processes window events until TickCount >= target. False when aborted meanwhile.
+    bool waitForTick(qint16 target = 1);
+    void abort();
+
+    bool beginSequence();
+    void endSequence();
+    bool sequenceRunning() const { return m_sequenceRunning; }
+
+signals:
+    void sequenceRunningChanged(bool running);
+
+private:
+    quint64 m_abortGeneration = 0;
+    bool m_sequenceRunning = false;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// How a COM port number becomes a device the program can open.
+//
+// 1. VANTEL_COM<n> in the environment names the device for COMn when set and not empty:
+//    any path works, such as /dev/ttyUSB0, /dev/serial/by-id/..., or a pseudo-terminal.
+// 2. Otherwise, on Linux, the system's serial ports are put in a fixed order, USB adapters
+//    first (ttyUSB0, ttyUSB1, ..., then ttyACM0, ...), then every other port in natural
+//    order (ttyS0, ttyS1, ...); COM1 is the first of that list, COM2 the second, and so on.
+// 3. On Windows COMn is the device itself.
+// A number below 1, or one with no device, resolves to an empty name.
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace ports {
+
+// The system's port names (as QSerialPortInfo gives them) in COM order.
+QStringList orderedSystemPorts(QStringList portNames);
+
+QString deviceForPort(int portNumber, const QProcessEnvironment &environment,
+                      const QStringList &systemPorts);
+
+// The same for the running system: its environment and its serial ports.
+QString deviceForPort(int portNumber);
+
+} // namespace ports

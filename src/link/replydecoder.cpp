@@ -1,0 +1,63 @@
+#include "link/replydecoder.h"
+
+#include "link/protocol.h"
+
+QByteArray Reply::bytes() const
+{
+    const char raw[3] = {static_cast<char>(b0), static_cast<char>(b1), static_cast<char>(b2)};
+    return QByteArray(raw, 3);
+}
+
+std::vector<Reply> ReplyFramer::feed(QByteArrayView bytes)
+{
+    std::vector<Reply> replies;
+    replies.reserve(static_cast<std::size_t>((m_count + bytes.size()) / 3));
+    for (char c : bytes) {
+        m_partial[static_cast<std::size_t>(m_count++)] = static_cast<std::uint8_t>(c);
+        if (m_count == 3) {
+            replies.push_back({m_partial[0], m_partial[1], m_partial[2]});
+            m_count = 0;
+        }
+    }
+    return replies;
+}
+
+namespace {
+
+// Keypad indicator k shows bit kKeyBit[k % 8] of B1 (k < 8) or B2 (k >= 8). With the
+// indicators' grid this puts bit b in column b / 4, row b % 4.
+constexpr std::array<int, 8> kKeyBit = {0, 2, 3, 1, 4, 6, 7, 5};
+
+bool bit(std::uint8_t value, int index) { return ((value >> index) & 1) != 0; }
+
+} // namespace
+
+DecodedReply decodeReply(const Reply &reply, P2Mode mode)
+{
+    DecodedReply decoded;
+    if (reply.b0 == proto::kReplySaveAck[0] && reply.b1 == proto::kReplySaveAck[1] &&
+        reply.b2 == proto::kReplySaveAck[2]) {
+        decoded.kind = DecodedReply::Kind::SaveAck;
+        return decoded;
+    }
+    if (reply.b0 < proto::kReplyAnalog1)
+        return decoded; // names no label: shown in the monitor, otherwise ignored
+    if (reply.b0 < proto::kReplyStatusFirst) {
+        decoded.kind = DecodedReply::Kind::Analog;
+        decoded.analogIndex = reply.b0 - proto::kReplyAnalog1;
+        decoded.analogValue = reply.b1 * 256 + reply.b2;
+        return decoded;
+    }
+    if (mode == P2Mode::Gpio) {
+        decoded.kind = DecodedReply::Kind::InputStatus;
+        for (int i = 0; i < 8; ++i)
+            decoded.inputs[static_cast<std::size_t>(i)] = bit(reply.b2, i);
+        return decoded;
+    }
+    decoded.kind = DecodedReply::Kind::KeypadState;
+    for (int k = 0; k < 16; ++k) {
+        const std::uint8_t source = k < 8 ? reply.b1 : reply.b2;
+        decoded.keys[static_cast<std::size_t>(k)] = bit(source, kKeyBit[static_cast<std::size_t>(k % 8)]);
+    }
+    return decoded;
+}

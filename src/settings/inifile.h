@@ -1,0 +1,29 @@
+#pragma once
+// The initialisation-file rules, as pure functions on the file's bytes (Windows-1252).
+//
+// Lookup: section and key names compare without regard to ASCII letter case and without
+// the blanks around them; the value is the text after the first "=" of the key's line, with
+// leading and trailing blanks removed and one enclosing pair of double or single quotes
+// taken off; the first matching section and, in it, the first matching key count. Values
+// are cut to 254 characters, the size of the platform's read buffer.
+//
+// Update: an existing key's value is replaced in place; a new key goes at the end of its
+// section (after its last non-blank line); a new section goes at the end of the file.
+// Every other byte stays as it was: unknown lines, their order, the file's own line endings.
+
+#include <optional>
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+namespace ini {
+
+constexpr qsizetype kMaxValueLength = 254;
+
+std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
+                                 QByteArrayView key);
+
+QByteArray update(QByteArrayView content, QByteArrayView section, QByteArrayView key,
+                  QByteArrayView value);
+
+} // namespace ini

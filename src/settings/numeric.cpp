@@ -1,0 +1,24 @@
+#include "settings/numeric.h"
+
+#include <cmath>
+#include <limits>
+
+#include <QLocale>
+
+std::optional<qint16> toInt16RoundHalfEven(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    // The C locale: the settings file is the same file on every desktop, whatever the
+    // user's decimal separator.
+    bool ok = false;
+    const double value = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    // nearbyint rounds a half to the even neighbour in the default rounding mode.
+    const double rounded = std::nearbyint(value);
+    if (rounded < std::numeric_limits<qint16>::min() || rounded > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return static_cast<qint16>(rounded);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Settings values that start-up needs as numbers (port number, backlight level, glyph rows)
+// are converted here, and only here.
+
+#include <optional>
+
+#include <QString>
+#include <QtGlobal>
+
+// A decimal number (optional sign, digits, optional fraction, surrounding blanks allowed)
+// rounded to the nearest integer, a half to the even neighbour, when the result fits a
+// signed 16-bit integer. Anything else (empty, text, overflow) gives nothing.
+std::optional<qint16> toInt16RoundHalfEven(const QString &text);

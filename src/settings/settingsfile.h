@@ -1,0 +1,34 @@
+#pragma once
+// The settings file "vantel.ini": ReadINI, WriteINI and AppFolder. Every call opens, reads
+// or updates, and closes the file by itself; nothing is cached between calls.
+//
+// A write never leaves a torn file: the new content goes to a temporary file in the same
+// folder, which then replaces the old one in one rename. A failed write is silent and
+// leaves the old file as it was.
+
+#include <QString>
+
+// The folder of the running executable, ending with exactly one separator.
+QString AppFolder();
+
+// Where vantel.ini lives: the application folder when it is writable (or already holds a
+// writable vantel.ini); otherwise the per-user configuration folder
+// (~/.config/vantelapp/vantel.ini on Linux).
+QString defaultSettingsPath();
+
+class SettingsFile
+{
+public:
+    explicit SettingsFile(QString path);
+
+    const QString &path() const { return m_path; }
+
+    // The value as text, or "" when the file, section or key is missing or empty.
+    QString ReadINI(const QString &section, const QString &key) const;
+    void WriteINI(const QString &section, const QString &key, const QString &value) const;
+    // The same write, telling whether the file now holds the value.
+    bool write(const QString &section, const QString &key, const QString &value) const;
+
+private:
+    QString m_path;
+};
