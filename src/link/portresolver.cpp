@@ -5,9 +5,11 @@
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 
-namespace ports {
+namespace ports
+{
 
-namespace {
+namespace
+{
 
 // USB adapters come and go, yet they are what a user of this module plugs in: list them
 // first so that COM1 is the adapter on a desk machine.

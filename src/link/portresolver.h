@@ -13,7 +13,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace ports {
+namespace ports
+{
 
 // The system's port names (as QSerialPortInfo gives them) in COM order.
 QStringList orderedSystemPorts(QStringList portNames);

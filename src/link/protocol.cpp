@@ -4,13 +4,21 @@
 
 #include <QByteArray>
 
-namespace proto {
+namespace proto
+{
 
-namespace {
+namespace
+{
 
-bool inRange(int value, int low, int high) { return value >= low && value <= high; }
+bool inRange(int value, int low, int high)
+{
+    return value >= low && value <= high;
+}
 
-std::uint8_t byte(int value) { return static_cast<std::uint8_t>(value); }
+std::uint8_t byte(int value)
+{
+    return static_cast<std::uint8_t>(value);
+}
 
 // FE, the command code, then the payload. Sized up front: GCC 12 warns falsely about
 // inserting a range into a brace-initialised vector.
@@ -25,7 +33,10 @@ Frame commandWithPayload(std::uint8_t code, std::span<const std::uint8_t> payloa
 
 } // namespace
 
-Frame controlByte(std::uint8_t code) { return {code}; }
+Frame controlByte(std::uint8_t code)
+{
+    return {code};
+}
 
 Frame screenCommand(int index)
 {
@@ -37,7 +48,10 @@ Frame cursorMove(int index)
     return {byte(kCursorLeft + std::clamp(index, 0, kCursorRight - kCursorLeft))};
 }
 
-Frame backSpace() { return {kBackSpace}; }
+Frame backSpace()
+{
+    return {kBackSpace};
+}
 
 std::optional<Frame> cursorType(int listIndex)
 {
@@ -83,7 +97,10 @@ std::optional<Frame> typedCharacter(int code)
     return Frame{byte(code)};
 }
 
-Frame loadCustomChars() { return {kPrefix, kLoadCustomChars}; }
+Frame loadCustomChars()
+{
+    return {kPrefix, kLoadCustomChars};
+}
 
 Frame setCustomChars(std::span<const std::uint8_t, kGlyphTableSize> table)
 {
@@ -111,7 +128,10 @@ std::optional<Frame> verticalBar(int column, int height)
     return Frame{kPrefix, kVerticalBar, byte(column), byte(height)};
 }
 
-Frame loadBigNumbers() { return {kPrefix, kLoadBigNumbers}; }
+Frame loadBigNumbers()
+{
+    return {kPrefix, kLoadBigNumbers};
+}
 
 std::optional<Frame> bigNumber(std::span<const std::uint8_t> fourCodes)
 {
@@ -134,9 +154,15 @@ std::optional<Frame> backlightLevel(int level)
     return Frame{kPrefix, kBacklightLevel, byte(level)};
 }
 
-Frame moduleBaud(bool is9600) { return {kPrefix, is9600 ? kModuleBaud9600 : kModuleBaud19200}; }
+Frame moduleBaud(bool is9600)
+{
+    return {kPrefix, is9600 ? kModuleBaud9600 : kModuleBaud19200};
+}
 
-Frame storeInFlash() { return {kPrefix, kStoreInFlash}; }
+Frame storeInFlash()
+{
+    return {kPrefix, kStoreInFlash};
+}
 
 std::optional<Frame> storeMessage(int index, std::span<const std::uint8_t> text)
 {
@@ -152,7 +178,10 @@ std::optional<Frame> showMessage(int row, int number)
     return Frame{kPrefix, kShowMessage, byte(row), byte(number)};
 }
 
-Frame p2Mode(bool gpio) { return {kPrefix, kP2Mode, gpio ? kP2ModeGpio : kP2ModeKeypad}; }
+Frame p2Mode(bool gpio)
+{
+    return {kPrefix, kP2Mode, gpio ? kP2ModeGpio : kP2ModeKeypad};
+}
 
 std::optional<Frame> p2Directions(int directions)
 {
@@ -183,9 +212,9 @@ QString hexCaption(std::span<const std::uint8_t> bytes)
 
 QString hexCaption(const QByteArray &bytes)
 {
-    return hexCaption(std::span<const std::uint8_t>(
-        reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-        static_cast<std::size_t>(bytes.size())));
+    return hexCaption(
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                                      static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace proto

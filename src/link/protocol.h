@@ -24,7 +24,8 @@
 
 #include <QString>
 
-namespace proto {
+namespace proto
+{
 
 using Frame = std::vector<std::uint8_t>;
 
@@ -102,23 +103,23 @@ constexpr std::array<std::uint8_t, 3> kReplySaveAck = {0xFE, 0x20, 0x20};
 // window never sends a byte outside the range a command allows.
 
 Frame controlByte(std::uint8_t code);
-Frame screenCommand(int index);  // cmdCommand(0..2): home, next line, clear
-Frame cursorMove(int index);     // cmdCurLR(0..1): left, right
+Frame screenCommand(int index); // cmdCommand(0..2): home, next line, clear
+Frame cursorMove(int index);    // cmdCurLR(0..1): left, right
 Frame backSpace();
-std::optional<Frame> cursorType(int listIndex);  // cboCursor 0..2 -> FE 01..03
+std::optional<Frame> cursorType(int listIndex); // cboCursor 0..2 -> FE 01..03
 std::optional<Frame> setPosition(int row, int column);
 std::optional<Frame> clearRowOrColumn(int buttonIndex, int value); // 0: row 0..3, 1: column 0..19
-std::optional<Frame> specialCharacter(int listIndex);   // cboSpecial 0..92 -> A1..FD
-std::optional<Frame> customCharacter(int slot);         // 0..7
-std::optional<Frame> typedCharacter(int code);          // 32..255
+std::optional<Frame> specialCharacter(int listIndex);              // cboSpecial 0..92 -> A1..FD
+std::optional<Frame> customCharacter(int slot);                    // 0..7
+std::optional<Frame> typedCharacter(int code);                     // 32..255
 Frame loadCustomChars();
 Frame setCustomChars(std::span<const std::uint8_t, kGlyphTableSize> table);
-std::optional<Frame> initBarGraph(int index);            // 0 horizontal, 1 vertical
+std::optional<Frame> initBarGraph(int index);             // 0 horizontal, 1 vertical
 std::optional<Frame> horizontalBar(int index, int width); // width 1..100
 std::optional<Frame> verticalBar(int column, int height); // column 0..19, height 1..32
 Frame loadBigNumbers();
 std::optional<Frame> bigNumber(std::span<const std::uint8_t> fourCodes);
-std::optional<Frame> backlight(int index);  // 0 on, 1 off
+std::optional<Frame> backlight(int index); // 0 on, 1 off
 std::optional<Frame> backlightLevel(int level);
 Frame moduleBaud(bool is9600);
 Frame storeInFlash();

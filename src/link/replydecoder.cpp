@@ -22,13 +22,17 @@ std::vector<Reply> ReplyFramer::feed(QByteArrayView bytes)
     return replies;
 }
 
-namespace {
+namespace
+{
 
 // Keypad indicator k shows bit kKeyBit[k % 8] of B1 (k < 8) or B2 (k >= 8). With the
 // indicators' grid this puts bit b in column b / 4, row b % 4.
 constexpr std::array<int, 8> kKeyBit = {0, 2, 3, 1, 4, 6, 7, 5};
 
-bool bit(std::uint8_t value, int index) { return ((value >> index) & 1) != 0; }
+bool bit(std::uint8_t value, int index)
+{
+    return ((value >> index) & 1) != 0;
+}
 
 } // namespace
 
@@ -57,7 +61,8 @@ DecodedReply decodeReply(const Reply &reply, P2Mode mode)
     decoded.kind = DecodedReply::Kind::KeypadState;
     for (int k = 0; k < 16; ++k) {
         const std::uint8_t source = k < 8 ? reply.b1 : reply.b2;
-        decoded.keys[static_cast<std::size_t>(k)] = bit(source, kKeyBit[static_cast<std::size_t>(k % 8)]);
+        decoded.keys[static_cast<std::size_t>(k)] =
+            bit(source, kKeyBit[static_cast<std::size_t>(k % 8)]);
     }
     return decoded;
 }

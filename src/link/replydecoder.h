@@ -46,10 +46,10 @@ enum class P2Mode { Gpio, Keypad };
 struct DecodedReply {
     enum class Kind { SaveAck, Analog, InputStatus, KeypadState, Ignored };
     Kind kind = Kind::Ignored;
-    int analogIndex = -1;            // Analog: 0 or 1
-    int analogValue = 0;             // Analog: 0..65535
-    std::array<bool, 8> inputs{};    // InputStatus: Shape1(i) is white when true
-    std::array<bool, 16> keys{};     // KeypadState: key(k) is white when true
+    int analogIndex = -1;         // Analog: 0 or 1
+    int analogValue = 0;          // Analog: 0..65535
+    std::array<bool, 8> inputs{}; // InputStatus: Shape1(i) is white when true
+    std::array<bool, 16> keys{};  // KeypadState: key(k) is white when true
 };
 
 DecodedReply decodeReply(const Reply &reply, P2Mode mode);

@@ -19,8 +19,8 @@ void Transmitter::SendTxData(int count)
             break;
         ++sent;
     }
-    m_txMonitor = proto::hexCaption(std::span<const std::uint8_t>(TxData.data(),
-                                                                  static_cast<std::size_t>(sent)));
+    m_txMonitor = proto::hexCaption(
+        std::span<const std::uint8_t>(TxData.data(), static_cast<std::size_t>(sent)));
     emit monitorsChanged(m_txMonitor);
 }
 
@@ -37,4 +37,7 @@ void Transmitter::sendFrame(const std::optional<proto::Frame> &frame)
         sendFrame(*frame);
 }
 
-bool Transmitter::writeDirect(const QByteArray &bytes) { return m_port.output(bytes); }
+bool Transmitter::writeDirect(const QByteArray &bytes)
+{
+    return m_port.output(bytes);
+}

@@ -16,7 +16,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-namespace ini {
+namespace ini
+{
 
 constexpr qsizetype kMaxValueLength = 254;
 

@@ -18,7 +18,8 @@ std::optional<qint16> toInt16RoundHalfEven(const QString &text)
         return std::nullopt;
     // nearbyint rounds a half to the even neighbour in the default rounding mode.
     const double rounded = std::nearbyint(value);
-    if (rounded < std::numeric_limits<qint16>::min() || rounded > std::numeric_limits<qint16>::max())
+    if (rounded < std::numeric_limits<qint16>::min() ||
+        rounded > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return static_cast<qint16>(rounded);
 }

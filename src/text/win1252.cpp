@@ -4,9 +4,11 @@
 
 #include <QList>
 
-namespace win1252 {
+namespace win1252
+{
 
-namespace {
+namespace
+{
 
 // 0x80..0x9F; an undefined code maps to the C1 control of the same value.
 constexpr std::array<char16_t, 32> kHighControls = {

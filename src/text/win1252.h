@@ -11,7 +11,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace win1252 {
+namespace win1252
+{
 
 // The single-byte code of a character, or nothing when Windows-1252 has none.
 std::optional<std::uint8_t> encode(char32_t character);

@@ -1,0 +1,103 @@
+#include "app/controls.h"
+
+#include "app/captionbutton.h"
+#include "app/twips.h"
+
+#include <QPalette>
+
+namespace controls
+{
+
+QColor fromBgr(unsigned value)
+{
+    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF));
+}
+
+unsigned toBgr(const QColor &colour)
+{
+    return static_cast<unsigned>(colour.red()) | (static_cast<unsigned>(colour.green()) << 8) |
+           (static_cast<unsigned>(colour.blue()) << 16);
+}
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+                    int width, int height)
+{
+    auto *widget = twips::make<CaptionButton>(parent, name);
+    widget->setText(caption);
+    twips::place(widget, left, top, width, height);
+    return widget;
+}
+
+QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+              int width, int height)
+{
+    auto *widget = twips::make<QLabel>(parent, name);
+    widget->setText(caption);
+    widget->setTextFormat(Qt::PlainText);
+    twips::place(widget, left, top, width, height);
+    return widget;
+}
+
+QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+                 int width, int height)
+{
+    auto *widget = twips::make<QGroupBox>(parent, name);
+    widget->setTitle(caption);
+    twips::place(widget, left, top, width, height);
+    return widget;
+}
+
+QRadioButton *option(QWidget *parent, const QString &name, const QString &caption, int left,
+                     int top, int width, int height)
+{
+    auto *widget = twips::make<QRadioButton>(parent, name);
+    widget->setText(caption);
+    twips::place(widget, left, top, width, height);
+    return widget;
+}
+
+QComboBox *list(QWidget *parent, const QString &name, const QStringList &items, int left, int top,
+                int width)
+{
+    auto *widget = twips::make<QComboBox>(parent, name);
+    widget->setEditable(false);
+    widget->addItems(items);
+    widget->setCurrentIndex(items.isEmpty() ? -1 : 0);
+    widget->setMaxVisibleItems(12);
+    twips::place(widget, left, top, width, 315);
+    return widget;
+}
+
+QLineEdit *textBox(QWidget *parent, const QString &name, int maxLength, int left, int top,
+                   int width, int height)
+{
+    auto *widget = twips::make<QLineEdit>(parent, name);
+    widget->setMaxLength(maxLength);
+    twips::place(widget, left, top, width, height);
+    return widget;
+}
+
+void setFill(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QColor fill(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::Window);
+}
+
+QStringList numbers(int first, int last)
+{
+    QStringList items;
+    for (int n = first; n <= last; ++n)
+        items << QString::number(n);
+    return items;
+}
+
+} // namespace controls

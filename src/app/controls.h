@@ -1,0 +1,42 @@
+#pragma once
+// Small factories for the window's controls: each creates a named child, gives it its
+// caption and places it in twips, so a page reads like its table of controls.
+
+#include <QColor>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+
+namespace controls
+{
+
+// Colours are given as 0x00BBGGRR numbers, red in the low byte.
+QColor fromBgr(unsigned value);
+unsigned toBgr(const QColor &colour);
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+                    int width, int height);
+QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+              int width, int height);
+QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+                 int width, int height);
+QRadioButton *option(QWidget *parent, const QString &name, const QString &caption, int left,
+                     int top, int width, int height);
+// A selection-only list filled with the items, first item selected.
+QComboBox *list(QWidget *parent, const QString &name, const QStringList &items, int left, int top,
+                int width);
+QLineEdit *textBox(QWidget *parent, const QString &name, int maxLength, int left, int top,
+                   int width, int height);
+
+// Gives a widget a solid background colour (labels, indicators, cells).
+void setFill(QWidget *widget, const QColor &colour);
+QColor fill(const QWidget *widget);
+
+// "1", "2", ... "n" (or from `first`).
+QStringList numbers(int first, int last);
+
+} // namespace controls

@@ -1,0 +1,366 @@
+#include "app/frmmain.h"
+
+#include "app/captionfit.h"
+#include "app/controls.h"
+#include "app/twips.h"
+#include "app/windowfont.h"
+#include "app/wrappingtabbar.h"
+#include "config/backlightpage.h"
+#include "config/lcdsettingspage.h"
+#include "graphics/bignumberspage.h"
+#include "graphics/customcharacterspage.h"
+#include "graphics/graphpage.h"
+#include "io/inputsoutputspage.h"
+#include "link/protocol.h"
+#include "settings/numeric.h"
+#include "settings/settingsfile.h"
+#include "text/cursorcontrolpage.h"
+#include "text/textdisplaypage.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace controls;
+
+namespace
+{
+
+const QString kTitle = QStringLiteral("VantelApp");
+const QString kConnect = QStringLiteral("Connect");
+const QString kDisconnect = QStringLiteral("Disconnect");
+const QString kSettings9600 = QStringLiteral("9600,n,8,1");
+const QString kSettings19200 = QStringLiteral("19200,n,8,1");
+constexpr int kLcdSettingsPage = 6;
+
+void showMessage(QWidget *parent, const QString &text, const QString &objectName)
+{
+    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, parent);
+    box.setObjectName(objectName);
+    box.exec();
+}
+
+} // namespace
+
+frmMain::frmMain(SettingsFile &settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_context{transmitter, pacing, settings}
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
+    setFont(windowFont());
+
+    buildPortFrame();
+    buildMonitor();
+    buildRowColumnFrame();
+    buildPages();
+    captionfit::fitCaptions(this);
+    setFixedSize(twips::toPixels(10770), twips::toPixels(6795));
+
+    connect(&transmitter, &Transmitter::monitorsChanged, this, [this](const QString &caption) {
+        lblTxData->setText(caption);
+        lblRxData->clear();
+    });
+    connect(&MSComm1, &SerialPortService::onComm, this, &frmMain::MSComm1_OnComm);
+    connect(&MSComm1, &SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
+
+    Form_Load();
+}
+
+frmMain::~frmMain()
+{
+    pacing.abort();
+}
+
+void frmMain::buildPortFrame()
+{
+    fComm = frame(this, QStringLiteral("fComm"), QStringLiteral("Comm Port Settings"), 240, 240,
+                  5415, 855);
+    opt9600 =
+        option(fComm, QStringLiteral("opt9600"), QStringLiteral("9600 bps"), 120, 375, 1215, 300);
+    opt19200 = option(fComm, QStringLiteral("opt19200"), QStringLiteral("19200 bps"), 1380, 375,
+                      1335, 300);
+    opt9600->setChecked(true);
+    Label1 = label(fComm, QStringLiteral("Label1"), QStringLiteral("Select Port Number"), 2760, 405,
+                   1455, 255);
+    QStringList ports;
+    for (int n = 1; n <= kPortCount; ++n)
+        ports << QStringLiteral("COM%1").arg(n);
+    cboComm = list(fComm, QStringLiteral("cboComm"), ports, 4320, 360, 975);
+    connect(opt9600, &QRadioButton::clicked, this, &frmMain::opt9600_Click);
+    connect(opt19200, &QRadioButton::clicked, this, &frmMain::opt19200_Click);
+    connect(cboComm, &QComboBox::activated, this, &frmMain::cboComm_Click);
+
+    cmdConnect = button(this, QStringLiteral("cmdConnect"), kConnect, 6000, 480, 1455, 375);
+    connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
+    // Which device the chosen COM port stands for, so the user knows what Connect opens.
+    lblDevice = label(this, QStringLiteral("lblDevice"), QString(), 7560, 540, 3015, 255);
+}
+
+void frmMain::buildMonitor()
+{
+    Frame3 = frame(this, QStringLiteral("Frame3"),
+                   QStringLiteral("Communication Data Monitor (HEX)"), 240, 5040, 6975, 1335);
+    Label2 = label(Frame3, QStringLiteral("Label2"), QStringLiteral("Transmitted Bytes"), 120, 420,
+                   1335, 255);
+    Label4 = label(Frame3, QStringLiteral("Label4"), QStringLiteral("Received Bytes"), 120, 900,
+                   1335, 255);
+    lblTxData = label(Frame3, QStringLiteral("lblTxData"), QString(), 1560, 390, 5175, 285);
+    lblRxData = label(Frame3, QStringLiteral("lblRxData"), QString(), 1560, 870, 5175, 285);
+    for (QLabel *monitor : {lblTxData, lblRxData}) {
+        QPalette palette = monitor->palette();
+        palette.setColor(QPalette::WindowText, fromBgr(0xC00000));
+        monitor->setPalette(palette);
+        setFill(monitor, fromBgr(0xC0FFFF));
+        monitor->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+}
+
+void frmMain::buildRowColumnFrame()
+{
+    Frame1 = frame(this, QStringLiteral("Frame1"), QStringLiteral("Selected Row / Column"), 7440,
+                   5040, 3135, 1335);
+    Label10 = label(Frame1, QStringLiteral("Label10"), QStringLiteral("Row"), 240, 420, 735, 255);
+    Label11 =
+        label(Frame1, QStringLiteral("Label11"), QStringLiteral("Column"), 240, 900, 735, 255);
+    cboRow = list(Frame1, QStringLiteral("cboRow"), numbers(0, proto::kRows - 1), 1080, 360, 1815);
+    cboColumn =
+        list(Frame1, QStringLiteral("cboColumn"), numbers(0, proto::kColumns - 1), 1080, 840, 1815);
+    m_context.cboRow = cboRow;
+    m_context.cboColumn = cboColumn;
+}
+
+void frmMain::buildPages()
+{
+    SSTab1 = twips::make<FeatureTabWidget>(this, QStringLiteral("SSTab1"));
+    twips::place(SSTab1, 240, 1320, 10335, 3615);
+
+    textDisplay = new TextDisplayPage(m_context);
+    cursorControl = new CursorControlPage(m_context);
+    backlight = new BacklightPage(m_context);
+    graph = new GraphPage(m_context);
+    customCharacters = new CustomCharactersPage(m_context);
+    bigNumbers = new BigNumbersPage(m_context);
+    lcdSettings = new LcdSettingsPage(m_context);
+    inputsOutputs = new InputsOutputsPage(m_context);
+
+    SSTab1->addTab(textDisplay, QStringLiteral("Text Display"));
+    SSTab1->addTab(cursorControl, QStringLiteral("Cursor Control"));
+    SSTab1->addTab(backlight, QStringLiteral("Backlight Control"));
+    SSTab1->addTab(graph, QStringLiteral("Graph"));
+    SSTab1->addTab(customCharacters, QStringLiteral("Custom Characters"));
+    SSTab1->addTab(bigNumbers, QStringLiteral("BIG Numbers"));
+    SSTab1->addTab(lcdSettings, QStringLiteral("LCD Settings"));
+    SSTab1->addTab(inputsOutputs, QStringLiteral("Inputs / Outputs"));
+    SSTab1->setCurrentIndex(kLcdSettingsPage);
+    SSTab1->setEnabled(false);
+}
+
+void frmMain::Form_Load()
+{
+    // Steps 1-4 (lists filled, pins marked as inputs) happened while the controls were built.
+    CommPortText = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
+    CommSettings = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
+    const QString level = m_settings.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL"));
+
+    // A missing or malformed level leaves the slider at its left end; a number outside the
+    // slider's range shows the nearest end.
+    const qint16 backlightLevel = static_cast<qint16>(
+        std::clamp<int>(toInt16RoundHalfEven(level).value_or(0), 0, proto::kMaxBacklightLevel));
+    backlight->setLevelQuietly(backlightLevel);
+
+    // First run (no value): COM1, like every other list's first item. A value that names
+    // no list item (0, above 20, not a number) leaves no port selected, so Connect says
+    // "Com Error!" until the user picks one rather than opening a port the file did not name.
+    const auto port =
+        CommPortText.isEmpty() ? std::optional<qint16>(1) : toInt16RoundHalfEven(CommPortText);
+    if (port && *port >= 1 && *port <= kPortCount) {
+        cboComm->setCurrentIndex(*port - 1);
+        cboComm_Click();
+    } else {
+        cboComm->setCurrentIndex(-1);
+    }
+    updateDeviceLabel();
+
+    if (CommSettings.left(4) == QLatin1String("9600")) {
+        opt9600->setChecked(true);
+        opt9600_Click();
+    } else {
+        opt19200->setChecked(true);
+        opt19200_Click();
+    }
+
+    for (QComboBox *list : {cboRow, cboColumn})
+        list->setCurrentIndex(0);
+
+    MSComm1.setInputModeBinary();
+    MSComm1.setReceiveThreshold(2);
+
+    lcdSettings->loadMessages();
+    customCharacters->loadGlyphTable();
+}
+
+void frmMain::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    // A paced sequence still waiting ends here instead of writing to a closing port.
+    pacing.abort();
+    pacing.Timer1.stop();
+    m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("CommPort"), CommPortText);
+    m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("Setting"), CommSettings);
+    m_settings.WriteINI(QStringLiteral("LCD"), QStringLiteral("BL"),
+                        QString::number(backlight->BacklightLevel));
+    MSComm1.close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::cboComm_Click()
+{
+    const int n = cboComm->currentIndex() + 1;
+    MSComm1.setCommPort(n);
+    CommPortText = QString::number(n);
+    updateDeviceLabel();
+}
+
+void frmMain::opt9600_Click()
+{
+    MSComm1.setSettings(kSettings9600);
+    CommSettings = kSettings9600;
+}
+
+void frmMain::opt19200_Click()
+{
+    MSComm1.setSettings(kSettings19200);
+    CommSettings = kSettings19200;
+}
+
+void frmMain::cmdConnect_Click()
+{
+    CommPortText = QString::number(cboComm->currentIndex() + 1);
+    CommSettings = opt9600->isChecked() ? kSettings9600 : kSettings19200;
+    if (cmdConnect->text() == kConnect) {
+        if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings) ||
+            !MSComm1.open()) {
+            showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
+            return;
+        }
+        m_framer.reset();
+        setConnectedState(true);
+    } else {
+        pacing.abort();
+        setConnectedState(false);
+        MSComm1.close();
+    }
+}
+
+void frmMain::setConnectedState(bool open)
+{
+    cmdConnect->setText(open ? kDisconnect : kConnect);
+    fComm->setEnabled(!open);
+    SSTab1->setEnabled(open);
+}
+
+bool frmMain::isConnected() const
+{
+    return cmdConnect->text() != kConnect;
+}
+
+void frmMain::showDeviceLost(const QString &reason)
+{
+    pacing.abort();
+    setConnectedState(false);
+    MSComm1.close();
+    showMessage(this,
+                QStringLiteral("The connection to %1 was lost (%2). The port has been closed.")
+                    .arg(MSComm1.deviceName().isEmpty() ? QStringLiteral("the serial device")
+                                                        : MSComm1.deviceName(),
+                         reason),
+                QStringLiteral("DeviceLostBox"));
+}
+
+void frmMain::MSComm1_OnComm()
+{
+    if (MSComm1.commEvent() != SerialPortService::CommEvent::Receive)
+        return;
+    const auto replies = m_framer.feed(MSComm1.input());
+    if (replies.empty())
+        return;
+
+    // Every reply is decoded in order; each one overwrites what it shows, so only the last
+    // of each kind needs drawing. That keeps a flood of replies cheap.
+    const P2Mode mode = inputsOutputs->p2Mode();
+    std::array<std::optional<DecodedReply>, 2> analog;
+    std::optional<DecodedReply> inputs;
+    std::optional<DecodedReply> keys;
+    bool acknowledged = false;
+    for (const Reply &reply : replies) {
+        const DecodedReply decoded = decodeReply(reply, mode);
+        switch (decoded.kind) {
+        case DecodedReply::Kind::SaveAck:
+            acknowledged = true;
+            break;
+        case DecodedReply::Kind::Analog:
+            analog[static_cast<std::size_t>(decoded.analogIndex)] = decoded;
+            break;
+        case DecodedReply::Kind::InputStatus:
+            inputs = decoded;
+            break;
+        case DecodedReply::Kind::KeypadState:
+            keys = decoded;
+            break;
+        case DecodedReply::Kind::Ignored:
+            break;
+        }
+    }
+    lblRxData->setText(proto::hexCaption(replies.back().bytes()));
+    for (const auto &reply : analog) {
+        if (reply)
+            inputsOutputs->applyReply(*reply);
+    }
+    if (inputs)
+        inputsOutputs->applyReply(*inputs);
+    if (keys)
+        inputsOutputs->applyReply(*keys);
+    if (acknowledged)
+        showAcknowledgement();
+}
+
+void frmMain::showAcknowledgement()
+{
+    // Shown from the event loop, not from inside the receive handler, and never twice at
+    // once: a burst of acknowledgements must not stack boxes inside each other.
+    if (m_ackBoxScheduled)
+        return;
+    m_ackBoxScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        showMessage(this, QStringLiteral("Settings Saved,Please Reset LCD"),
+                    QStringLiteral("AcknowledgementBox"));
+        m_ackBoxScheduled = false;
+        emit acknowledgementShown();
+    });
+}
+
+void frmMain::updateDeviceLabel()
+{
+    const QString device = cboComm->currentIndex() < 0 ? QString() : MSComm1.deviceName();
+    lblDevice->setText(
+        cboComm->currentIndex() < 0 ? QStringLiteral("No port selected")
+        : device.isEmpty()
+            ? QStringLiteral("COM%1: no device").arg(cboComm->currentIndex() + 1)
+            : QStringLiteral("COM%1 = %2").arg(cboComm->currentIndex() + 1).arg(device));
+    lblDevice->setToolTip(lblDevice->text());
+}

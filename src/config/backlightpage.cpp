@@ -1,0 +1,63 @@
+#include "config/backlightpage.h"
+
+#include "app/controls.h"
+#include "app/twips.h"
+#include "link/protocol.h"
+#include "link/transmitter.h"
+
+#include <QSlider>
+
+using namespace controls;
+using twips::element;
+
+BacklightPage::BacklightPage(PageContext &context, QWidget *parent)
+    : QWidget(parent), m_context(context)
+{
+    const QStringList captions = {QStringLiteral("Turn On"), QStringLiteral("Turn Off")};
+    for (int i = 0; i < 2; ++i) {
+        cmdBacklight[i] =
+            button(this, element("cmdBacklight", i), captions[i], 360, 240 + 720 * i, 1455, 495);
+        connect(cmdBacklight[i], &QPushButton::clicked, this, [this, i] { cmdBacklight_Click(i); });
+    }
+
+    Label8 = label(this, QStringLiteral("Label8"), QStringLiteral("__"), 2280, 360, 375, 255);
+    Backlightlevel = twips::make<QSlider>(this, QStringLiteral("Backlightlevel"));
+    Backlightlevel->setOrientation(Qt::Horizontal);
+    Backlightlevel->setRange(0, proto::kMaxBacklightLevel);
+    Backlightlevel->setSingleStep(1);
+    Backlightlevel->setPageStep(5);
+    Backlightlevel->setTickPosition(QSlider::TicksBelow);
+    Backlightlevel->setTickInterval(25);
+    twips::place(Backlightlevel, 2280, 720, 5415, 495);
+    Label7 = label(this, QStringLiteral("Label7"), QStringLiteral("+"), 7800, 780, 255, 255);
+    Label6 = label(this, QStringLiteral("Label6"), QStringLiteral("Adjust Brightness"), 4080, 1320,
+                   1815, 255);
+    Label6->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    connect(Backlightlevel, &QSlider::valueChanged, this, [this](int position) {
+        if (!m_settingInCode)
+            Backlightlevel_Change(position);
+    });
+}
+
+void BacklightPage::cmdBacklight_Click(int index)
+{
+    m_context.tx.sendFrame(proto::backlight(index));
+}
+
+void BacklightPage::Backlightlevel_Change(int position)
+{
+    const auto frame = proto::backlightLevel(position);
+    if (!frame)
+        return;
+    BacklightLevel = static_cast<qint16>(position);
+    m_context.tx.sendFrame(*frame);
+}
+
+void BacklightPage::setLevelQuietly(qint16 level)
+{
+    BacklightLevel = level;
+    m_settingInCode = true;
+    Backlightlevel->setValue(level);
+    m_settingInCode = false;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Tab page "Backlight Control": switch the backlight on or off and set its level.
+
+#include <array>
+
+#include <QWidget>
+
+#include "app/pagecontext.h"
+
+class QLabel;
+class QPushButton;
+class QSlider;
+
+class BacklightPage : public QWidget
+{
+    Q_OBJECT
+public:
+    BacklightPage(PageContext &context, QWidget *parent = nullptr);
+
+    std::array<QPushButton *, 2> cmdBacklight{};
+    QSlider *Backlightlevel = nullptr;
+    QLabel *Label8 = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Label6 = nullptr;
+
+    // The level last chosen, 0..250; restored at start-up and saved at shut-down.
+    qint16 BacklightLevel = 0;
+
+    void cmdBacklight_Click(int index);
+    // The user gave the slider a new position.
+    void Backlightlevel_Change(int position);
+    // Start-up: shows the level without sending anything.
+    void setLevelQuietly(qint16 level);
+
+private:
+    PageContext &m_context;
+    bool m_settingInCode = false;
+};

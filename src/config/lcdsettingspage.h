@@ -1,0 +1,47 @@
+#pragma once
+// Tab page "LCD Settings": the module's line speed, the twenty predefined messages with
+// their paced upload, and the store of the module's settings in its flash memory.
+//
+// Both paced commands wait for the 200 ms tick while the window goes on processing
+// events. Only one of them runs at a time (their buttons are disabled meanwhile), and a
+// disconnect, a lost device or the window closing ends the running one at once.
+
+#include <array>
+
+#include <QWidget>
+
+#include "app/pagecontext.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class LcdSettingsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    LcdSettingsPage(PageContext &context, QWidget *parent = nullptr);
+
+    QLabel *Label20 = nullptr;
+    std::array<QRadioButton *, 2> lcdbaud{};
+    QPushButton *cmdSetBaud = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    std::array<QLineEdit *, 20> txtMsg{};
+    std::array<QLabel *, 20> lblMsg{};
+    QPushButton *cmdSetMsg = nullptr;
+    QPushButton *cmdSaveSettings = nullptr;
+
+    void cmdSetBaud_Click();
+    void cmdSetMsg_Click();
+    void cmdSaveSettings_Click();
+
+    // Start-up: the twenty texts from section MSG.
+    void loadMessages();
+
+private:
+    void saveMessages();
+
+    PageContext &m_context;
+};

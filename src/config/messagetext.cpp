@@ -1,0 +1,15 @@
+#include "config/messagetext.h"
+
+#include "text/win1252.h"
+
+#include <algorithm>
+
+std::array<std::uint8_t, proto::kMessageLength> messageBytes(const QString &text)
+{
+    std::array<std::uint8_t, proto::kMessageLength> bytes;
+    bytes.fill(' ');
+    const QByteArray encoded = win1252::fromUnicode(text);
+    std::copy_n(encoded.constData(), std::min<qsizetype>(encoded.size(), proto::kMessageLength),
+                bytes.begin());
+    return bytes;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// A predefined message on the wire is always 20 bytes: the text's Windows-1252 codes,
+// filled up with spaces or cut after the twentieth character. A character Windows-1252
+// has no code for goes out as '?'.
+
+#include <array>
+#include <cstdint>
+
+#include <QString>
+
+#include "link/protocol.h"
+
+std::array<std::uint8_t, proto::kMessageLength> messageBytes(const QString &text);

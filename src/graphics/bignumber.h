@@ -1,0 +1,31 @@
+#pragma once
+// The text of a big number: the numeric test and the right alignment to four characters.
+//
+// Numeric means: optional blanks, an optional sign, digits with at most one decimal
+// separator (at least one digit in all), an optional exponent (E or D, optional sign,
+// digits), optional blanks. The decimal separator is the point and, where the desktop's
+// locale uses another one (a comma in much of Europe), that one as well. Empty text or
+// blanks alone are not numeric.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include <QChar>
+#include <QString>
+
+namespace bignumber
+{
+
+bool isNumeric(const QString &text, QChar localeDecimalSeparator);
+// With the desktop locale's separator.
+bool isNumeric(const QString &text);
+
+// Leading spaces up to four characters; a text of four or more is left as it is.
+QString rightAligned(const QString &text);
+
+// The four Windows-1252 codes of a four-character text, or nothing when it is not four
+// characters long.
+std::optional<std::array<std::uint8_t, 4>> codes(const QString &text);
+
+} // namespace bignumber

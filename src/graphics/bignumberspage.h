@@ -1,0 +1,26 @@
+#pragma once
+// Tab page "BIG Numbers": load the big-digit bitmaps and draw up to four characters.
+
+#include <QWidget>
+
+#include "app/pagecontext.h"
+
+class QLineEdit;
+class QPushButton;
+
+class BigNumbersPage : public QWidget
+{
+    Q_OBJECT
+public:
+    BigNumbersPage(PageContext &context, QWidget *parent = nullptr);
+
+    QPushButton *cmdInitBN = nullptr;
+    QLineEdit *txtBN = nullptr;
+    QPushButton *cmdDrawBN = nullptr;
+
+    void cmdInitBN_Click();
+    void cmdDrawBN_Click();
+
+private:
+    PageContext &m_context;
+};

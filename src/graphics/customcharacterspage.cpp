@@ -1,0 +1,154 @@
+#include "graphics/customcharacterspage.h"
+
+#include "app/controls.h"
+#include "app/twips.h"
+#include "graphics/glyphcell.h"
+#include "link/protocol.h"
+#include "link/transmitter.h"
+#include "settings/settingsfile.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+
+using namespace controls;
+
+namespace
+{
+
+QString rowLabelText(std::uint8_t value)
+{
+    return QStringLiteral("0x") +
+           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+CustomCharactersPage::CustomCharactersPage(PageContext &context, QWidget *parent)
+    : QWidget(parent), m_context(context)
+{
+    // The frame stands 840 twips down its tab, which includes the tab strip above the page.
+    Frame2 = frame(this, QStringLiteral("Frame2"), QStringLiteral("User's Defined Characters"), 360,
+                   120, 9135, 2415);
+    for (int n = 1; n <= 8; ++n) {
+        for (int c = 0; c < 5; ++c) {
+            const int weight = kWeights[static_cast<std::size_t>(c)];
+            auto *cell =
+                twips::make<GlyphCell>(Frame2, QStringLiteral("bitmapr%1(%2)").arg(n).arg(weight));
+            twips::place(cell, 360 + 120 * c, 360 + 120 * (n - 1), 135, 135);
+            setFill(cell, fromBgr(kOffColour));
+            connect(cell, &GlyphCell::clicked, this,
+                    [this, n, weight] { bitmapr_Click(n, weight); });
+            bitmapr[static_cast<std::size_t>(n - 1)][static_cast<std::size_t>(c)] = cell;
+        }
+        lblrow[static_cast<std::size_t>(n - 1)] =
+            label(Frame2, QStringLiteral("lblrow%1").arg(n), QStringLiteral("0x00"), 1320,
+                  360 + 240 * (n - 1), 495, 255);
+    }
+    Label18 = label(Frame2, QStringLiteral("Label18"),
+                    QStringLiteral("Click to generate bitmap code"), 120, 1560, 975, 615);
+    Label18->setWordWrap(true);
+    cmdSet = button(Frame2, QStringLiteral("cmdSet"), QStringLiteral("Set All Pixels"), 2640, 840,
+                    735, 495);
+    cmdClr = button(Frame2, QStringLiteral("cmdClr"), QStringLiteral("Clear All Pixels"), 2640,
+                    1440, 735, 495);
+    Label17 =
+        label(Frame2, QStringLiteral("Label17"), QStringLiteral("Position"), 3120, 390, 615, 255);
+    cboUCH = list(Frame2, QStringLiteral("cboUCH"), numbers(1, proto::kGlyphSlots), 3840, 360, 615);
+    cmdLoadBitmap = button(Frame2, QStringLiteral("cmdLoadBitmap"), QStringLiteral("Load Bitmap"),
+                           3720, 840, 735, 495);
+    cmdSaveBitmap = button(Frame2, QStringLiteral("cmdSaveBitmap"), QStringLiteral("Save Bitmap"),
+                           3720, 1440, 735, 495);
+    cmdSendBitmap = button(Frame2, QStringLiteral("cmdSendBitmap"),
+                           QStringLiteral("Set Bitmap to LCD"), 5040, 840, 1815, 495);
+
+    connect(cmdSet, &QPushButton::clicked, this, &CustomCharactersPage::cmdSet_Click);
+    connect(cmdClr, &QPushButton::clicked, this, &CustomCharactersPage::cmdClr_Click);
+    connect(cmdLoadBitmap, &QPushButton::clicked, this, &CustomCharactersPage::cmdLoadBitmap_Click);
+    connect(cmdSaveBitmap, &QPushButton::clicked, this, &CustomCharactersPage::cmdSaveBitmap_Click);
+    connect(cmdSendBitmap, &QPushButton::clicked, this, &CustomCharactersPage::cmdSendBitmap_Click);
+}
+
+GlyphCell *CustomCharactersPage::cell(int row, int index) const
+{
+    if (row < 1 || row > 8)
+        return nullptr;
+    for (std::size_t c = 0; c < kWeights.size(); ++c) {
+        if (kWeights[c] == index)
+            return bitmapr[static_cast<std::size_t>(row - 1)][c];
+    }
+    return nullptr;
+}
+
+void CustomCharactersPage::showRowValue(int row)
+{
+    lblrow[static_cast<std::size_t>(row - 1)]->setText(
+        rowLabelText(RowValue[static_cast<std::size_t>(row - 1)]));
+}
+
+void CustomCharactersPage::bitmapr_Click(int row, int index)
+{
+    GlyphCell *target = cell(row, index);
+    if (!target)
+        return;
+    const unsigned colour = toBgr(fill(target));
+    if (colour == kOffColour)
+        setFill(target, fromBgr(kOnColour));
+    else if (colour == kOnColour)
+        setFill(target, fromBgr(kOffColour));
+    RowValue[static_cast<std::size_t>(row - 1)] ^= static_cast<std::uint8_t>(index);
+    showRowValue(row);
+}
+
+void CustomCharactersPage::cmdSet_Click()
+{
+    for (int n = 1; n <= 8; ++n) {
+        for (GlyphCell *c : bitmapr[static_cast<std::size_t>(n - 1)])
+            setFill(c, fromBgr(kOnColour));
+        RowValue[static_cast<std::size_t>(n - 1)] = 31;
+        showRowValue(n);
+    }
+}
+
+void CustomCharactersPage::cmdClr_Click()
+{
+    for (int n = 1; n <= 8; ++n) {
+        for (GlyphCell *c : bitmapr[static_cast<std::size_t>(n - 1)])
+            setFill(c, fromBgr(kOffColour));
+        RowValue[static_cast<std::size_t>(n - 1)] = 0;
+        showRowValue(n);
+    }
+}
+
+void CustomCharactersPage::cmdSaveBitmap_Click()
+{
+    const int slot = cboUCH->currentIndex();
+    if (slot < 0)
+        return;
+    table.saveSlot(slot, RowValue, m_context.settings);
+}
+
+void CustomCharactersPage::cmdLoadBitmap_Click()
+{
+    cmdClr_Click();
+    const int slot = cboUCH->currentIndex();
+    if (slot < 0)
+        return;
+    const GlyphTable::Rows rows = table.slot(slot);
+    for (int r = 1; r <= 8; ++r) {
+        for (int weight : {1, 2, 4, 8, 16}) {
+            if (rows[static_cast<std::size_t>(r - 1)] & weight)
+                bitmapr_Click(r, weight);
+        }
+    }
+}
+
+void CustomCharactersPage::cmdSendBitmap_Click()
+{
+    m_context.tx.sendFrame(proto::setCustomChars(table.UCharTable));
+}
+
+void CustomCharactersPage::loadGlyphTable()
+{
+    table.load(m_context.settings);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The eight user-defined characters the program keeps: 64 bytes, eight slots of eight rows,
+// slot-major (slot s row r at 8*s + r-1). Each byte is one row of a 5x8 glyph, bit 4 the
+// leftmost pixel. The table lives in section UDC of the settings file under the keys
+// UCHAR1R1 .. UCHAR8R8 (slot number 1..8, row 1..8).
+
+#include <array>
+#include <cstdint>
+
+#include <QString>
+
+#include "link/protocol.h"
+
+class SettingsFile;
+
+class GlyphTable
+{
+public:
+    using Rows = std::array<std::uint8_t, proto::kGlyphRows>;
+
+    std::array<std::uint8_t, proto::kGlyphTableSize> UCharTable{};
+
+    // "UCHAR3R5" for slot 2 (shown as "3"), row 5.
+    static QString key(int slot, int row);
+    // A stored value: a decimal whole number 0..255, nothing else.
+    static std::optional<std::uint8_t> parseValue(const QString &text);
+
+    // Start-up: reads all 64 keys in slot then row order. A missing or empty key is a blank
+    // row; a value that is not a whole number 0..255 also becomes a blank row (0), and is
+    // reported once on the diagnostic output so a damaged file can be found. Returns the
+    // number of such malformed values.
+    int load(const SettingsFile &settings);
+
+    Rows slot(int slot) const;
+    // Puts the rows into the slot, then writes all eight keys of the slot in row order.
+    void saveSlot(int slot, const Rows &rows, const SettingsFile &settings);
+};

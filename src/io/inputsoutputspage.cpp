@@ -1,0 +1,163 @@
+#include "io/inputsoutputspage.h"
+
+#include "app/controls.h"
+#include "app/twips.h"
+#include "link/protocol.h"
+#include "link/transmitter.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+
+using namespace controls;
+using twips::element;
+
+namespace
+{
+
+// Keypad grid: column c holds key(4c) .. key(4c+3) in rows 0, 2, 3, 1.
+constexpr std::array<int, 4> kRowOfKeyInColumn = {0, 2, 3, 1};
+
+QFrame *indicator(QWidget *parent, const QString &name, int left, int top, const QColor &colour)
+{
+    auto *shape = twips::make<QFrame>(parent, name);
+    shape->setFrameShape(QFrame::Box);
+    shape->setLineWidth(1);
+    twips::place(shape, left, top, 255, 255);
+    setFill(shape, colour);
+    return shape;
+}
+
+} // namespace
+
+InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
+    : QWidget(parent), m_context(context)
+{
+    const QStringList readCaptions = {QStringLiteral("Read Analog 1"),
+                                      QStringLiteral("Read Analog 2")};
+    Label41 = label(this, QStringLiteral("Label41"), QStringLiteral("ADC Value (0-1024)"), 1800, 0,
+                    1455, 255);
+    for (int i = 0; i < 2; ++i) {
+        cmdReadAn[i] =
+            button(this, element("cmdReadAn", i), readCaptions[i], 240, 240 + 540 * i, 1455, 435);
+        connect(cmdReadAn[i], &QPushButton::clicked, this, [this, i] { cmdReadAn_Click(i); });
+        lblAnVal[i] =
+            label(this, element("lblAnVal", i), QString(), 1800, 300 + 540 * i, 1095, 315);
+        lblAnVal[i]->setFrameShape(QFrame::Box);
+        lblAnVal[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        setFill(lblAnVal[i], fromBgr(0xFFFFFF));
+    }
+
+    Frame5 =
+        frame(this, QStringLiteral("Frame5"), QStringLiteral("IO Mode"), 240, 1440, 2895, 1335);
+    cbogpio = list(Frame5, QStringLiteral("cbogpio"),
+                   {QStringLiteral("GPIO"), QStringLiteral("KEYPAD")}, 240, 420, 1215);
+    cmdgpmode = button(Frame5, QStringLiteral("cmdgpmode"), QStringLiteral("Set P2 GPIO Mode"),
+                       1560, 300, 1215, 615);
+    connect(cmdgpmode, &QPushButton::clicked, this, &InputsOutputsPage::cmdgpmode_Click);
+
+    fKeypad = frame(this, QStringLiteral("fKeypad"), QStringLiteral("Keypad Status"), 3360, 0, 2055,
+                    2775);
+    const QColor windowBackground = palette().color(QPalette::Window);
+    for (int k = 0; k < 16; ++k) {
+        const int column = k / 4;
+        const int row = kRowOfKeyInColumn[static_cast<std::size_t>(k % 4)];
+        key[static_cast<std::size_t>(k)] = indicator(fKeypad, element("key", k), 360 + 360 * column,
+                                                     360 + 360 * row, windowBackground);
+    }
+    Label19 = label(fKeypad, QStringLiteral("Label19"), QStringLiteral("4x4 Keypad"), 120, 1860,
+                    1815, 255);
+    Label19->setAlignment(Qt::AlignCenter);
+
+    Frame6 = frame(this, QStringLiteral("Frame6"), QStringLiteral("Configure GPIO"), 5640, 0, 4455,
+                   1695);
+    for (int n = 1; n <= 8; ++n) {
+        const int column = (n - 1) % 4;
+        const int top = n <= 4 ? 240 : 840;
+        const int left = 120 + 780 * column;
+        const int bitValue = kPinBits[static_cast<std::size_t>(n - 1)];
+        pinLabel[static_cast<std::size_t>(n - 1)] = label(
+            Frame6, QStringLiteral("Label%1").arg(41 + n), QString::number(n), left, top, 720, 255);
+        pinLabel[static_cast<std::size_t>(n - 1)]->setAlignment(Qt::AlignCenter);
+        QComboBox *pin = list(Frame6, element("cboio", bitValue),
+                              {QStringLiteral("IN"), QStringLiteral("OUT")}, left, top + 240, 720);
+        cboio[static_cast<std::size_t>(n - 1)] = pin;
+        // A pick by the user (QComboBox::activated), not a change made in code.
+        connect(pin, &QComboBox::activated, this, [this, bitValue] { cboio_Click(bitValue); });
+        cboio_Click(bitValue);
+    }
+    cmdCfgIO = button(Frame6, QStringLiteral("cmdCfgIO"), QStringLiteral("Set IO Direction"), 3300,
+                      480, 1035, 915);
+    connect(cmdCfgIO, &QPushButton::clicked, this, &InputsOutputsPage::cmdCfgIO_Click);
+
+    Frame7 = frame(this, QStringLiteral("Frame7"), QStringLiteral("Input Status"), 5640, 1800, 4455,
+                   975);
+    for (int i = 0; i < 8; ++i)
+        Shape1[static_cast<std::size_t>(i)] =
+            indicator(Frame7, element("Shape1", i), 240 + 360 * i, 360, fromBgr(kBitSetColour));
+}
+
+QComboBox *InputsOutputsPage::pinList(int index) const
+{
+    for (std::size_t n = 0; n < kPinBits.size(); ++n) {
+        if (kPinBits[n] == index)
+            return cboio[n];
+    }
+    return nullptr;
+}
+
+void InputsOutputsPage::cboio_Click(int index)
+{
+    const QComboBox *pin = pinList(index);
+    if (!pin)
+        return;
+    if (pin->currentIndex() == 0)
+        IODirection = static_cast<qint16>(IODirection & ~index);
+    else if (pin->currentIndex() > 0)
+        IODirection = static_cast<qint16>(IODirection | index);
+}
+
+void InputsOutputsPage::cmdCfgIO_Click()
+{
+    m_context.tx.sendFrame(proto::p2Directions(IODirection & 0xFF));
+}
+
+void InputsOutputsPage::cmdgpmode_Click()
+{
+    m_context.tx.sendFrame(proto::p2Mode(cbogpio->currentIndex() == 0));
+}
+
+void InputsOutputsPage::cmdReadAn_Click(int index)
+{
+    m_context.tx.sendFrame(proto::readAnalog(index));
+}
+
+P2Mode InputsOutputsPage::p2Mode() const
+{
+    return cbogpio->currentIndex() == 0 ? P2Mode::Gpio : P2Mode::Keypad;
+}
+
+void InputsOutputsPage::applyReply(const DecodedReply &reply)
+{
+    const QColor set = fromBgr(kBitSetColour);
+    const QColor clear = fromBgr(kBitClearColour);
+    switch (reply.kind) {
+    case DecodedReply::Kind::Analog:
+        if (reply.analogIndex == 0 || reply.analogIndex == 1)
+            lblAnVal[static_cast<std::size_t>(reply.analogIndex)]->setText(
+                QString::number(reply.analogValue));
+        break;
+    case DecodedReply::Kind::InputStatus:
+        for (std::size_t i = 0; i < Shape1.size(); ++i)
+            setFill(Shape1[i], reply.inputs[i] ? set : clear);
+        break;
+    case DecodedReply::Kind::KeypadState:
+        for (std::size_t k = 0; k < key.size(); ++k)
+            setFill(key[k], reply.keys[k] ? set : clear);
+        break;
+    case DecodedReply::Kind::SaveAck:
+    case DecodedReply::Kind::Ignored:
+        break;
+    }
+}

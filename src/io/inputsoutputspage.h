@@ -1,0 +1,63 @@
+#pragma once
+// Tab page "Inputs / Outputs": the P2 port's mode and pin directions, the analog reading
+// requests, and the indicators that show what the module reports.
+
+#include <array>
+
+#include <QColor>
+#include <QWidget>
+
+#include "app/pagecontext.h"
+#include "link/replydecoder.h"
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+class InputsOutputsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr unsigned kBitSetColour = 0xFFFFFF;   // white
+    static constexpr unsigned kBitClearColour = 0x0000FF; // red
+    // Pin lists are indexed by their bit: cboio(1), cboio(2), ... cboio(128).
+    static constexpr std::array<int, 8> kPinBits = {1, 2, 4, 8, 16, 32, 64, 128};
+
+    InputsOutputsPage(PageContext &context, QWidget *parent = nullptr);
+
+    std::array<QPushButton *, 2> cmdReadAn{};
+    QLabel *Label41 = nullptr;
+    std::array<QLabel *, 2> lblAnVal{};
+    QGroupBox *Frame5 = nullptr;
+    QComboBox *cbogpio = nullptr;
+    QPushButton *cmdgpmode = nullptr;
+    QGroupBox *fKeypad = nullptr;
+    std::array<QFrame *, 16> key{};
+    QLabel *Label19 = nullptr;
+    QGroupBox *Frame6 = nullptr;
+    std::array<QComboBox *, 8> cboio{}; // cboio[n-1] is cboio(2^(n-1)), pin n
+    std::array<QLabel *, 8> pinLabel{}; // Label42..Label49
+    QPushButton *cmdCfgIO = nullptr;
+    QGroupBox *Frame7 = nullptr;
+    std::array<QFrame *, 8> Shape1{};
+
+    // The direction byte being built: bit n-1 set when pin n is "OUT".
+    qint16 IODirection = 0;
+
+    void cboio_Click(int index);
+    void cmdCfgIO_Click();
+    void cmdgpmode_Click();
+    void cmdReadAn_Click(int index);
+
+    // How status replies read right now: GPIO only while "GPIO" is selected.
+    P2Mode p2Mode() const;
+    // A decoded reply's effect on the labels and indicators (acknowledgements aside).
+    void applyReply(const DecodedReply &reply);
+
+    QComboBox *pinList(int index) const; // by bit value, nullptr for others
+
+private:
+    PageContext &m_context;
+};

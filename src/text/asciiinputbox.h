@@ -1,0 +1,26 @@
+#pragma once
+// The typed-text box: every key press that produces a character is offered to the window
+// before the box inserts it, so each character can go to the module as one byte.
+//
+// The box clears itself on every key press and then shows the character just typed;
+// control characters (Enter, Backspace, Escape, Ctrl+letters) are dropped and leave it
+// empty. Pasting sends nothing: the paste key is a control character, and the context
+// menu, drag and drop and the middle-button paste are switched off.
+
+#include <QLineEdit>
+
+class AsciiInputBox : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit AsciiInputBox(QWidget *parent = nullptr);
+
+signals:
+    // The Windows-1252 code of a typed character, 0..255 (control characters included).
+    void KeyPress(int code);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
