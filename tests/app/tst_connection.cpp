@@ -1,0 +1,176 @@
+// Connecting, typing and losing the device, as a new user would try it: a pseudo-terminal
+// stands in for the module on COM3.
+#include "app/frmmain.h"
+#include "text/textdisplaypage.h"
+#include "text/asciiinputbox.h"
+#include "windowfixture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <sys/resource.h>
+#include <termios.h>
+
+class ConnectionTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void connectsAtChosenSpeed_data();
+    void connectsAtChosenSpeed();
+    void disconnectReturnsToClosedState();
+    void typedCharactersGoOutOneByteEach();
+    void controlCharactersAreDropped_data();
+    void controlCharactersAreDropped();
+    void upperHalfCharactersUseTheirSingleByteCode();
+    void failedOpenShowsComError_data();
+    void failedOpenShowsComError();
+    void lostDeviceClosesOnceAndStaysIdle();
+};
+
+void ConnectionTest::connectsAtChosenSpeed_data()
+{
+    QTest::addColumn<bool>("at19200");
+    QTest::addColumn<int>("speed");
+    QTest::newRow("9600 bps") << false << int(B9600);
+    QTest::newRow("19200 bps") << true << int(B19200);
+}
+
+void ConnectionTest::connectsAtChosenSpeed()
+{
+    QFETCH(bool, at19200);
+    QFETCH(int, speed);
+    WindowFixture f;
+    QVERIFY(f.connect(at19200));
+    QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!f.window().fComm->isEnabled());
+    QVERIFY(f.window().SSTab1->isEnabled());
+    QCOMPARE(f.window().CommPortText, QStringLiteral("3"));
+    QCOMPARE(f.window().CommSettings, at19200 ? QStringLiteral("19200,n,8,1") : QStringLiteral("9600,n,8,1"));
+    termios line{};
+    QVERIFY(f.peer().lineSettings(line));
+    QCOMPARE(int(cfgetospeed(&line)), speed);
+    QCOMPARE(int(line.c_cflag & CSTOPB), 0);
+}
+
+void ConnectionTest::disconnectReturnsToClosedState()
+{
+    WindowFixture f;
+    QVERIFY(f.connect());
+    f.click(QStringLiteral("cmdConnect"));
+    QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
+    QVERIFY(f.window().fComm->isEnabled());
+    QVERIFY(!f.window().SSTab1->isEnabled());
+    QVERIFY(!f.window().MSComm1.isOpen());
+}
+
+void ConnectionTest::typedCharactersGoOutOneByteEach()
+{
+    WindowFixture f;
+    QVERIFY(f.connect());
+    auto *box = f.window().textDisplay->txtASCIIInput;
+    f.window().SSTab1->setCurrentIndex(0);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_H, Qt::ShiftModifier);
+    QCOMPARE(f.received(1), QByteArray("H"));
+    QTest::keyClick(box, Qt::Key_I);
+    QCOMPARE(f.received(1), QByteArray("i"));
+    QCOMPARE(box->text(), QStringLiteral("i"));
+    QCOMPARE(f.window().lblTxData->text(), QStringLiteral("69 "));
+}
+
+void ConnectionTest::controlCharactersAreDropped_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << 0;
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << 0;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << 0;
+    QTest::newRow("Ctrl+V paste") << int(Qt::Key_V) << int(Qt::ControlModifier);
+}
+
+void ConnectionTest::controlCharactersAreDropped()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    WindowFixture f;
+    QVERIFY(f.connect());
+    auto *box = f.window().textDisplay->txtASCIIInput;
+    f.window().SSTab1->setCurrentIndex(0);
+    QTest::keyClick(box, Qt::Key_A);
+    QCOMPARE(f.received(1), QByteArray("a"));
+    QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(f.received(1, 300), QByteArray());
+    QCOMPARE(box->text(), QString());
+}
+
+void ConnectionTest::upperHalfCharactersUseTheirSingleByteCode()
+{
+    WindowFixture f;
+    QVERIFY(f.connect());
+    auto *box = f.window().textDisplay->txtASCIIInput;
+    f.window().SSTab1->setCurrentIndex(0);
+    QTest::keyClicks(box, QStringLiteral("\u00e9\u20ac "));
+    QCOMPARE(f.received(3), QByteArray("\xE9\x80\x20", 3));
+    // No code in the 8-bit set: nothing goes out.
+    QTest::keyClicks(box, QStringLiteral("\u65e5"));
+    QCOMPARE(f.received(1, 300), QByteArray());
+}
+
+void ConnectionTest::failedOpenShowsComError_data()
+{
+    QTest::addColumn<int>("portIndex");
+    QTest::addColumn<QByteArray>("device");
+    QTest::newRow("missing device") << 2 << QByteArray("/nonexistent/ttyVANTEL");
+    QTest::newRow("no port selected") << -1 << QByteArray();
+}
+
+void ConnectionTest::failedOpenShowsComError()
+{
+    QFETCH(int, portIndex);
+    QFETCH(QByteArray, device);
+    WindowFixture f;
+    if (!device.isEmpty())
+        qputenv("VANTEL_COM3", device);
+    f.window().cboComm->setCurrentIndex(portIndex);
+    ModalAnswerer answerer;
+    f.click(QStringLiteral("cmdConnect"));
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen().first().text, QStringLiteral("Com Error!"));
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("VantelApp"));
+    QVERIFY(!answerer.seen().first().hasIcon);
+    QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
+    QVERIFY(!f.window().SSTab1->isEnabled());
+    QVERIFY(f.window().fComm->isEnabled());
+}
+
+void ConnectionTest::lostDeviceClosesOnceAndStaysIdle()
+{
+    WindowFixture f;
+    QVERIFY(f.connect());
+    ModalAnswerer answerer;
+    f.peer().hangUp();
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), 1, 5000);
+    QCOMPARE(answerer.seen().first().objectName, QStringLiteral("DeviceLostBox"));
+    QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
+    QVERIFY(!f.window().SSTab1->isEnabled());
+    QVERIFY(f.window().fComm->isEnabled());
+
+    // Idle afterwards: a second of event loop costs next to no CPU and shows no more boxes.
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QTest::qWait(1000);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const auto cpuMs = [](const rusage &r) {
+        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 +
+               (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
+    };
+    QVERIFY2(cpuMs(after) - cpuMs(before) < 300, "the event loop keeps spinning after the loss");
+    QCOMPARE(answerer.seen().size(), 1);
+}
+
+QTEST_MAIN(ConnectionTest)
+#include "tst_connection.moc"

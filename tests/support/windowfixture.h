@@ -1,0 +1,88 @@
+#pragma once
+// A window under test: a fresh settings file in a temporary folder, a pseudo-terminal
+// playing the module, and COMn mapped to it (VANTEL_COM<n>). connect() picks COMn and
+// presses Connect the way a user would.
+
+#include <memory>
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include "ptypeer.h"
+
+class frmMain;
+class QAbstractButton;
+class QMessageBox;
+class SettingsFile;
+class QWidget;
+
+class WindowFixture
+{
+public:
+    // `ini` is written to vantel.ini before the window starts (nothing written when null).
+    explicit WindowFixture(const QByteArray &ini = QByteArray(), int portNumber = 3);
+    ~WindowFixture();
+
+    frmMain &window() { return *m_window; }
+    PtyPeer &peer() { return *m_peer; }
+    SettingsFile &settings() { return *m_settings; }
+    QString iniPath() const;
+    QByteArray iniContent() const;
+
+    // Picks the port in the list and clicks Connect; true when the window is connected.
+    bool connect(bool at19200 = false);
+    // Clicks a control found by objectName (a button, option or cell) with the mouse.
+    void click(const QString &objectName);
+    template <typename T>
+    T *find(const QString &objectName) const;
+    QWidget *findWidget(const QString &objectName) const;
+    // Sends whatever the last click put on the wire and returns it, waiting for `count` bytes.
+    QByteArray received(int count, int timeoutMs = 3000) { return m_peer->waitForBytes(count, timeoutMs); }
+
+    // Closes the window the way the user does (Form_Unload runs).
+    void closeWindow();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<PtyPeer> m_peer;
+    std::unique_ptr<SettingsFile> m_settings;
+    std::unique_ptr<frmMain> m_window;
+    int m_portNumber;
+};
+
+// Answers modal message boxes as they appear: a repeating timer looks for the active
+// modal widget and clicks the chosen button. Records what each box said.
+class ModalAnswerer
+{
+public:
+    struct Seen {
+        QString title;
+        QString text;
+        QString objectName;
+        bool hasIcon = false;
+        int buttons = 0;       // QMessageBox::StandardButtons
+        int defaultButton = 0; // QMessageBox::StandardButton
+    };
+
+    // `button` is a QMessageBox::StandardButton to press.
+    explicit ModalAnswerer(int button = 0x00000400 /* Ok */, int delayMs = 0);
+    ~ModalAnswerer();
+    void setButton(int button) { m_button = button; }
+    // Holds boxes open for the given time before answering.
+    void setDelay(int delayMs) { m_delayMs = delayMs; }
+    const QList<Seen> &seen() const { return m_seen; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    int m_button;
+    int m_delayMs;
+    QList<Seen> m_seen;
+};
+
+template <typename T>
+T *WindowFixture::find(const QString &objectName) const
+{
+    return qobject_cast<T *>(findWidget(objectName));
+}
