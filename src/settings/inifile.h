@@ -5,11 +5,19 @@
 // the blanks around them; the value is the text after the first "=" of the key's line, with
 // leading and trailing blanks removed and one enclosing pair of double or single quotes
 // taken off; the first matching section and, in it, the first matching key count. Values
-// are cut to 254 characters, the size of the platform's read buffer.
+// are cut to 254 characters, the size of the platform's read buffer. A section header is a
+// line starting with "[", its name reaching to the first "]"; a key line is any other line
+// with a "=". Lines before the first section belong to none. A UTF-8 signature at the start
+// of the file is passed over. lookup gives nothing for a missing section or key, and an
+// empty value for a key that is present but empty.
 //
 // Update: an existing key's value is replaced in place; a new key goes at the end of its
 // section (after its last non-blank line); a new section goes at the end of the file.
 // Every other byte stays as it was: unknown lines, their order, the file's own line endings.
+// New lines use the file's line ending (the platform's for a file without one). A CR or LF in
+// the value becomes a blank, so a value can never add lines to the file. Names that could not
+// be read back (empty, with a line break, a key with "=" or starting with "[", a section with
+// "]") are refused: update then returns the content unchanged.
 
 #include <optional>
 
@@ -20,6 +28,9 @@ namespace ini
 {
 
 constexpr qsizetype kMaxValueLength = 254;
+
+bool isValidSection(QByteArrayView section);
+bool isValidKey(QByteArrayView key);
 
 std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
                                  QByteArrayView key);

@@ -11,9 +11,13 @@ std::optional<qint16> toInt16RoundHalfEven(const QString &text)
     if (trimmed.isEmpty())
         return std::nullopt;
     // The C locale: the settings file is the same file on every desktop, whatever the
-    // user's decimal separator.
+    // user's decimal separator. Its grouping comma is refused: "1,000" in a hand-edited file
+    // is as likely a decimal comma as a thousands separator, and guessing wrong is worse
+    // than falling back to the default.
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = QLocale::c().toDouble(trimmed, &ok);
+    const double value = locale.toDouble(trimmed, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     // nearbyint rounds a half to the even neighbour in the default rounding mode.

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// A decimal number (optional sign, digits, optional fraction, surrounding blanks allowed)
-// rounded to the nearest integer, a half to the even neighbour, when the result fits a
-// signed 16-bit integer. Anything else (empty, text, overflow) gives nothing.
+// A decimal number (optional sign, digits, optional fraction, optional exponent, surrounding
+// blanks allowed) rounded to the nearest integer, a half to the even neighbour, when the
+// result fits a signed 16-bit integer. Anything else (empty, text, hexadecimal, grouping
+// commas, infinity, overflow) gives nothing.
 std::optional<qint16> toInt16RoundHalfEven(const QString &text);

@@ -11,10 +11,14 @@
 // The folder of the running executable, ending with exactly one separator.
 QString AppFolder();
 
-// Where vantel.ini lives: the application folder when it is writable (or already holds a
-// writable vantel.ini); otherwise the per-user configuration folder
-// (~/.config/vantelapp/vantel.ini on Linux).
+// Where vantel.ini lives: the application folder when it is writable; otherwise the per-user
+// configuration folder (~/.config/vantelapp/vantel.ini on Linux), created by the first write.
+// A writable vantel.ini in a read-only folder does not count: the file is replaced by a
+// rename, which the folder has to allow.
 QString defaultSettingsPath();
+// The same rule for a given application folder and configuration folder (the
+// GenericConfigLocation); with no configuration folder the application folder is used.
+QString settingsPathFor(const QString &appFolder, const QString &configFolder);
 
 class SettingsFile
 {
@@ -26,7 +30,9 @@ public:
     // The value as text, or "" when the file, section or key is missing or empty.
     QString ReadINI(const QString &section, const QString &key) const;
     void WriteINI(const QString &section, const QString &key, const QString &value) const;
-    // The same write, telling whether the file now holds the value.
+    // The same write, telling whether the file now holds the value. A missing folder is
+    // created. An existing file that cannot be read or is read-only is left alone (false),
+    // as are names that could not be read back (see ini::isValidSection, ini::isValidKey).
     bool write(const QString &section, const QString &key, const QString &value) const;
 
 private:

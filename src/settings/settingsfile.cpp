@@ -1,0 +1,116 @@
+#include "settings/settingsfile.h"
+
+#include <optional>
+#include <utility>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include "settings/inifile.h"
+#include "text/win1252.h"
+
+namespace
+{
+
+constexpr QLatin1StringView kFileName("vantel.ini");
+constexpr QLatin1StringView kConfigSubfolder("vantelapp");
+
+// Nothing: the file could not be read. An absent file reads as empty.
+std::optional<QByteArray> readContent(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return content;
+}
+
+} // namespace
+
+QString AppFolder()
+{
+    QString folder = QCoreApplication::applicationDirPath();
+    if (folder.isEmpty())
+        return folder;
+    while (folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder + QLatin1Char('/');
+}
+
+QString settingsPathFor(const QString &appFolder, const QString &configFolder)
+{
+    QString folder = appFolder;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    // The file is replaced by a rename, which needs the folder itself to be writable; a
+    // writable file in a read-only folder is not enough.
+    const QFileInfo appDir(folder);
+    const bool appWritable = !folder.isEmpty() && appDir.isDir() && appDir.isWritable();
+    if (appWritable || configFolder.isEmpty())
+        return folder + kFileName;
+    return QDir::cleanPath(configFolder + QLatin1Char('/') + kConfigSubfolder) + QLatin1Char('/') +
+           kFileName;
+}
+
+QString defaultSettingsPath()
+{
+    return settingsPathFor(AppFolder(),
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+SettingsFile::SettingsFile(QString path) : m_path(std::move(path)) {}
+
+QString SettingsFile::ReadINI(const QString &section, const QString &key) const
+{
+    const auto content = readContent(m_path);
+    if (!content)
+        return QString();
+    const auto value =
+        ini::lookup(*content, win1252::fromUnicode(section), win1252::fromUnicode(key));
+    return value ? win1252::toUnicode(*value) : QString();
+}
+
+void SettingsFile::WriteINI(const QString &section, const QString &key, const QString &value) const
+{
+    write(section, key, value);
+}
+
+bool SettingsFile::write(const QString &section, const QString &key, const QString &value) const
+{
+    const QByteArray sectionBytes = win1252::fromUnicode(section);
+    const QByteArray keyBytes = win1252::fromUnicode(key);
+    if (!ini::isValidSection(sectionBytes) || !ini::isValidKey(keyBytes))
+        return false;
+    // An unreadable file must not be replaced by one holding only the new value.
+    const auto content = readContent(m_path);
+    if (!content)
+        return false;
+    const QFileInfo info(m_path);
+    // Replacing the file by rename would get past its read-only flag; honour the flag.
+    if (info.exists() && !info.isWritable())
+        return false;
+    const QByteArray updated =
+        ini::update(*content, sectionBytes, keyBytes, win1252::fromUnicode(value));
+    if (info.exists() && updated == *content)
+        return true;
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    // QSaveFile writes a temporary file beside the old one and renames it over it on commit,
+    // so a crash or a full disk leaves the old file whole.
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(updated) != updated.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
