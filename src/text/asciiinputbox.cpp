@@ -14,14 +14,21 @@ AsciiInputBox::AsciiInputBox(QWidget *parent) : QLineEdit(parent)
 
 void AsciiInputBox::keyPressEvent(QKeyEvent *event)
 {
+    // Ctrl+letter is a control character (Ctrl+V is 22) whatever text the platform attaches
+    // to it; Ctrl+Alt is AltGr on some keyboards and types real characters.
+    const auto modifiers = event->modifiers();
+    const bool controlChord =
+        (modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier);
+    if (controlChord || event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) {
+        clear();
+        if (event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+            emit KeyPress(event->key() - Qt::Key_A + 1);
+        event->accept();
+        return;
+    }
     const QString text = event->text();
     if (text.isEmpty()) {
-        // Arrows, function keys, modifiers: no character, nothing to send. Paste and cut
-        // shortcuts without a character code on this platform are refused as well.
-        if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) {
-            clear();
-            return;
-        }
+        // Arrows, function keys, modifiers: no character, nothing to send.
         QLineEdit::keyPressEvent(event);
         return;
     }
