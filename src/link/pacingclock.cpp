@@ -22,14 +22,12 @@ bool PacingClock::waitForTick(qint16 target)
 {
     const quint64 generation = m_abortGeneration;
     while (TickCount < target) {
-        if (generation != m_abortGeneration)
+        // Checked before sleeping: with the timer stopped nothing will ever tick, and an idle
+        // event loop would keep the wait asleep for good.
+        if (generation != m_abortGeneration || !Timer1.isActive())
             return false;
         // Sleeps until an event arrives (the tick at the latest) instead of spinning.
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        if (!Timer1.isActive() && TickCount < target && generation == m_abortGeneration) {
-            // Nothing will ever tick: a wait without a running timer would hang forever.
-            return false;
-        }
     }
     return generation == m_abortGeneration;
 }

@@ -28,7 +28,8 @@ public:
     // gets there if something left the timer running for 109 minutes.
     void Timer1_Timer();
 
-    // Processes window events until TickCount >= target. False when aborted meanwhile.
+    // Processes window events until TickCount >= target. False when aborted meanwhile, or
+    // when Timer1 is not running (no tick could ever come).
     bool waitForTick(qint16 target = 1);
     void abort();
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QRegularExpression>
 #include <QSerialPortInfo>
 
 namespace ports
@@ -22,14 +21,36 @@ int familyRank(const QString &name)
     return 2;
 }
 
-// "ttyS10" sorts after "ttyS9".
+// "ttyS10" sorts after "ttyS9": names compare by their stem, then by the number they end in.
+// Every name gets the same kind of key, so names with and without a number still form one
+// consistent order and the COM numbers do not depend on the order the system lists ports in.
+struct NameKey {
+    QStringView stem;
+    QStringView digits; // trailing digits without leading zeros; empty for none or zero
+};
+
+NameKey nameKey(const QString &name)
+{
+    qsizetype start = name.size();
+    while (start > 0 && name.at(start - 1).isDigit())
+        --start;
+    qsizetype significant = start;
+    while (significant < name.size() && name.at(significant) == QLatin1Char('0'))
+        ++significant;
+    const QStringView view(name);
+    return {view.first(start), view.sliced(significant)};
+}
+
 bool naturalLess(const QString &a, const QString &b)
 {
-    static const QRegularExpression trailingNumber(QStringLiteral("^(.*?)(\\d+)$"));
-    const auto ma = trailingNumber.match(a);
-    const auto mb = trailingNumber.match(b);
-    if (ma.hasMatch() && mb.hasMatch() && ma.captured(1) == mb.captured(1))
-        return ma.captured(2).toLongLong() < mb.captured(2).toLongLong();
+    const NameKey ka = nameKey(a);
+    const NameKey kb = nameKey(b);
+    if (const int stem = ka.stem.compare(kb.stem); stem != 0)
+        return stem < 0;
+    if (ka.digits.size() != kb.digits.size())
+        return ka.digits.size() < kb.digits.size();
+    if (const int number = ka.digits.compare(kb.digits); number != 0)
+        return number < 0;
     return a < b;
 }
 
