@@ -45,6 +45,18 @@ QString AppFolder()
     return folder + QLatin1Char('/');
 }
 
+bool isInstalledFolder(const QString &appFolder)
+{
+    // An installed copy shares its folder with other programs (/usr/bin, or root's writable
+    // /usr/local/bin) and has its desktop entry beside it; a settings file does not belong
+    // there even when the folder happens to be writable.
+    const QString folder = QDir::cleanPath(appFolder);
+    if (folder.startsWith(QLatin1String("/usr/")) || folder.startsWith(QLatin1String("/opt/")) ||
+        folder == QLatin1String("/bin"))
+        return true;
+    return QFileInfo::exists(folder + QLatin1String("/../share/applications/vantelapp.desktop"));
+}
+
 QString settingsPathFor(const QString &appFolder, const QString &configFolder)
 {
     QString folder = appFolder;
@@ -54,7 +66,7 @@ QString settingsPathFor(const QString &appFolder, const QString &configFolder)
     // writable file in a read-only folder is not enough.
     const QFileInfo appDir(folder);
     const bool appWritable = !folder.isEmpty() && appDir.isDir() && appDir.isWritable();
-    if (appWritable || configFolder.isEmpty())
+    if ((appWritable && !isInstalledFolder(folder)) || configFolder.isEmpty())
         return folder + kFileName;
     return QDir::cleanPath(configFolder + QLatin1Char('/') + kConfigSubfolder) + QLatin1Char('/') +
            kFileName;

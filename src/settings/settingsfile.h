@@ -11,7 +11,8 @@
 // The folder of the running executable, ending with exactly one separator.
 QString AppFolder();
 
-// Where vantel.ini lives: the application folder when it is writable; otherwise the per-user
+// Where vantel.ini lives: the application folder when it is writable and not an installed
+// program folder (see isInstalledFolder); otherwise the per-user
 // configuration folder (~/.config/vantelapp/vantel.ini on Linux), created by the first write.
 // A writable vantel.ini in a read-only folder does not count: the file is replaced by a
 // rename, which the folder has to allow.
@@ -19,6 +20,9 @@ QString defaultSettingsPath();
 // The same rule for a given application folder and configuration folder (the
 // GenericConfigLocation); with no configuration folder the application folder is used.
 QString settingsPathFor(const QString &appFolder, const QString &configFolder);
+// True for a folder the program was installed into: under /usr or /opt, or with the
+// program's desktop entry in ../share/applications.
+bool isInstalledFolder(const QString &appFolder);
 
 class SettingsFile
 {

@@ -67,6 +67,7 @@ private slots:
     void failedWriteLeavesFileIntact();
     void settingsPathRule_data();
     void settingsPathRule();
+    void installedCopyUsesTheConfigFolder();
     void appFolderHoldsTheExecutable();
 };
 
@@ -323,6 +324,25 @@ void TestSettingsFile::settingsPathRule()
     const QString expected = expectAppFolder ? appFolder + QStringLiteral("vantel.ini")
                                              : root + QStringLiteral("config/vantelapp/vantel.ini");
     QCOMPARE(chosen, expected);
+}
+
+void TestSettingsFile::installedCopyUsesTheConfigFolder()
+{
+    // Installed beside its desktop entry: even a writable bin folder (root's) is not used.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString prefix = dir.path() + QStringLiteral("/prefix");
+    QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    QVERIFY(QDir().mkpath(prefix + QStringLiteral("/share/applications")));
+    const QString config = dir.path() + QStringLiteral("/config");
+    QCOMPARE(settingsPathFor(prefix + QStringLiteral("/bin"), config),
+             prefix + QStringLiteral("/bin/vantel.ini"));
+    QVERIFY(writeBytes(prefix + QStringLiteral("/share/applications/vantelapp.desktop"), "x"));
+    QCOMPARE(settingsPathFor(prefix + QStringLiteral("/bin"), config),
+             config + QStringLiteral("/vantelapp/vantel.ini"));
+    QVERIFY(isInstalledFolder(QStringLiteral("/usr/bin")));
+    QVERIFY(isInstalledFolder(QStringLiteral("/usr/local/bin/")));
+    QVERIFY(!isInstalledFolder(dir.path()));
 }
 
 void TestSettingsFile::appFolderHoldsTheExecutable()
