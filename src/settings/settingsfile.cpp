@@ -54,7 +54,8 @@ bool isInstalledFolder(const QString &appFolder)
     if (folder.startsWith(QLatin1String("/usr/")) || folder.startsWith(QLatin1String("/opt/")) ||
         folder == QLatin1String("/bin"))
         return true;
-    return QFileInfo::exists(folder + QLatin1String("/../share/applications/vantelapp.desktop"));
+    return QFileInfo::exists(
+        folder + QLatin1String("/../share/applications/org.vantelapp.VantelApp.desktop"));
 }
 
 QString settingsPathFor(const QString &appFolder, const QString &configFolder)

@@ -337,7 +337,8 @@ void TestSettingsFile::installedCopyUsesTheConfigFolder()
     const QString config = dir.path() + QStringLiteral("/config");
     QCOMPARE(settingsPathFor(prefix + QStringLiteral("/bin"), config),
              prefix + QStringLiteral("/bin/vantel.ini"));
-    QVERIFY(writeBytes(prefix + QStringLiteral("/share/applications/vantelapp.desktop"), "x"));
+    QVERIFY(writeBytes(
+        prefix + QStringLiteral("/share/applications/org.vantelapp.VantelApp.desktop"), "x"));
     QCOMPARE(settingsPathFor(prefix + QStringLiteral("/bin"), config),
              config + QStringLiteral("/vantelapp/vantel.ini"));
     QVERIFY(isInstalledFolder(QStringLiteral("/usr/bin")));
