@@ -28,13 +28,17 @@
 //   FE 31 directions   bit i set: pin i+1 is an output
 //   FE 20              copy the settings to flash, answer FE 20 20
 //   FE 0B / FE 0C      answer FA / FB with the reading of analog input 1 / 2
+//   FE FE              the first prefix is dropped, the second starts a command
+//   FE <unknown code>  prefix and code are dropped; the next byte starts afresh
 // A frame whose row, column or message number is out of range changes nothing. Drawing
 // bars or big numbers does not load their glyphs: without the initialise command the
 // cells show whatever the slots hold.
 //
 // Flash holds a copy of the settings (backlight, level, cursor type, line speed, P2 mode
 // and directions, the twenty messages), written by FE 20, and the glyph table, written by
-// FE 64. A power cycle restores both and clears the screen.
+// FE 64. A power cycle restores both and clears the screen. From the factory, flash holds
+// backlight on at 250, an underline cursor, 9600, general I/O with every pin an input,
+// blank messages and blank glyphs.
 //
 // Around the module: eight P2 pins, a 4x4 keypad and two analog inputs, set by whoever
 // plays the outside world. In general I/O mode a pin change is reported with a status
