@@ -1,0 +1,155 @@
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+// The vantel-sim program on its pseudo-terminal, in plain mode: the test plays the
+// utility on the link the program makes.
+class TestVantelSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void answersOnItsLinkAndCleansUp();
+    void keysSendStatusReplies();
+    void refusesALinkThatIsAFile();
+
+private:
+    bool startSim(const QStringList &extra = {});
+    QByteArray readPort(int count);
+    QByteArray waitForLog(const QByteArray &text);
+
+    QTemporaryDir m_dir;
+    QString m_link;
+    QProcess m_process;
+    QByteArray m_log;
+    int m_port = -1;
+};
+
+void TestVantelSim::init()
+{
+    QVERIFY(m_dir.isValid());
+    m_link = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()));
+    m_log.clear();
+}
+
+void TestVantelSim::cleanup()
+{
+    if (m_port >= 0)
+        ::close(m_port);
+    m_port = -1;
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+bool TestVantelSim::startSim(const QStringList &extra)
+{
+    m_process.start(QStringLiteral(VANTEL_SIM_PATH),
+                    QStringList{QStringLiteral("--no-ui"), QStringLiteral("--link"), m_link} +
+                        extra);
+    if (!m_process.waitForStarted() || waitForLog("VANTEL_COM1=").isEmpty())
+        return false;
+    m_port = ::open(QFile::encodeName(m_link).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_port < 0)
+        return false;
+    termios raw{};
+    ::tcgetattr(m_port, &raw);
+    ::cfmakeraw(&raw);
+    return ::tcsetattr(m_port, TCSANOW, &raw) == 0;
+}
+
+// Waits on the port itself until `count` bytes came or three seconds passed.
+QByteArray TestVantelSim::readPort(int count)
+{
+    QByteArray bytes;
+    QDeadlineTimer deadline(3000);
+    while (bytes.size() < count && !deadline.hasExpired()) {
+        pollfd watch{m_port, POLLIN, 0};
+        if (::poll(&watch, 1, static_cast<int>(deadline.remainingTime())) <= 0)
+            continue;
+        char buffer[64];
+        const ssize_t n = ::read(m_port, buffer, sizeof buffer);
+        if (n > 0)
+            bytes.append(buffer, n);
+    }
+    return bytes;
+}
+
+// Collects standard output until a line holds `text`; returns everything so far, or
+// nothing when the text never came.
+QByteArray TestVantelSim::waitForLog(const QByteArray &text)
+{
+    QDeadlineTimer deadline(5000);
+    while (!m_log.contains(text) && !deadline.hasExpired()) {
+        if (!m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            break;
+        m_log += m_process.readAllStandardOutput();
+    }
+    m_log += m_process.readAllStandardOutput();
+    return m_log.contains(text) ? m_log : QByteArray();
+}
+
+void TestVantelSim::answersOnItsLinkAndCleansUp()
+{
+    QVERIFY(startSim({QStringLiteral("--analog1"), QStringLiteral("500")}));
+    QVERIFY(QFileInfo(m_link).isSymLink());
+
+    // Sent in two pieces that cut the read request in half.
+    QCOMPARE(::write(m_port, "\xFE\x32\x03\x13Hi\xFE", 7), 7);
+    QVERIFY(!waitForLog("write 'i'").isEmpty());
+    QCOMPARE(::write(m_port, "\x0B\xFE\x20", 3), 3);
+    QCOMPARE(readPort(6), QByteArray::fromHex("FA01F4FE2020"));
+    const QByteArray log = waitForLog("settings stored");
+    QVERIFY(log.contains("FE 32 03 13  set cursor row 3 column 19\n"));
+    QVERIFY(log.contains("reply FA 01 F4  analog input 1 reading 500\n"));
+    QVERIFY(!log.contains('\x1b')); // plain mode: no terminal control sequences
+
+    m_process.terminate();
+    QVERIFY(m_process.waitForFinished());
+    QCOMPARE(m_process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_process.exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(m_link) && !QFileInfo(m_link).isSymLink());
+}
+
+void TestVantelSim::keysSendStatusReplies()
+{
+    QVERIFY(startSim());
+    m_process.write("g"); // pin 1 high
+    QVERIFY(m_process.waitForBytesWritten());
+    QCOMPARE(readPort(3), QByteArray::fromHex("FC0001"));
+    QCOMPARE(::write(m_port, "\xFE\x30\xFE", 3), 3); // keypad mode
+    QVERIFY(!waitForLog("P2 mode keypad").isEmpty());
+    m_process.write("1+");
+    QVERIFY(m_process.waitForBytesWritten());
+    QCOMPARE(readPort(6), QByteArray::fromHex("FC0400FA0010"));
+    m_process.write("q");
+    QVERIFY(m_process.waitForBytesWritten());
+    QVERIFY(m_process.waitForFinished());
+    QCOMPARE(m_process.exitCode(), 0);
+    QVERIFY(!QFileInfo(m_link).isSymLink());
+}
+
+void TestVantelSim::refusesALinkThatIsAFile()
+{
+    QFile file(m_link);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    m_process.start(QStringLiteral(VANTEL_SIM_PATH),
+                    {QStringLiteral("--no-ui"), QStringLiteral("--link"), m_link});
+    QVERIFY(m_process.waitForFinished());
+    QCOMPARE(m_process.exitCode(), 1);
+    QVERIFY(m_process.readAllStandardError().contains("is not a symbolic link"));
+    QVERIFY(QFileInfo(m_link).isFile());
+}
+
+QTEST_GUILESS_MAIN(TestVantelSim)
+#include "tst_vantelsim.moc"
