@@ -5,6 +5,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+namespace
+{
+constexpr int kDelete = 127;
+}
+
 AsciiInputBox::AsciiInputBox(QWidget *parent) : QLineEdit(parent)
 {
     setMaxLength(1);
@@ -17,17 +22,20 @@ void AsciiInputBox::keyPressEvent(QKeyEvent *event)
     // Ctrl+letter is a control character (Ctrl+V is 22) whatever text the platform attaches
     // to it; Ctrl+Alt is AltGr on some keyboards and types real characters.
     const auto modifiers = event->modifiers();
-    const bool controlChord =
-        (modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier);
+    const bool controlChord = (modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier);
     if (controlChord || event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) {
         clear();
         if (event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
             emit KeyPress(event->key() - Qt::Key_A + 1);
+        else if (controlChord && event->key() == Qt::Key_Backspace)
+            emit KeyPress(kDelete); // the keyboard's one way to type DEL, as on Windows
         event->accept();
         return;
     }
     const QString text = event->text();
-    if (text.isEmpty()) {
+    // X11 attaches DEL to the Delete key, but Delete edits; it types no character, or every
+    // press meant to tidy the box would put a symbol on the display.
+    if (text.isEmpty() || event->key() == Qt::Key_Delete) {
         // Arrows, function keys, modifiers: no character, nothing to send.
         QLineEdit::keyPressEvent(event);
         return;

@@ -4,7 +4,8 @@
 //
 // The box clears itself on every key press and then shows the character just typed;
 // control characters (Enter, Backspace, Escape, Ctrl+letters) are dropped and leave it
-// empty. Pasting sends nothing: the paste key is a control character, and the context
+// empty. Ctrl+Backspace types DEL (127), a character the module shows; the Delete key only
+// edits the box. Pasting sends nothing: the paste key is a control character, and the context
 // menu, drag and drop and the middle-button paste are switched off.
 
 #include <QLineEdit>

@@ -1,0 +1,129 @@
+// The "Cursor Control" page as the module sees it: every button on one connected window, the
+// bytes read back at the pseudo-terminal that plays the module.
+#include "app/frmmain.h"
+#include "framecheck.h"
+#include "windowfixture.h"
+
+#include <QTest>
+
+#include <memory>
+
+using namespace framecheck;
+
+namespace
+{
+
+const QStringList kLists = {QStringLiteral("cboCursor"), QStringLiteral("cboRow"),
+                            QStringLiteral("cboColumn")};
+
+QByteArray hex(const char *digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+} // namespace
+
+class CursorControlPageTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void buttonsSendTheirFrame_data();
+    void buttonsSendTheirFrame();
+    void noSelectionSendsNothing_data();
+    void noSelectionSendsNothing();
+
+private:
+    std::unique_ptr<WindowFixture> m_f;
+};
+
+void CursorControlPageTest::initTestCase()
+{
+    m_f = std::make_unique<WindowFixture>();
+    QVERIFY(m_f->connect());
+}
+
+void CursorControlPageTest::cleanup()
+{
+    selectFirstItems(*m_f, kLists);
+}
+
+void CursorControlPageTest::buttonsSendTheirFrame_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("selections");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QByteArray>("frame");
+
+    // The first rows run on the lists as start-up left them.
+    QTest::newRow("cursor type at start-up is hidden") << "cmdSetCursor"
+                                                       << "" << 1 << hex("FE01");
+    QTest::newRow("position at start-up is row 0 column 0") << "cmdSetPos"
+                                                            << "" << 1 << hex("FE320000");
+
+    QTest::newRow("underline cursor") << "cmdSetCursor"
+                                      << "cboCursor=1" << 1 << hex("FE02");
+    QTest::newRow("blinking cursor") << "cmdSetCursor"
+                                     << "cboCursor=2" << 1 << hex("FE03");
+    QTest::newRow("blinking cursor again and again") << "cmdSetCursor"
+                                                     << "cboCursor=2" << 3 << hex("FE03");
+
+    QTest::newRow("left is 0E") << "cmdCurLR(0)"
+                                << "" << 1 << hex("0E");
+    QTest::newRow("right is 0F") << "cmdCurLR(1)"
+                                 << "" << 1 << hex("0F");
+    QTest::newRow("right again and again") << "cmdCurLR(1)"
+                                           << "" << 3 << hex("0F");
+
+    QTest::newRow("row 3 column 19") << "cmdSetPos"
+                                     << "cboRow=3 cboColumn=19" << 1 << hex("FE320313");
+    QTest::newRow("row before column") << "cmdSetPos"
+                                       << "cboRow=1 cboColumn=10" << 2 << hex("FE32010A");
+}
+
+void CursorControlPageTest::buttonsSendTheirFrame()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, selections);
+    QFETCH(int, clicks);
+    QFETCH(QByteArray, frame);
+
+    QVERIFY(select(*m_f, selections));
+    for (int i = 0; i < clicks; ++i) {
+        QVERIFY(showModuleReply(*m_f));
+        m_f->click(button);
+        expectSent(*m_f, frame);
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
+
+void CursorControlPageTest::noSelectionSendsNothing_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("selections");
+
+    QTest::newRow("cursor type") << "cmdSetCursor"
+                                 << "cboCursor=-1";
+    QTest::newRow("position without a row") << "cmdSetPos"
+                                            << "cboRow=-1";
+    QTest::newRow("position without a column") << "cmdSetPos"
+                                               << "cboColumn=-1";
+}
+
+void CursorControlPageTest::noSelectionSendsNothing()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, selections);
+
+    m_f->click(QStringLiteral("cmdCurLR(0)"));
+    QCOMPARE(caption(m_f->received(1)), QStringLiteral("0E "));
+    QVERIFY(showModuleReply(*m_f));
+    QVERIFY(select(*m_f, selections));
+    m_f->click(button);
+    expectNothingSent(*m_f, QStringLiteral("0E "));
+}
+
+QTEST_MAIN(CursorControlPageTest)
+#include "tst_cursorcontrolpage.moc"
