@@ -24,8 +24,7 @@ QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-template <std::size_t N>
-QByteArray bytes(const std::array<std::uint8_t, N> &values)
+template <std::size_t N> QByteArray bytes(const std::array<std::uint8_t, N> &values)
 {
     return QByteArray(reinterpret_cast<const char *>(values.data()), qsizetype(N));
 }
@@ -106,10 +105,10 @@ void GlyphTableTest::loadTurnsDamagedValuesIntoBlankRows()
 
     // Each damaged value is named once; a missing or empty key is not worth a word.
     for (const char *damaged : {"UCHAR1R2=256", "UCHAR1R3=-1", "UCHAR1R4=abc", "UCHAR1R6=17.0"}) {
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression(QRegularExpression::escape(path) +
-                                                QStringLiteral(".*\\[UDC\\] ") +
-                                                QRegularExpression::escape(QLatin1String(damaged))));
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression(QRegularExpression::escape(path) + QStringLiteral(".*\\[UDC\\] ") +
+                               QRegularExpression::escape(QLatin1String(damaged))));
     }
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
     QCOMPARE(table.load(settings), 4);
