@@ -1,11 +1,12 @@
 #pragma once
 // The text of a big number: the numeric test and the right alignment to four characters.
 //
-// Numeric means: optional blanks, an optional sign, digits with at most one decimal
+// Numeric means: optional spaces, an optional sign, digits with at most one decimal
 // separator (at least one digit in all), an optional exponent (E or D, optional sign,
-// digits), optional blanks. The decimal separator is the point and, where the desktop's
-// locale uses another one (a comma in much of Europe), that one as well. Empty text or
-// blanks alone are not numeric.
+// digits), optional spaces. Digits are the ASCII digits only. The decimal separator is the
+// point and, where the desktop's locale uses another one (a comma in much of Europe), that
+// one as well, provided the module's 8-bit character set has it. Empty text or spaces alone
+// are not numeric. Every character that passes therefore has a single-byte code.
 
 #include <array>
 #include <cstdint>
@@ -25,7 +26,7 @@ bool isNumeric(const QString &text);
 QString rightAligned(const QString &text);
 
 // The four Windows-1252 codes of a four-character text, or nothing when it is not four
-// characters long.
+// characters long or one of them has no code.
 std::optional<std::array<std::uint8_t, 4>> codes(const QString &text);
 
 } // namespace bignumber

@@ -19,16 +19,18 @@ QString GlyphTable::key(int slot, int row)
 std::optional<std::uint8_t> GlyphTable::parseValue(const QString &text)
 {
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty() || trimmed.size() > 3)
+    if (trimmed.isEmpty())
         return std::nullopt;
+    // Leading zeros are still a whole number ("017" is 17); the running value stops short of
+    // overflowing however many digits a hand-edited file holds.
     int value = 0;
     for (QChar c : trimmed) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return std::nullopt;
         value = value * 10 + (c.unicode() - '0');
+        if (value > 255)
+            return std::nullopt;
     }
-    if (value > 255)
-        return std::nullopt;
     return static_cast<std::uint8_t>(value);
 }
 
@@ -39,7 +41,7 @@ int GlyphTable::load(const SettingsFile &settings)
         for (int r = 1; r <= proto::kGlyphRows; ++r) {
             const QString text = settings.ReadINI(kSection, key(s, r));
             std::uint8_t value = 0;
-            if (!text.isEmpty()) {
+            if (!text.trimmed().isEmpty()) {
                 if (const auto parsed = parseValue(text)) {
                     value = *parsed;
                 } else {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include <QString>
 
@@ -22,7 +23,8 @@ public:
 
     // "UCHAR3R5" for slot 2 (shown as "3"), row 5.
     static QString key(int slot, int row);
-    // A stored value: a decimal whole number 0..255, nothing else.
+    // A stored value: a decimal whole number 0..255 (surrounding blanks and leading zeros
+    // allowed), nothing else: no sign, no fraction, no hexadecimal.
     static std::optional<std::uint8_t> parseValue(const QString &text);
 
     // Start-up: reads all 64 keys in slot then row order. A missing or empty key is a blank
