@@ -297,11 +297,17 @@ void frmMain::MSComm1_OnComm()
     if (MSComm1.commEvent() != SerialPortService::CommEvent::Receive)
         return;
     const auto replies = m_framer.feed(MSComm1.input());
+    // The port speaks up once two bytes wait, but a reply left two bytes short by this read
+    // is completed by a single byte: lower the threshold until that byte has come, or the
+    // reply would sit unshown until the module happens to send more.
+    MSComm1.setReceiveThreshold(m_framer.pending() == 2 ? 1 : 2);
     if (replies.empty())
         return;
 
-    // Every reply is decoded in order; each one overwrites what it shows, so only the last
-    // of each kind needs drawing. That keeps a flood of replies cheap.
+    // Every reply is decoded in order, against the mode the list shows now (nothing can
+    // change it between two replies of one read). Each reply overwrites all it shows (one
+    // label, or every indicator of its group), so drawing only the last of each kind ends
+    // in the same window as drawing them all, and a flood stays cheap.
     const P2Mode mode = inputsOutputs->p2Mode();
     std::array<std::optional<DecodedReply>, 2> analog;
     std::optional<DecodedReply> inputs;

@@ -85,7 +85,6 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
         cboio[static_cast<std::size_t>(n - 1)] = pin;
         // A pick by the user (QComboBox::activated), not a change made in code.
         connect(pin, &QComboBox::activated, this, [this, bitValue] { cboio_Click(bitValue); });
-        cboio_Click(bitValue);
     }
     cmdCfgIO = button(Frame6, QStringLiteral("cmdCfgIO"), QStringLiteral("Set IO Direction"), 3300,
                       480, 1035, 915);
