@@ -258,7 +258,9 @@ void frmMain::cmdConnect_Click()
             showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
             return;
         }
+        // A new connection starts a new reply stream.
         m_framer.reset();
+        MSComm1.setReceiveThreshold(2);
         setConnectedState(true);
     } else {
         pacing.abort();
