@@ -1,14 +1,14 @@
 // Connecting, typing and losing the device, as a new user would try it: a pseudo-terminal
 // stands in for the module on COM3.
 #include "app/frmmain.h"
-#include "text/textdisplaypage.h"
 #include "text/asciiinputbox.h"
+#include "text/textdisplaypage.h"
 #include "windowfixture.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -17,7 +17,8 @@
 #include <sys/resource.h>
 #include <termios.h>
 
-namespace {
+namespace
+{
 
 // A key press carrying any Unicode character, as a keyboard layout or input method sends it.
 void typeCharacter(QWidget *widget, const QString &character)
@@ -64,7 +65,8 @@ void ConnectionTest::connectsAtChosenSpeed()
     QVERIFY(!f.window().fComm->isEnabled());
     QVERIFY(f.window().SSTab1->isEnabled());
     QCOMPARE(f.window().CommPortText, QStringLiteral("3"));
-    QCOMPARE(f.window().CommSettings, at19200 ? QStringLiteral("19200,n,8,1") : QStringLiteral("9600,n,8,1"));
+    QCOMPARE(f.window().CommSettings,
+             at19200 ? QStringLiteral("19200,n,8,1") : QStringLiteral("9600,n,8,1"));
     termios line{};
     QVERIFY(f.peer().lineSettings(line));
     QCOMPARE(int(cfgetospeed(&line)), speed);
@@ -128,7 +130,8 @@ void ConnectionTest::upperHalfCharactersUseTheirSingleByteCode()
     QVERIFY(f.connect());
     auto *box = f.window().textDisplay->txtASCIIInput;
     f.window().SSTab1->setCurrentIndex(0);
-    for (const QString &c : {QStringLiteral("\u00e9"), QStringLiteral("\u20ac"), QStringLiteral(" ")})
+    for (const QString &c :
+         {QStringLiteral("\u00e9"), QStringLiteral("\u20ac"), QStringLiteral(" ")})
         typeCharacter(box, c);
     QCOMPARE(f.received(3), QByteArray("\xE9\x80\x20", 3));
     // No code in the 8-bit set: nothing goes out.

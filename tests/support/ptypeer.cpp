@@ -28,7 +28,10 @@ PtyPeer::PtyPeer()
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
 }
 
-PtyPeer::~PtyPeer() { hangUp(); }
+PtyPeer::~PtyPeer()
+{
+    hangUp();
+}
 
 bool PtyPeer::send(const QByteArray &bytes)
 {
@@ -36,8 +39,8 @@ bool PtyPeer::send(const QByteArray &bytes)
         return false;
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done,
-                                  static_cast<size_t>(bytes.size() - done));
+        const ssize_t n =
+            ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (n < 0) {
             if (errno == EAGAIN || errno == EINTR) {
                 QCoreApplication::processEvents();

@@ -16,7 +16,8 @@
 WindowFixture::WindowFixture(const QByteArray &ini, int portNumber)
     : m_peer(std::make_unique<PtyPeer>()), m_portNumber(portNumber)
 {
-    qputenv(QStringLiteral("VANTEL_COM%1").arg(portNumber).toLatin1(), m_peer->slavePath().toLocal8Bit());
+    qputenv(QStringLiteral("VANTEL_COM%1").arg(portNumber).toLatin1(),
+            m_peer->slavePath().toLocal8Bit());
     if (!ini.isNull()) {
         QFile file(iniPath());
         if (file.open(QIODevice::WriteOnly))
@@ -33,7 +34,10 @@ WindowFixture::~WindowFixture()
     qunsetenv(QStringLiteral("VANTEL_COM%1").arg(m_portNumber).toLatin1());
 }
 
-QString WindowFixture::iniPath() const { return m_dir.filePath(QStringLiteral("vantel.ini")); }
+QString WindowFixture::iniPath() const
+{
+    return m_dir.filePath(QStringLiteral("vantel.ini"));
+}
 
 QByteArray WindowFixture::iniContent() const
 {
@@ -67,7 +71,8 @@ void WindowFixture::click(const QString &objectName)
     }
     // The control must be on the page shown, or a real click could not reach it.
     for (QWidget *w = widget->parentWidget(); w; w = w->parentWidget()) {
-        if (auto *tabs = qobject_cast<QTabWidget *>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr)) {
+        if (auto *tabs = qobject_cast<QTabWidget *>(
+                w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr)) {
             const int index = tabs->indexOf(w);
             if (index >= 0)
                 tabs->setCurrentIndex(index);
@@ -76,7 +81,10 @@ void WindowFixture::click(const QString &objectName)
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
-void WindowFixture::closeWindow() { m_window->close(); }
+void WindowFixture::closeWindow()
+{
+    m_window->close();
+}
 
 struct ModalAnswerer::Impl {
     QTimer timer;
@@ -101,7 +109,9 @@ ModalAnswerer::ModalAnswerer(int button, int delayMs)
             seen.objectName = box->objectName();
             seen.hasIcon = box->icon() != QMessageBox::NoIcon;
             seen.buttons = static_cast<int>(box->standardButtons());
-            seen.defaultButton = box->defaultButton() ? static_cast<int>(box->standardButton(box->defaultButton())) : 0;
+            seen.defaultButton = box->defaultButton()
+                                     ? static_cast<int>(box->standardButton(box->defaultButton()))
+                                     : 0;
             m_seen << seen;
         }
         if (m_impl->shownFor.elapsed() < m_delayMs)

@@ -34,11 +34,13 @@ public:
     bool connect(bool at19200 = false);
     // Clicks a control found by objectName (a button, option or cell) with the mouse.
     void click(const QString &objectName);
-    template <typename T>
-    T *find(const QString &objectName) const;
+    template <typename T> T *find(const QString &objectName) const;
     QWidget *findWidget(const QString &objectName) const;
     // Sends whatever the last click put on the wire and returns it, waiting for `count` bytes.
-    QByteArray received(int count, int timeoutMs = 3000) { return m_peer->waitForBytes(count, timeoutMs); }
+    QByteArray received(int count, int timeoutMs = 3000)
+    {
+        return m_peer->waitForBytes(count, timeoutMs);
+    }
 
     // Closes the window the way the user does (Form_Unload runs).
     void closeWindow();
@@ -81,8 +83,7 @@ private:
     QList<Seen> m_seen;
 };
 
-template <typename T>
-T *WindowFixture::find(const QString &objectName) const
+template <typename T> T *WindowFixture::find(const QString &objectName) const
 {
     return qobject_cast<T *>(findWidget(objectName));
 }
