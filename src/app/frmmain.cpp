@@ -112,8 +112,8 @@ void frmMain::buildMonitor()
                    1560, 255);
     Label4 = label(Frame3, QStringLiteral("Label4"), QStringLiteral("Received Bytes"), 120, 900,
                    1560, 255);
-    lblTxData = label(Frame3, QStringLiteral("lblTxData"), QString(), 1740, 390, 4995, 285);
-    lblRxData = label(Frame3, QStringLiteral("lblRxData"), QString(), 1740, 870, 4995, 285);
+    lblTxData = label(Frame3, QStringLiteral("lblTxData"), QString(), 1710, 390, 5175, 285);
+    lblRxData = label(Frame3, QStringLiteral("lblRxData"), QString(), 1710, 870, 5175, 285);
     for (QLabel *monitor : {lblTxData, lblRxData}) {
         QPalette palette = monitor->palette();
         palette.setColor(QPalette::WindowText, fromBgr(0xC00000));

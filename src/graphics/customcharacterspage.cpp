@@ -53,7 +53,7 @@ CustomCharactersPage::CustomCharactersPage(PageContext &context, QWidget *parent
     cmdClr = button(Frame2, QStringLiteral("cmdClr"), QStringLiteral("Clear All Pixels"), 2640,
                     1440, 735, 495);
     Label17 =
-        label(Frame2, QStringLiteral("Label17"), QStringLiteral("Position"), 3120, 390, 615, 255);
+        label(Frame2, QStringLiteral("Label17"), QStringLiteral("Position"), 3120, 360, 615, 255);
     cboUCH = list(Frame2, QStringLiteral("cboUCH"), numbers(1, proto::kGlyphSlots), 3840, 360, 615);
     cmdLoadBitmap = button(Frame2, QStringLiteral("cmdLoadBitmap"), QStringLiteral("Load Bitmap"),
                            3720, 840, 735, 495);

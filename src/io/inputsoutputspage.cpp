@@ -78,7 +78,7 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
         const int left = 120 + 810 * column;
         const int bitValue = kPinBits[static_cast<std::size_t>(n - 1)];
         pinLabel[static_cast<std::size_t>(n - 1)] = label(
-            Frame6, QStringLiteral("Label%1").arg(41 + n), QString::number(n), left, top, 750, 255);
+            Frame6, QStringLiteral("Label%1").arg(41 + n), QString::number(n), left, top, 750, 240);
         pinLabel[static_cast<std::size_t>(n - 1)]->setAlignment(Qt::AlignCenter);
         QComboBox *pin = list(Frame6, element("cboio", bitValue),
                               {QStringLiteral("IN"), QStringLiteral("OUT")}, left, top + 240, 750);
