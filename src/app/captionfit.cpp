@@ -3,7 +3,7 @@
 #include "app/captionbutton.h"
 
 #include <QAbstractButton>
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QStyle>
@@ -17,17 +17,23 @@ namespace
 
 constexpr int kWrapFlags = Qt::AlignCenter | Qt::TextWordWrap;
 
-bool wrappedTextFits(const QFontMetrics &metrics, const QRect &box, const QString &text)
+// Fractional advances count in full: a caption half a pixel too wide loses its last pixel.
+bool wrappedTextFits(const QFontMetricsF &metrics, const QRect &box, const QString &text)
 {
-    const QRect needed = metrics.boundingRect(QRect(0, 0, box.width(), 100000), kWrapFlags, text);
+    const QRectF needed = metrics.boundingRect(QRectF(0, 0, box.width(), 100000), kWrapFlags, text);
     return needed.width() <= box.width() && needed.height() <= box.height();
+}
+
+bool lineFits(const QFontMetricsF &metrics, qreal width, const QString &text)
+{
+    return metrics.horizontalAdvance(text) <= width;
 }
 
 } // namespace
 
 bool captionFits(const QWidget *widget)
 {
-    const QFontMetrics metrics(widget->font());
+    const QFontMetricsF metrics(widget->font(), widget);
     if (auto *button = qobject_cast<const CaptionButton *>(widget))
         return wrappedTextFits(metrics, button->captionRect(), button->text());
     if (auto *button = qobject_cast<const QAbstractButton *>(widget))
@@ -38,14 +44,12 @@ bool captionFits(const QWidget *widget)
         const QRect box = label->contentsRect();
         if (label->wordWrap())
             return wrappedTextFits(metrics, box, label->text());
-        return metrics.horizontalAdvance(label->text()) <= box.width() &&
-               metrics.height() <= box.height();
+        return lineFits(metrics, box.width(), label->text()) && metrics.height() <= box.height();
     }
     if (auto *group = qobject_cast<const QGroupBox *>(widget)) {
         if (group->title().isEmpty())
             return true;
-        const int needed = metrics.horizontalAdvance(group->title()) + metrics.height() * 2;
-        return needed <= group->width();
+        return lineFits(metrics, group->width() - metrics.height() * 2, group->title());
     }
     return true;
 }

@@ -84,16 +84,16 @@ void frmMain::buildPortFrame()
     fComm = frame(this, QStringLiteral("fComm"), QStringLiteral("Comm Port Settings"), 240, 240,
                   5415, 855);
     opt9600 =
-        option(fComm, QStringLiteral("opt9600"), QStringLiteral("9600 bps"), 120, 375, 1215, 300);
-    opt19200 = option(fComm, QStringLiteral("opt19200"), QStringLiteral("19200 bps"), 1380, 375,
-                      1335, 300);
+        option(fComm, QStringLiteral("opt9600"), QStringLiteral("9600 bps"), 120, 375, 1155, 300);
+    opt19200 = option(fComm, QStringLiteral("opt19200"), QStringLiteral("19200 bps"), 1290, 375,
+                      1260, 300);
     opt9600->setChecked(true);
-    Label1 = label(fComm, QStringLiteral("Label1"), QStringLiteral("Select Port Number"), 2760, 405,
-                   1455, 255);
+    Label1 = label(fComm, QStringLiteral("Label1"), QStringLiteral("Select Port Number"), 2580, 405,
+                   1695, 255);
     QStringList ports;
     for (int n = 1; n <= kPortCount; ++n)
         ports << QStringLiteral("COM%1").arg(n);
-    cboComm = list(fComm, QStringLiteral("cboComm"), ports, 4320, 360, 975);
+    cboComm = list(fComm, QStringLiteral("cboComm"), ports, 4335, 360, 1005);
     connect(opt9600, &QRadioButton::clicked, this, &frmMain::opt9600_Click);
     connect(opt19200, &QRadioButton::clicked, this, &frmMain::opt19200_Click);
     connect(cboComm, &QComboBox::activated, this, &frmMain::cboComm_Click);
@@ -109,11 +109,11 @@ void frmMain::buildMonitor()
     Frame3 = frame(this, QStringLiteral("Frame3"),
                    QStringLiteral("Communication Data Monitor (HEX)"), 240, 5040, 6975, 1335);
     Label2 = label(Frame3, QStringLiteral("Label2"), QStringLiteral("Transmitted Bytes"), 120, 420,
-                   1335, 255);
+                   1560, 255);
     Label4 = label(Frame3, QStringLiteral("Label4"), QStringLiteral("Received Bytes"), 120, 900,
-                   1335, 255);
-    lblTxData = label(Frame3, QStringLiteral("lblTxData"), QString(), 1560, 390, 5175, 285);
-    lblRxData = label(Frame3, QStringLiteral("lblRxData"), QString(), 1560, 870, 5175, 285);
+                   1560, 255);
+    lblTxData = label(Frame3, QStringLiteral("lblTxData"), QString(), 1710, 390, 5175, 285);
+    lblRxData = label(Frame3, QStringLiteral("lblRxData"), QString(), 1710, 870, 5175, 285);
     for (QLabel *monitor : {lblTxData, lblRxData}) {
         QPalette palette = monitor->palette();
         palette.setColor(QPalette::WindowText, fromBgr(0xC00000));

@@ -14,7 +14,7 @@ GraphPage::GraphPage(PageContext &context, QWidget *parent) : QWidget(parent), m
                                       QStringLiteral("Initialize Vertical Graph")};
     for (int i = 0; i < 2; ++i) {
         cmdInitGraph[i] = button(this, element("cmdInitGraph", i), initCaptions[i], 240,
-                                 240 + 1320 * i, 2295, 495);
+                                 240 + 1320 * i, 2415, 495);
         connect(cmdInitGraph[i], &QPushButton::clicked, this, [this, i] { cmdInitGraph_Click(i); });
     }
 

@@ -36,8 +36,8 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
 {
     const QStringList readCaptions = {QStringLiteral("Read Analog 1"),
                                       QStringLiteral("Read Analog 2")};
-    Label41 = label(this, QStringLiteral("Label41"), QStringLiteral("ADC Value (0-1024)"), 1800, 0,
-                    1455, 255);
+    Label41 = label(this, QStringLiteral("Label41"), QStringLiteral("ADC Value (0-1024)"), 1740, 0,
+                    1710, 255);
     for (int i = 0; i < 2; ++i) {
         cmdReadAn[i] =
             button(this, element("cmdReadAn", i), readCaptions[i], 240, 240 + 540 * i, 1455, 435);
@@ -57,7 +57,7 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
                        1560, 300, 1215, 615);
     connect(cmdgpmode, &QPushButton::clicked, this, &InputsOutputsPage::cmdgpmode_Click);
 
-    fKeypad = frame(this, QStringLiteral("fKeypad"), QStringLiteral("Keypad Status"), 3360, 0, 2055,
+    fKeypad = frame(this, QStringLiteral("fKeypad"), QStringLiteral("Keypad Status"), 3480, 0, 1995,
                     2775);
     const QColor windowBackground = palette().color(QPalette::Window);
     for (int k = 0; k < 16; ++k) {
@@ -75,19 +75,19 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
     for (int n = 1; n <= 8; ++n) {
         const int column = (n - 1) % 4;
         const int top = n <= 4 ? 240 : 840;
-        const int left = 120 + 780 * column;
+        const int left = 120 + 810 * column;
         const int bitValue = kPinBits[static_cast<std::size_t>(n - 1)];
         pinLabel[static_cast<std::size_t>(n - 1)] = label(
-            Frame6, QStringLiteral("Label%1").arg(41 + n), QString::number(n), left, top, 720, 255);
+            Frame6, QStringLiteral("Label%1").arg(41 + n), QString::number(n), left, top, 750, 240);
         pinLabel[static_cast<std::size_t>(n - 1)]->setAlignment(Qt::AlignCenter);
         QComboBox *pin = list(Frame6, element("cboio", bitValue),
-                              {QStringLiteral("IN"), QStringLiteral("OUT")}, left, top + 240, 720);
+                              {QStringLiteral("IN"), QStringLiteral("OUT")}, left, top + 240, 750);
         cboio[static_cast<std::size_t>(n - 1)] = pin;
         // A pick by the user (QComboBox::activated), not a change made in code.
         connect(pin, &QComboBox::activated, this, [this, bitValue] { cboio_Click(bitValue); });
     }
-    cmdCfgIO = button(Frame6, QStringLiteral("cmdCfgIO"), QStringLiteral("Set IO Direction"), 3300,
-                      480, 1035, 915);
+    cmdCfgIO = button(Frame6, QStringLiteral("cmdCfgIO"), QStringLiteral("Set IO Direction"), 3360,
+                      480, 975, 915);
     connect(cmdCfgIO, &QPushButton::clicked, this, &InputsOutputsPage::cmdCfgIO_Click);
 
     Frame7 = frame(this, QStringLiteral("Frame7"), QStringLiteral("Input Status"), 5640, 1800, 4455,
