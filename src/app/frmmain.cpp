@@ -179,10 +179,10 @@ void frmMain::Form_Load()
     // First run (no value): COM1, like every other list's first item. A value that names
     // no list item (0, above 20, not a number) leaves no port selected, so Connect says
     // "Com Error!" until the user picks one rather than opening a port the file did not name.
-    const auto port =
-        CommPortText.isEmpty() ? std::optional<qint16>(1) : toInt16RoundHalfEven(CommPortText);
-    if (port && *port >= 1 && *port <= kPortCount) {
-        cboComm->setCurrentIndex(*port - 1);
+    const auto index = CommPortText.isEmpty() ? std::optional<qint16>(0)
+                                              : toInt16RoundHalfEven(CommPortText, -1.0);
+    if (index && *index >= 0 && *index < kPortCount) {
+        cboComm->setCurrentIndex(*index);
         cboComm_Click();
     } else {
         cboComm->setCurrentIndex(-1);

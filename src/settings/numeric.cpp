@@ -5,7 +5,7 @@
 
 #include <QLocale>
 
-std::optional<qint16> toInt16RoundHalfEven(const QString &text)
+std::optional<qint16> toInt16RoundHalfEven(const QString &text, double offset)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
@@ -21,7 +21,7 @@ std::optional<qint16> toInt16RoundHalfEven(const QString &text)
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     // nearbyint rounds a half to the even neighbour in the default rounding mode.
-    const double rounded = std::nearbyint(value);
+    const double rounded = std::nearbyint(value + offset);
     if (rounded < std::numeric_limits<qint16>::min() ||
         rounded > std::numeric_limits<qint16>::max())
         return std::nullopt;

@@ -11,4 +11,6 @@
 // blanks allowed) rounded to the nearest integer, a half to the even neighbour, when the
 // result fits a signed 16-bit integer. Anything else (empty, text, hexadecimal, grouping
 // commas, infinity, overflow) gives nothing.
-std::optional<qint16> toInt16RoundHalfEven(const QString &text);
+// `offset` is added before rounding (the port list index is the port number minus 1,
+// rounded: "3.5" gives index 2).
+std::optional<qint16> toInt16RoundHalfEven(const QString &text, double offset = 0.0);

@@ -121,10 +121,10 @@ void StartupTest::portNumber_data()
     QTest::newRow("20, the last port") << settingsFile("CommPort=20\r\n") << 19 << 20;
     QTest::newRow("blanks around") << settingsFile("CommPort =  7  \r\n") << 6 << 7;
     QTest::newRow("quoted") << settingsFile("CommPort=\"8\"\r\n") << 7 << 8;
-    // Rounded half to even.
-    QTest::newRow("3.5 rounds to 4") << settingsFile("CommPort=3.5\r\n") << 3 << 4;
-    QTest::newRow("2.5 rounds to 2") << settingsFile("CommPort=2.5\r\n") << 1 << 2;
-    QTest::newRow("6.4 rounds to 6") << settingsFile("CommPort=6.4\r\n") << 5 << 6;
+    // The list index is the number minus 1, rounded half to even.
+    QTest::newRow("3.5: index 2.5 rounds to 2") << settingsFile("CommPort=3.5\r\n") << 2 << 3;
+    QTest::newRow("4.5: index 3.5 rounds to 4") << settingsFile("CommPort=4.5\r\n") << 4 << 5;
+    QTest::newRow("6.4: index 5.4 rounds to 5") << settingsFile("CommPort=6.4\r\n") << 5 << 6;
     // Malformed: no port selected, nothing configured, Connect reports "Com Error!".
     QTest::newRow("0") << settingsFile("CommPort=0\r\n") << -1 << 0;
     QTest::newRow("21, above the list") << settingsFile("CommPort=21\r\n") << -1 << 0;

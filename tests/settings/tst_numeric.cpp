@@ -19,33 +19,38 @@ private slots:
 void TestNumeric::accepted_data()
 {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("offset");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("integer") << QStringLiteral("3") << 3;
-    QTest::newRow("blanks around") << QStringLiteral(" 7 ") << 7;
-    QTest::newRow("tabs around") << QStringLiteral("\t12\t") << 12;
-    QTest::newRow("plus sign") << QStringLiteral("+5") << 5;
-    QTest::newRow("negative") << QStringLiteral("-4") << -4;
-    QTest::newRow("below a half rounds down") << QStringLiteral("0.4999") << 0;
-    QTest::newRow("half to even, down") << QStringLiteral("2.5") << 2;
-    QTest::newRow("half to even, up") << QStringLiteral("3.5") << 4;
-    QTest::newRow("half to even, 1.5") << QStringLiteral("1.5") << 2;
-    QTest::newRow("negative half to even zero") << QStringLiteral("-0.5") << 0;
-    QTest::newRow("negative half to even") << QStringLiteral("-2.5") << -2;
-    QTest::newRow("exponent") << QStringLiteral("1e2") << 100;
-    QTest::newRow("fraction without leading digit") << QStringLiteral(".6") << 1;
-    QTest::newRow("largest") << QStringLiteral("32767") << 32767;
-    QTest::newRow("largest after rounding") << QStringLiteral("32767.4") << 32767;
-    QTest::newRow("smallest") << QStringLiteral("-32768") << -32768;
-    QTest::newRow("smallest after rounding half") << QStringLiteral("-32768.5") << -32768;
+    QTest::newRow("integer") << QStringLiteral("3") << 0.0 << 3;
+    // The port list index: the number minus 1, then rounded.
+    QTest::newRow("offset before rounding, 3.5 - 1") << QStringLiteral("3.5") << -1.0 << 2;
+    QTest::newRow("offset before rounding, 4.5 - 1") << QStringLiteral("4.5") << -1.0 << 4;
+    QTest::newRow("blanks around") << QStringLiteral(" 7 ") << 0.0 << 7;
+    QTest::newRow("tabs around") << QStringLiteral("\t12\t") << 0.0 << 12;
+    QTest::newRow("plus sign") << QStringLiteral("+5") << 0.0 << 5;
+    QTest::newRow("negative") << QStringLiteral("-4") << 0.0 << -4;
+    QTest::newRow("below a half rounds down") << QStringLiteral("0.4999") << 0.0 << 0;
+    QTest::newRow("half to even, down") << QStringLiteral("2.5") << 0.0 << 2;
+    QTest::newRow("half to even, up") << QStringLiteral("3.5") << 0.0 << 4;
+    QTest::newRow("half to even, 1.5") << QStringLiteral("1.5") << 0.0 << 2;
+    QTest::newRow("negative half to even zero") << QStringLiteral("-0.5") << 0.0 << 0;
+    QTest::newRow("negative half to even") << QStringLiteral("-2.5") << 0.0 << -2;
+    QTest::newRow("exponent") << QStringLiteral("1e2") << 0.0 << 100;
+    QTest::newRow("fraction without leading digit") << QStringLiteral(".6") << 0.0 << 1;
+    QTest::newRow("largest") << QStringLiteral("32767") << 0.0 << 32767;
+    QTest::newRow("largest after rounding") << QStringLiteral("32767.4") << 0.0 << 32767;
+    QTest::newRow("smallest") << QStringLiteral("-32768") << 0.0 << -32768;
+    QTest::newRow("smallest after rounding half") << QStringLiteral("-32768.5") << 0.0 << -32768;
 }
 
 void TestNumeric::accepted()
 {
     QFETCH(QString, text);
+    QFETCH(double, offset);
     QFETCH(int, expected);
 
-    const auto value = toInt16RoundHalfEven(text);
+    const auto value = toInt16RoundHalfEven(text, offset);
     QVERIFY(value.has_value());
     QCOMPARE(int(*value), expected);
 }
