@@ -34,10 +34,25 @@ BacklightPage::BacklightPage(PageContext &context, QWidget *parent)
                    1815, 255);
     Label6->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    connect(Backlightlevel, &QSlider::valueChanged, this, [this](int position) {
-        if (!m_settingInCode)
-            Backlightlevel_Change(position);
-    });
+    connect(Backlightlevel, &QSlider::valueChanged, this, &BacklightPage::sliderValueChanged);
+}
+
+void BacklightPage::sliderValueChanged(int position)
+{
+    const int from = m_lastPosition;
+    m_lastPosition = position;
+    if (m_settingInCode || position == from)
+        return;
+    // A drag reports where the mouse is now, so a quick move skips positions. The thumb
+    // still went through them, and the module follows it the way it follows the arrow
+    // keys: one frame for every position passed, in order. Keys, page steps and the mouse
+    // wheel jump on purpose and send only where they land.
+    if (Backlightlevel->isSliderDown()) {
+        const int step = position > from ? 1 : -1;
+        for (int passed = from + step; passed != position; passed += step)
+            Backlightlevel_Change(passed);
+    }
+    Backlightlevel_Change(position);
 }
 
 void BacklightPage::cmdBacklight_Click(int index)
@@ -56,8 +71,8 @@ void BacklightPage::Backlightlevel_Change(int position)
 
 void BacklightPage::setLevelQuietly(qint16 level)
 {
-    BacklightLevel = level;
     m_settingInCode = true;
     Backlightlevel->setValue(level);
     m_settingInCode = false;
+    BacklightLevel = static_cast<qint16>(Backlightlevel->value());
 }

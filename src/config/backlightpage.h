@@ -33,6 +33,10 @@ public:
     void setLevelQuietly(qint16 level);
 
 private:
+    void sliderValueChanged(int position);
+
     PageContext &m_context;
     bool m_settingInCode = false;
+    // Where the slider stood before its latest change, to know which positions a drag passed.
+    int m_lastPosition = 0;
 };

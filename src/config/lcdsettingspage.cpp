@@ -70,6 +70,8 @@ void LcdSettingsPage::cmdSetBaud_Click()
 void LcdSettingsPage::cmdSetMsg_Click()
 {
     PacingClock &pacing = m_context.pacing;
+    // The button is disabled while a sequence runs; a click that gets through anyway must
+    // not reset the counter and stop the timer the running sequence waits on.
     if (!pacing.beginSequence())
         return;
     pacing.TickCount = 0;
@@ -79,6 +81,7 @@ void LcdSettingsPage::cmdSetMsg_Click()
         // not yet sent reaches the module.
         const auto text = messageBytes(txtMsg[k]->text());
         m_context.tx.sendFrame(proto::storeMessage(k, text));
+        // False once the link is gone or the window closes: stop sending at once.
         if (!pacing.waitForTick(1))
             break;
         pacing.TickCount = 0;
@@ -90,32 +93,45 @@ void LcdSettingsPage::cmdSetMsg_Click()
 void LcdSettingsPage::cmdSaveSettings_Click()
 {
     PacingClock &pacing = m_context.pacing;
-    if (pacing.sequenceRunning())
+    // Begun before the question so that a link lost while the question is on screen is
+    // noticed when the answer comes.
+    if (!pacing.beginSequence())
         return;
 
     QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Save Settings"),
                          QStringLiteral("This will Save all Settings onto Flash"),
-                         QMessageBox::Yes | QMessageBox::No, this);
+                         QMessageBox::Yes | QMessageBox::No, window());
     question.setObjectName(QStringLiteral("SaveSettingsQuestion"));
     question.setDefaultButton(QMessageBox::Yes);
     question.setEscapeButton(QMessageBox::No);
-    // No close button: the answer is always Yes or No.
+    // Owned by the window, not by this page: losing the device while the question is up
+    // disables the tab pages, and a box owned by a page would go disabled with them, its
+    // Yes and No dead and no close button to get out. No close button: the answer is
+    // always Yes or No.
     question.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    if (question.exec() != QMessageBox::Yes)
+    if (question.exec() != QMessageBox::Yes || pacing.sequenceAborted()) {
+        pacing.endSequence();
         return;
-    if (!pacing.beginSequence())
-        return;
+    }
 
     m_context.tx.sendFrame(proto::storeInFlash());
+    // A write that finds the device gone aborts the sequence on the spot.
+    const bool storeSent = !pacing.sequenceAborted();
     pacing.Timer1.start();
     pacing.TickCount = 0;
+    // The module's acknowledgement may arrive meanwhile; its box holds this wait until it
+    // is closed, however many ticks pass.
     const bool waited = pacing.waitForTick(1);
     pacing.Timer1.stop();
     if (waited) {
         m_context.tx.sendFrame(proto::controlByte(proto::kClearDisplay));
         m_context.tx.writeDirect(QByteArray(proto::kFlashConfirmationText));
-        saveMessages();
     }
+    // The module got the store command, so the texts the user asked to save are kept even
+    // when the link went away (or the window closed) during the wait; only the display
+    // bytes, which need the link, are left out.
+    if (storeSent)
+        saveMessages();
     pacing.endSequence();
 }
 

@@ -4,7 +4,9 @@
 //
 // Both paced commands wait for the 200 ms tick while the window goes on processing
 // events. Only one of them runs at a time (their buttons are disabled meanwhile), and a
-// disconnect, a lost device or the window closing ends the running one at once.
+// disconnect, a lost device or the window closing ends the running one at once: nothing
+// more is sent. A save to flash cut short after its store command went out still writes
+// the message texts to the settings file, since they need no link.
 
 #include <array>
 

@@ -20,7 +20,7 @@ void PacingClock::Timer1_Timer()
 
 bool PacingClock::waitForTick(qint16 target)
 {
-    const quint64 generation = m_abortGeneration;
+    const quint64 generation = m_sequenceRunning ? m_sequenceGeneration : m_abortGeneration;
     while (TickCount < target) {
         // Checked before sleeping: with the timer stopped nothing will ever tick, and an idle
         // event loop would keep the wait asleep for good.
@@ -45,6 +45,7 @@ bool PacingClock::beginSequence()
     if (m_sequenceRunning)
         return false;
     m_sequenceRunning = true;
+    m_sequenceGeneration = m_abortGeneration;
     emit sequenceRunningChanged(true);
     return true;
 }

@@ -32,6 +32,7 @@ private slots:
     void eventsRunDuringWait();
     void saturatesAt32767();
     void oneSequenceAtATime();
+    void abortOutsideAWaitEndsTheSequencesWaits();
 };
 
 void TestPacingClock::disabledTimerDoesNotCount()
@@ -193,6 +194,33 @@ void TestPacingClock::oneSequenceAtATime()
     QCOMPARE(running.at(1).at(0).toBool(), false);
 
     QVERIFY(clock.beginSequence());
+    clock.endSequence();
+}
+
+// A sequence can be aborted while it is not waiting (a write that finds the device gone
+// opens a box from inside the send); its next wait must not go on as if nothing happened.
+void TestPacingClock::abortOutsideAWaitEndsTheSequencesWaits()
+{
+    PacingClock clock;
+    QVERIFY(clock.beginSequence());
+    QVERIFY(!clock.sequenceAborted());
+    clock.TickCount = 0;
+    clock.Timer1.start();
+    clock.abort();
+    QVERIFY(clock.sequenceAborted());
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QVERIFY(!clock.waitForTick(1));
+    QVERIFY2(elapsed.elapsed() < 100, qPrintable(QString::number(elapsed.elapsed())));
+    clock.endSequence();
+    QVERIFY(!clock.sequenceAborted());
+
+    // The next sequence starts clean.
+    QVERIFY(clock.beginSequence());
+    QVERIFY(!clock.sequenceAborted());
+    clock.TickCount = 0;
+    QVERIFY(clock.waitForTick(1));
+    clock.Timer1.stop();
     clock.endSequence();
 }
 

@@ -1,0 +1,202 @@
+// The "Backlight Control" page: the two switch buttons, the level slider by keyboard and
+// by mouse, and the level surviving a restart. A pseudo-terminal plays the module.
+#include "app/frmmain.h"
+#include "config/backlightpage.h"
+#include "windowfixture.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTabWidget>
+#include <QTest>
+
+namespace
+{
+
+QByteArray iniWithLevel(int level)
+{
+    return QByteArrayLiteral("[LCD]\r\nBL=") + QByteArray::number(level) + "\r\n";
+}
+
+QByteArray levelFrames(const QList<int> &levels)
+{
+    QByteArray bytes;
+    for (int level : levels)
+        bytes += QByteArray("\xFE\x28", 2) + char(level);
+    return bytes;
+}
+
+// Where the slider's style draws the handle for `value`, in slider coordinates (the left
+// edge of the handle), the same way the slider maps a mouse position back to a value.
+int handleLeftFor(QSlider *slider, int value, QRect *handle = nullptr)
+{
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = Qt::Horizontal;
+    option.state |= QStyle::State_Horizontal;
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
+    option.sliderValue = slider->value();
+    option.singleStep = slider->singleStep();
+    option.pageStep = slider->pageStep();
+    option.tickPosition = slider->tickPosition();
+    option.tickInterval = slider->tickInterval();
+    option.upsideDown = slider->invertedAppearance();
+    option.subControls = QStyle::SC_All;
+    QStyle *style = slider->style();
+    const QRect groove =
+        style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, slider);
+    const QRect current =
+        style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    if (handle)
+        *handle = current;
+    const int span = groove.right() - current.width() + 1 - groove.x();
+    return groove.x() + QStyle::sliderPositionFromValue(slider->minimum(), slider->maximum(), value,
+                                                        span, option.upsideDown);
+}
+
+void sendMouse(QWidget *widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, QPointF(pos), QPointF(widget->mapToGlobal(pos)), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+} // namespace
+
+class TestBacklight : public QObject
+{
+    Q_OBJECT
+private slots:
+    void buttonsSwitchWithoutMovingTheSlider_data();
+    void buttonsSwitchWithoutMovingTheSlider();
+    void everyKeyStepSendsOneFrame_data();
+    void everyKeyStepSendsOneFrame();
+    void dragSendsEveryPositionPassed();
+    void levelSurvivesRestartWithoutBeingSent();
+};
+
+void TestBacklight::buttonsSwitchWithoutMovingTheSlider_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QString>("monitor");
+    QTest::newRow("Turn On") << "cmdBacklight(0)" << QByteArray("\xFE\x06", 2) << "FE 06 ";
+    QTest::newRow("Turn Off") << "cmdBacklight(1)" << QByteArray("\xFE\x07", 2) << "FE 07 ";
+}
+
+void TestBacklight::buttonsSwitchWithoutMovingTheSlider()
+{
+    QFETCH(QString, button);
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, monitor);
+    WindowFixture f(iniWithLevel(120));
+    QVERIFY(f.connect());
+    f.click(button);
+    QCOMPARE(f.received(frame.size()), frame);
+    QCOMPARE(f.window().lblTxData->text(), monitor);
+    QCOMPARE(f.window().backlight->Backlightlevel->value(), 120);
+    QCOMPARE(f.window().backlight->BacklightLevel, qint16{120});
+    QCOMPARE(f.received(1, 300), QByteArray());
+}
+
+void TestBacklight::everyKeyStepSendsOneFrame_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QList<int>>("levels"); // sent, in order; the slider ends on the last
+
+    QTest::newRow("Right +1") << 10 << int(Qt::Key_Right) << QList<int>{11};
+    QTest::newRow("Left -1") << 10 << int(Qt::Key_Left) << QList<int>{9};
+    QTest::newRow("PageUp +5") << 10 << int(Qt::Key_PageUp) << QList<int>{15};
+    QTest::newRow("PageDown -5") << 10 << int(Qt::Key_PageDown) << QList<int>{5};
+    QTest::newRow("Home: left end") << 120 << int(Qt::Key_Home) << QList<int>{0};
+    QTest::newRow("End: right end") << 120 << int(Qt::Key_End) << QList<int>{250};
+    QTest::newRow("PageUp near the right end") << 248 << int(Qt::Key_PageUp) << QList<int>{250};
+    QTest::newRow("Right at the right end") << 250 << int(Qt::Key_Right) << QList<int>{};
+    QTest::newRow("Left at the left end") << 0 << int(Qt::Key_Left) << QList<int>{};
+}
+
+void TestBacklight::everyKeyStepSendsOneFrame()
+{
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(QList<int>, levels);
+    WindowFixture f(iniWithLevel(start));
+    QVERIFY(f.connect());
+    QSlider *slider = f.window().backlight->Backlightlevel;
+    f.window().SSTab1->setCurrentWidget(f.window().backlight);
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key(key));
+    const QByteArray expected = levelFrames(levels);
+    QCOMPARE(f.received(expected.size()), expected);
+    QCOMPARE(f.received(1, 300), QByteArray());
+    const int end = levels.isEmpty() ? start : levels.last();
+    QCOMPARE(slider->value(), end);
+    QCOMPARE(f.window().backlight->BacklightLevel, qint16(end));
+}
+
+// A quick drag moves the thumb several positions in one mouse move; the module still hears
+// of every position in between, in the order the thumb passed them.
+void TestBacklight::dragSendsEveryPositionPassed()
+{
+    WindowFixture f(iniWithLevel(10));
+    QVERIFY(f.connect());
+    QSlider *slider = f.window().backlight->Backlightlevel;
+    f.window().SSTab1->setCurrentWidget(f.window().backlight);
+
+    QRect handle;
+    handleLeftFor(slider, 10, &handle);
+    const QPoint press = handle.center();
+    const int grip = press.x() - handle.x();
+    sendMouse(slider, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    QVERIFY(slider->isSliderDown());
+    QCOMPARE(f.received(1, 200), QByteArray()); // pressing the thumb moves nothing
+
+    const QPoint to13(handleLeftFor(slider, 13) + grip, press.y());
+    sendMouse(slider, QEvent::MouseMove, to13, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(slider->value(), 13);
+    QCOMPARE(f.received(9), levelFrames({11, 12, 13}));
+
+    // Back the other way in one move, then let go.
+    const QPoint to9(handleLeftFor(slider, 9) + grip, press.y());
+    sendMouse(slider, QEvent::MouseMove, to9, Qt::NoButton, Qt::LeftButton);
+    sendMouse(slider, QEvent::MouseButtonRelease, to9, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(slider->value(), 9);
+    QCOMPARE(f.received(12), levelFrames({12, 11, 10, 9}));
+    QCOMPARE(f.received(1, 300), QByteArray());
+    QCOMPARE(f.window().backlight->BacklightLevel, qint16{9});
+    QCOMPARE(f.window().lblTxData->text(), QStringLiteral("FE 28 09 "));
+}
+
+void TestBacklight::levelSurvivesRestartWithoutBeingSent()
+{
+    QByteArray saved;
+    {
+        WindowFixture f(iniWithLevel(119));
+        QCOMPARE(f.window().backlight->Backlightlevel->value(), 119);
+        QVERIFY(f.connect());
+        QCOMPARE(f.received(1, 300), QByteArray()); // start-up and Connect send no level
+        QSlider *slider = f.window().backlight->Backlightlevel;
+        f.window().SSTab1->setCurrentWidget(f.window().backlight);
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Right);
+        QCOMPARE(f.received(3), levelFrames({120}));
+        f.closeWindow();
+        saved = f.iniContent();
+    }
+    QVERIFY2(saved.contains("BL=120"), saved.constData());
+    WindowFixture again(saved);
+    QCOMPARE(again.window().backlight->Backlightlevel->value(), 120);
+    QCOMPARE(again.window().backlight->BacklightLevel, qint16{120});
+    QVERIFY(again.connect());
+    QCOMPARE(again.received(1, 300), QByteArray());
+}
+
+QTEST_MAIN(TestBacklight)
+#include "tst_backlight.moc"
