@@ -35,8 +35,10 @@ void BigNumbersPage::cmdInitBN_Click()
 void BigNumbersPage::cmdDrawBN_Click()
 {
     if (!bignumber::isNumeric(txtBN->text())) {
+        // Owned by the window, not the page: a lost device disables the pages, and a box
+        // that belongs to them would go grey with them and could not be closed.
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VantelApp"),
-                        QStringLiteral("Numeric Value Only"), QMessageBox::Ok, this);
+                        QStringLiteral("Numeric Value Only"), QMessageBox::Ok, window());
         box.setObjectName(QStringLiteral("NumericValueOnlyBox"));
         box.exec();
         return;
