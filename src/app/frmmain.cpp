@@ -183,11 +183,11 @@ void frmMain::Form_Load()
         CommPortText.isEmpty() ? std::optional<qint16>(1) : toInt16RoundHalfEven(CommPortText);
     if (port && *port >= 1 && *port <= kPortCount) {
         cboComm->setCurrentIndex(*port - 1);
-        cboComm_Click();
+        cboComm_Click(); // names the device beside Connect too
     } else {
         cboComm->setCurrentIndex(-1);
+        updateDeviceLabel();
     }
-    updateDeviceLabel();
 
     if (CommSettings.left(4) == QLatin1String("9600")) {
         opt9600->setChecked(true);
