@@ -183,11 +183,11 @@ void frmMain::Form_Load()
                                               : toInt16RoundHalfEven(CommPortText, -1.0);
     if (index && *index >= 0 && *index < kPortCount) {
         cboComm->setCurrentIndex(*index);
-        cboComm_Click();
+        cboComm_Click(); // names the device beside Connect too
     } else {
         cboComm->setCurrentIndex(-1);
+        updateDeviceLabel();
     }
-    updateDeviceLabel();
 
     if (CommSettings.left(4) == QLatin1String("9600")) {
         opt9600->setChecked(true);

@@ -1,12 +1,16 @@
 // Start-up only: the application object, the settings file and the window.
 #include "app/frmmain.h"
 #include "app/quitonsignal.h"
+#include "app/shownreport.h"
 #include "settings/settingsfile.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 int main(int argc, char *argv[])
 {
+    QElapsedTimer sinceMain;
+    sinceMain.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vantelapp"));
 
@@ -14,5 +18,6 @@ int main(int argc, char *argv[])
     frmMain window(settings);
     closeWindowOnTerminationSignals(&window);
     window.show();
+    ShownReport::installFromEnvironment(&window, sinceMain);
     return QApplication::exec();
 }

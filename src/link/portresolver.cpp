@@ -91,11 +91,16 @@ QString deviceForPort(int portNumber, const QProcessEnvironment &environment,
 
 QString deviceForPort(int portNumber)
 {
+    // Listing the system's ports asks udev about every tty: skip it when the environment
+    // already names the device.
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (portNumber >= 1 && !environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty())
+        return deviceForPort(portNumber, environment, {});
     QStringList names;
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports)
         names << info.portName();
-    return deviceForPort(portNumber, QProcessEnvironment::systemEnvironment(), names);
+    return deviceForPort(portNumber, environment, names);
 }
 
 } // namespace ports

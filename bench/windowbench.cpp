@@ -1,0 +1,372 @@
+#include "windowbench.h"
+
+#include "app/controls.h"
+#include "app/frmmain.h"
+#include "config/lcdsettingspage.h"
+#include "config/messagetext.h"
+#include "io/inputsoutputspage.h"
+#include "link/protocol.h"
+#include "settings/settingsfile.h"
+#include "stallprobe.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+namespace
+{
+
+constexpr int kPort = 3;
+
+double ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+QString messageText(int k)
+{
+    return QStringLiteral("Upload message %1").arg(k + 1, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+WindowBench::WindowBench() = default;
+
+WindowBench::~WindowBench()
+{
+    m_window.reset();
+    m_line.reset();
+    qunsetenv("VANTEL_COM3");
+}
+
+bool WindowBench::start(QString &error)
+{
+    m_line = std::make_unique<PtyLine>();
+    if (!m_line->isValid() || !m_dir.isValid()) {
+        error = QStringLiteral("no pseudo-terminal or temporary folder");
+        return false;
+    }
+    qputenv("VANTEL_COM3", m_line->slavePath().toLocal8Bit());
+    QByteArray ini = "[Settings]\r\nCommPort=3\r\nSetting=19200,n,8,1\r\n[MSG]\r\n";
+    for (int k = 0; k < proto::kMessageCount; ++k)
+        ini += QStringLiteral("M%1=%2\r\n").arg(k + 1).arg(messageText(k)).toLatin1();
+    const QString path = m_dir.filePath(QStringLiteral("vantel.ini"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(ini) != ini.size()) {
+        error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    file.close();
+
+    m_settings = std::make_unique<SettingsFile>(path);
+    m_window = std::make_unique<frmMain>(*m_settings);
+    m_window->show();
+    if (!QTest::qWaitForWindowExposed(m_window.get())) {
+        error = QStringLiteral("the window was never exposed");
+        return false;
+    }
+
+    // Counts what the window takes from the port: the same handler runs, with a byte count
+    // around it.
+    QObject::disconnect(&m_window->MSComm1, &SerialPortService::onComm, m_window.get(),
+                        &frmMain::MSComm1_OnComm);
+    QObject::connect(&m_window->MSComm1, &SerialPortService::onComm, m_window.get(), [this] {
+        const qint64 waiting = m_window->MSComm1.bytesWaiting();
+        m_window->MSComm1_OnComm();
+        m_consumed += waiting - m_window->MSComm1.bytesWaiting();
+        if (m_consumeTarget >= 0 && m_consumed >= m_consumeTarget) {
+            m_consumedAt = Clock::now();
+            m_consumeTarget = -1;
+        }
+    });
+
+    if (m_window->cboComm->currentIndex() != kPort - 1) {
+        error = QStringLiteral("COM3 was not selected from the settings file");
+        return false;
+    }
+    click(QStringLiteral("cmdConnect"));
+    if (!m_window->isConnected()) {
+        error = QStringLiteral("Connect failed: %1").arg(m_window->MSComm1.lastError());
+        return false;
+    }
+    return true;
+}
+
+void WindowBench::click(const QString &objectName)
+{
+    auto *widget = m_window->findChild<QWidget *>(objectName);
+    if (!widget)
+        qFatal("no control named %s", qPrintable(objectName));
+    // Onto the page that holds the control, as a user would have to.
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        const int index = m_window->SSTab1->indexOf(w);
+        if (index >= 0 && m_window->SSTab1->currentIndex() != index)
+            m_window->SSTab1->setCurrentIndex(index);
+    }
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+void WindowBench::wakeMainThread()
+{
+    QMetaObject::invokeMethod(
+        qApp, [] {}, Qt::QueuedConnection);
+}
+
+bool WindowBench::waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(timeoutMs);
+    while (!done()) {
+        if (elapsed.elapsed() >= timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+std::vector<double> WindowBench::clickLatency(const QString &button, int frameBytes, int repeats,
+                                              bool endsPacedSequence)
+{
+    std::vector<double> samples;
+    for (int i = 0; i < repeats; ++i) {
+        m_line->clearReceived();
+        std::atomic<bool> arrived = false;
+        m_line->notifyAt(frameBytes, [&] {
+            arrived = true;
+            if (endsPacedSequence) {
+                QMetaObject::invokeMethod(
+                    m_window.get(), [this] { m_window->pacing.abort(); }, Qt::QueuedConnection);
+            }
+            wakeMainThread();
+        });
+        const Clock::time_point clicked = Clock::now();
+        click(button);
+        if (!waitUntil([&] { return arrived.load(); }, 3000))
+            return {};
+        // The far end must hold exactly the frame: nothing lost, nothing extra.
+        if (m_line->receivedSize() != frameBytes)
+            return {};
+        samples.push_back(ms(m_line->arrival(frameBytes - 1) - clicked));
+        if (endsPacedSequence &&
+            !waitUntil([&] { return !m_window->pacing.sequenceRunning(); }, 3000))
+            return {};
+    }
+    return samples;
+}
+
+WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
+{
+    Upload result;
+    m_line->clearReceived();
+    LcdSettingsPage &page = *m_window->lcdSettings;
+
+    Clock::time_point ended;
+    const auto connection = QObject::connect(
+        &m_window->pacing, &PacingClock::sequenceRunningChanged, [&](bool running) {
+            if (!running)
+                ended = Clock::now();
+        });
+    // Other commands while the upload runs: screen home on "Text Display", the glyph table
+    // on "Custom Characters", then back to the upload's page.
+    QTimer others;
+    others.setInterval(45);
+    QObject::connect(&others, &QTimer::timeout, [&] {
+        if (!m_window->pacing.sequenceRunning())
+            return;
+        click(result.otherClicks % 2 == 0 ? QStringLiteral("cmdCommand(0)")
+                                          : QStringLiteral("cmdSendBitmap"));
+        ++result.otherClicks;
+        m_window->SSTab1->setCurrentWidget(&page);
+    });
+    if (clickOthersMeanwhile)
+        others.start();
+
+    StallProbe probe;
+    probe.start();
+    const Clock::time_point clicked = Clock::now();
+    click(QStringLiteral("cmdSetMsg")); // returns once the upload has ended
+    probe.stop();
+    others.stop();
+    result.longestStallMs = probe.longestMs();
+    result.busyInStallMs = probe.busyInLongestMs();
+    QObject::disconnect(connection);
+    result.totalMs = ms(ended - clicked);
+
+    // Every frame that should have arrived, in the order sent.
+    qsizetype expected = proto::kMessageCount * (2 + proto::kMessageLength);
+    const int bitmaps = result.otherClicks / 2;
+    expected += (result.otherClicks - bitmaps) * 1 + bitmaps * (2 + proto::kGlyphTableSize);
+    if (!waitUntil([&] { return m_line->receivedSize() >= expected; }, 3000))
+        return result;
+    const QByteArray bytes = m_line->received();
+
+    // Walk the stream: message frames, home bytes and glyph tables, nothing else.
+    std::vector<Clock::time_point> starts;
+    int homes = 0;
+    int tables = 0;
+    qsizetype i = 0;
+    bool inOrder = true;
+    while (i < bytes.size()) {
+        const auto b = static_cast<std::uint8_t>(bytes[i]);
+        const auto next = i + 1 < bytes.size() ? static_cast<std::uint8_t>(bytes[i + 1]) : 0;
+        if (b == proto::kCursorHome) {
+            ++homes;
+            i += 1;
+        } else if (b == proto::kPrefix && next == proto::kSetCustomChars) {
+            ++tables;
+            i += 2 + proto::kGlyphTableSize;
+        } else if (b == proto::kPrefix && next >= proto::kStoreMessageFirst &&
+                   next <= proto::kStoreMessageLast) {
+            const int k = int(starts.size());
+            const auto frame = proto::storeMessage(k, messageBytes(page.txtMsg[k]->text()));
+            const QByteArray wanted(reinterpret_cast<const char *>(frame->data()),
+                                    qsizetype(frame->size()));
+            inOrder = inOrder && bytes.mid(i, wanted.size()) == wanted;
+            starts.push_back(m_line->arrival(i));
+            i += wanted.size();
+        } else {
+            result.otherFramesWhole = false;
+            break;
+        }
+    }
+    result.complete =
+        inOrder && starts.size() == std::size_t(proto::kMessageCount) && i == bytes.size();
+    result.otherFramesWhole =
+        result.otherFramesWhole && homes == result.otherClicks - bitmaps && tables == bitmaps;
+    for (std::size_t k = 1; k < starts.size(); ++k)
+        result.gaps.push_back(ms(starts[k] - starts[k - 1]));
+    return result;
+}
+
+WindowBench::Flood WindowBench::flood(int replies, int pacedUs)
+{
+    Flood result;
+    m_window->SSTab1->setCurrentWidget(m_window->inputsOutputs);
+    QCoreApplication::processEvents();
+
+    // Readings and pin states that change with every reply, so every batch redraws; the
+    // last three are recognisable in the window afterwards.
+    QByteArray stream;
+    stream.reserve(qsizetype(replies) * 3);
+    for (int i = 0; i < replies - 3; ++i) {
+        const auto hi = char((i >> 8) & 0xFF);
+        const auto lo = char(i & 0xFF);
+        const char b0 = char(proto::kReplyAnalog1 + i % 4); // FA, FB, FC, FD
+        stream.append(b0).append(hi).append(lo);
+    }
+    stream.append("\xFA\x12\x34\xFB\x56\x78\xFC\x00\xA5", 9);
+
+    StallProbe probe;
+    m_consumed = 0;
+    m_consumeTarget = stream.size();
+    probe.start();
+    if (pacedUs > 0)
+        m_line->startWriting(stream, 3, std::chrono::microseconds(pacedUs));
+    else
+        m_line->startWriting(stream, 4096, {});
+    const Clock::time_point began = m_line->writeStarted();
+    const int timeoutMs = pacedUs > 0 ? replies * pacedUs / 1000 + 10000 : 120000;
+    const bool done = waitUntil([&] { return m_consumeTarget < 0; }, timeoutMs);
+    probe.stop();
+    m_line->waitWritten();
+    if (!done)
+        return result;
+
+    const InputsOutputsPage &io = *m_window->inputsOutputs;
+    result.exact = m_consumed == stream.size() &&
+                   m_window->lblRxData->text() == QStringLiteral("FC 00 A5 ") &&
+                   io.lblAnVal[0]->text() == QStringLiteral("4660") &&
+                   io.lblAnVal[1]->text() == QStringLiteral("22136");
+    if (io.p2Mode() == P2Mode::Gpio) {
+        for (std::size_t pin = 0; pin < io.Shape1.size(); ++pin) {
+            const bool high = (0xA5 >> pin) & 1;
+            const QColor wanted = controls::fromBgr(high ? InputsOutputsPage::kBitSetColour
+                                                         : InputsOutputsPage::kBitClearColour);
+            result.exact = result.exact && controls::fill(io.Shape1[pin]) == wanted;
+        }
+    }
+    result.repliesPerSecond = replies / std::chrono::duration<double>(m_consumedAt - began).count();
+    result.longestStallMs = probe.longestMs();
+    result.busyInStallMs = probe.busyInLongestMs();
+    return result;
+}
+
+WindowBench::Flood WindowBench::quiet(int ms)
+{
+    Flood result;
+    StallProbe probe;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    probe.start();
+    loop.exec();
+    probe.stop();
+    result.exact = true;
+    result.longestStallMs = probe.longestMs();
+    result.busyInStallMs = probe.busyInLongestMs();
+    return result;
+}
+
+double WindowBench::idleCpuPercent(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    const double before = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    loop.exec();
+    return 100.0 * (cpuSeconds() - before) / (double(wall.nsecsElapsed()) / 1e9);
+}
+
+bool WindowBench::vanish(int ms, double &whileBoxOpen, double &afterAnswer)
+{
+    bool sawBox = false;
+    bool answered = false;
+    double cpuBefore = 0;
+    QElapsedTimer wall;
+    // The loss opens a modal box whose own event loop runs until it is answered; watch for
+    // it from a timer, which keeps running inside that loop.
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box->objectName() != QStringLiteral("DeviceLostBox"))
+            return;
+        watch.stop();
+        sawBox = true;
+        cpuBefore = cpuSeconds();
+        wall.start();
+        QTimer::singleShot(ms, box, [&, box] {
+            whileBoxOpen = 100.0 * (cpuSeconds() - cpuBefore) / (double(wall.nsecsElapsed()) / 1e9);
+            answered = true;
+            box->button(QMessageBox::Ok)->click();
+        });
+    });
+    watch.start();
+    m_line->hangUp();
+    if (!waitUntil([&] { return answered; }, ms + 10000))
+        return false;
+    afterAnswer = idleCpuPercent(ms);
+    return sawBox && !m_window->isConnected();
+}
