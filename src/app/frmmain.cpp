@@ -165,6 +165,9 @@ void frmMain::buildPages()
 
 void frmMain::Form_Load()
 {
+    // Naming the device may list every serial port of the system, which takes longer than
+    // drawing the window: do it once, right after the window is up.
+    m_loading = true;
     // Steps 1-4 (lists filled, pins marked as inputs) happened while the controls were built.
     CommPortText = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
     CommSettings = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
@@ -205,6 +208,8 @@ void frmMain::Form_Load()
 
     lcdSettings->loadMessages();
     customCharacters->loadGlyphTable();
+    m_loading = false;
+    QTimer::singleShot(0, this, &frmMain::updateDeviceLabel);
 }
 
 void frmMain::Form_Unload()
@@ -364,6 +369,8 @@ void frmMain::showAcknowledgement()
 
 void frmMain::updateDeviceLabel()
 {
+    if (m_loading)
+        return;
     const QString device = cboComm->currentIndex() < 0 ? QString() : MSComm1.deviceName();
     lblDevice->setText(
         cboComm->currentIndex() < 0 ? QStringLiteral("No port selected")

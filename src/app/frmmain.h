@@ -113,4 +113,5 @@ private:
     ReplyFramer m_framer;
     bool m_ackBoxScheduled = false;
     bool m_unloaded = false;
+    bool m_loading = false;
 };
