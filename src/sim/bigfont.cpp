@@ -18,7 +18,7 @@ struct Shape {
     std::array<std::string_view, proto::kRows> rows;
 };
 
-constexpr std::array<Shape, 15> kShapes = {{
+constexpr std::array<Shape, 16> kShapes = {{
     {'0', {"FUF", "F F", "F F", "FLF"}},
     {'1', {"UF ", " F ", " F ", "LFL"}},
     {'2', {"UUF", "LLF", "F  ", "FLL"}},
@@ -34,6 +34,7 @@ constexpr std::array<Shape, 15> kShapes = {{
     {'.', {"   ", "   ", "   ", " . "}},
     {',', {"   ", "   ", "   ", " F "}},
     {'E', {"FUU", "FLL", "F  ", "FLL"}},
+    {'D', {"FU ", "F F", "F F", "FL "}},
 }};
 
 std::uint8_t cellCode(char symbol)
@@ -68,7 +69,8 @@ BigCharacter bigCharacter(std::uint8_t code)
     BigCharacter cells{};
     for (auto &row : cells)
         row.fill(' ');
-    const char wanted = code == 'e' ? 'E' : static_cast<char>(code);
+    // The utility sends an exponent mark as typed: E or D, either case.
+    const char wanted = code == 'e' ? 'E' : code == 'd' ? 'D' : static_cast<char>(code);
     for (const Shape &shape : kShapes) {
         if (shape.code != wanted)
             continue;

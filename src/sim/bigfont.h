@@ -9,7 +9,7 @@
 // FE 63 c1 c2 c3 c4 then fills the whole screen: character i gets the five-column band
 // 5i..5i+4 and is drawn 3 cells wide and 4 rows high in the band's middle columns from
 // solid blocks, those glyphs and blanks. Drawn are the digits, space, '-', '+', '.', ','
-// and 'E' (of an exponent); any other code leaves its band blank.
+// and the exponent marks 'E' and 'D' (either case); any other code leaves its band blank.
 //
 //   "0"  █▀█    "4"  █ █    "7"  ▀▀█
 //        █ █         █▄█           █

@@ -1,3 +1,4 @@
+#include <QMap>
 #include <QTest>
 
 #include <random>
@@ -118,6 +119,7 @@ private slots:
     void barGlyphs();
     void bigNumbers();
     void bigDigitsDiffer();
+    void bigExponentMarks();
     void messages();
     void glyphUploadAndRestore();
     void settingsAndFlash();
@@ -339,6 +341,22 @@ void TestModuleModel::bigDigitsDiffer()
     ModuleModel model;
     feed(model, QByteArray("xx") + h("FE63") + "#?Q" + char(0xB0));
     QCOMPARE(screenOf(model), screen({}));
+}
+
+// The utility accepts "1E5", "2e3", "1D2" and "7d1" as numbers and sends the mark as
+// typed, so each must show; E and D must not look alike.
+void TestModuleModel::bigExponentMarks()
+{
+    QMap<char, QByteArray> drawn;
+    for (char mark : {'E', 'e', 'D', 'd'}) {
+        ModuleModel model;
+        feed(model, h("FE63") + QByteArray(4, mark));
+        drawn[mark] = screenOf(model);
+        QVERIFY2(drawn[mark] != screen({}), QByteArray(1, mark).constData());
+    }
+    QCOMPARE(drawn['e'], drawn['E']);
+    QCOMPARE(drawn['d'], drawn['D']);
+    QVERIFY(drawn['D'] != drawn['E']);
 }
 
 void TestModuleModel::messages()

@@ -20,6 +20,10 @@ private slots:
     void answersOnItsLinkAndCleansUp();
     void keysSendStatusReplies();
     void refusesALinkThatIsAFile();
+    void quitsWhenItsPartnerEnds();
+    void quitsAtOnceWhenItsPartnerIsGone();
+    void refusesAProcessIdThatIsNone_data();
+    void refusesAProcessIdThatIsNone();
 
 private:
     bool startSim(const QStringList &extra = {});
@@ -149,6 +153,60 @@ void TestVantelSim::refusesALinkThatIsAFile()
     QCOMPARE(m_process.exitCode(), 1);
     QVERIFY(m_process.readAllStandardError().contains("is not a symbolic link"));
     QVERIFY(QFileInfo(m_link).isFile());
+}
+
+void TestVantelSim::quitsWhenItsPartnerEnds()
+{
+    QProcess partner;
+    partner.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    QVERIFY(partner.waitForStarted());
+    QVERIFY(startSim({QStringLiteral("--exit-with"), QString::number(partner.processId())}));
+    // Still there while the partner runs.
+    QVERIFY(!m_process.waitForFinished(300));
+
+    partner.kill();
+    QVERIFY(m_process.waitForFinished(5000));
+    QCOMPARE(m_process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_process.exitCode(), 0);
+    QVERIFY(!QFileInfo(m_link).isSymLink());
+    partner.waitForFinished();
+}
+
+void TestVantelSim::quitsAtOnceWhenItsPartnerIsGone()
+{
+    QProcess partner;
+    partner.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    QVERIFY(partner.waitForStarted());
+    const qint64 pid = partner.processId();
+    partner.kill();
+    QVERIFY(partner.waitForFinished());
+
+    m_process.start(QStringLiteral(VANTEL_SIM_PATH),
+                    {QStringLiteral("--no-ui"), QStringLiteral("--link"), m_link,
+                     QStringLiteral("--exit-with"), QString::number(pid)});
+    QVERIFY(m_process.waitForFinished(5000));
+    QCOMPARE(m_process.exitCode(), 0);
+    QVERIFY(!QFileInfo(m_link).isSymLink());
+}
+
+void TestVantelSim::refusesAProcessIdThatIsNone_data()
+{
+    QTest::addColumn<QString>("pid");
+    QTest::newRow("not a number") << "utility";
+    QTest::newRow("zero") << "0";
+    QTest::newRow("negative: a process group") << "-1";
+}
+
+void TestVantelSim::refusesAProcessIdThatIsNone()
+{
+    QFETCH(QString, pid);
+    m_process.start(QStringLiteral(VANTEL_SIM_PATH),
+                    {QStringLiteral("--no-ui"), QStringLiteral("--link"), m_link,
+                     QStringLiteral("--exit-with"), pid});
+    QVERIFY(m_process.waitForFinished());
+    QCOMPARE(m_process.exitCode(), 2);
+    QVERIFY(m_process.readAllStandardError().contains("--exit-with takes a process id"));
+    QVERIFY(!QFileInfo(m_link).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(TestVantelSim)

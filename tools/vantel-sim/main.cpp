@@ -7,10 +7,12 @@
 #include <QDir>
 
 #include <cstdio>
+#include <limits>
 #include <unistd.h>
 
 #include "keyboard.h"
 #include "keymap.h"
+#include "processwatcher.h"
 #include "ptyport.h"
 #include "signalwatcher.h"
 #include "simulator.h"
@@ -56,7 +58,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption analog2Option(QStringLiteral("analog2"),
                                            QStringLiteral("Starting value of analog input 2."),
                                            QStringLiteral("0-65535"), QStringLiteral("0"));
-    parser.addOptions({linkOption, plainOption, analog1Option, analog2Option});
+    const QCommandLineOption exitWithOption(
+        QStringLiteral("exit-with"),
+        QStringLiteral("Quit when the process with this id ends (the utility beside it)."),
+        QStringLiteral("pid"));
+    parser.addOptions({linkOption, plainOption, analog1Option, analog2Option, exitWithOption});
     parser.process(app);
 
     bool ok1 = false;
@@ -65,6 +71,14 @@ int main(int argc, char *argv[])
     const int analog2 = parser.value(analog2Option).toInt(&ok2);
     if (!ok1 || !ok2 || analog1 < 0 || analog2 < 0 || analog1 > 0xFFFF || analog2 > 0xFFFF) {
         std::fputs("vantel-sim: analog values are whole numbers from 0 to 65535\n", stderr);
+        return 2;
+    }
+    bool pidOk = true;
+    const qint64 exitWith =
+        parser.isSet(exitWithOption) ? parser.value(exitWithOption).toLongLong(&pidOk) : 0;
+    if (!pidOk || (parser.isSet(exitWithOption) && exitWith <= 0) ||
+        exitWith > std::numeric_limits<pid_t>::max()) {
+        std::fputs("vantel-sim: --exit-with takes a process id\n", stderr);
         return 2;
     }
     const bool screen = !parser.isSet(plainOption) && ::isatty(STDOUT_FILENO);
@@ -89,6 +103,10 @@ int main(int argc, char *argv[])
                      &QCoreApplication::quit);
     QObject::connect(&signalWatcher, &simtool::SignalWatcher::resized, &simulator,
                      &simtool::Simulator::redraw);
+    simtool::ProcessWatcher partner;
+    QObject::connect(&partner, &simtool::ProcessWatcher::ended, &app, &QCoreApplication::quit);
+    if (exitWith > 0)
+        partner.watch(static_cast<pid_t>(exitWith));
     simulator.start();
     const int status = QCoreApplication::exec();
     return status;
