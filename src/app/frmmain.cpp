@@ -2,6 +2,7 @@
 
 #include "app/captionfit.h"
 #include "app/controls.h"
+#include "app/keyboard.h"
 #include "app/twips.h"
 #include "app/windowfont.h"
 #include "app/wrappingtabbar.h"
@@ -72,6 +73,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     connect(&MSComm1, &SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
 
     Form_Load();
+    keyboard::install(this);
 }
 
 frmMain::~frmMain()
