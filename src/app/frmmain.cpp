@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 
+#include "app/accessibility.h"
 #include "app/captionfit.h"
 #include "app/controls.h"
 #include "app/keyboard.h"
@@ -74,6 +75,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
 
     Form_Load();
     keyboard::install(this);
+    accessibility::install(*this);
 }
 
 frmMain::~frmMain()
