@@ -1,7 +1,9 @@
 #include "app/frmmain.h"
 
+#include "app/accessibility.h"
 #include "app/captionfit.h"
 #include "app/controls.h"
+#include "app/keyboard.h"
 #include "app/twips.h"
 #include "app/windowfont.h"
 #include "app/wrappingtabbar.h"
@@ -72,6 +74,8 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     connect(&MSComm1, &SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
 
     Form_Load();
+    keyboard::install(this);
+    accessibility::install(*this);
 }
 
 frmMain::~frmMain()
