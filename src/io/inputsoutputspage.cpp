@@ -74,7 +74,7 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
                    1695);
     for (int n = 1; n <= 8; ++n) {
         const int column = (n - 1) % 4;
-        const int top = n <= 4 ? 240 : 840;
+        const int top = n <= 4 ? 240 : 900;
         const int left = 120 + 810 * column;
         const int bitValue = kPinBits[static_cast<std::size_t>(n - 1)];
         pinLabel[static_cast<std::size_t>(n - 1)] = label(
@@ -86,8 +86,8 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
         // A pick by the user (QComboBox::activated), not a change made in code.
         connect(pin, &QComboBox::activated, this, [this, bitValue] { cboio_Click(bitValue); });
     }
-    cmdCfgIO = button(Frame6, QStringLiteral("cmdCfgIO"), QStringLiteral("Set IO Direction"), 3360,
-                      480, 975, 915);
+    cmdCfgIO = button(Frame6, QStringLiteral("cmdCfgIO"), QStringLiteral("Set IO Direction"), 3450,
+                      480, 915, 915);
     connect(cmdCfgIO, &QPushButton::clicked, this, &InputsOutputsPage::cmdCfgIO_Click);
 
     Frame7 = frame(this, QStringLiteral("Frame7"), QStringLiteral("Input Status"), 5640, 1800, 4455,
