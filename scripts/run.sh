@@ -10,7 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VANTEL_BUILD_DIR:-$root/build}
-VANTEL_EXTRA_PACKAGES="xvfb xauth" "$root/scripts/setup.sh"
+VANTEL_EXTRA_PACKAGES="xvfb xauth fonts-dejavu-extra" "$root/scripts/setup.sh"
 
 app=("$build/src/vantelapp")
 sim=("$build/tools/vantel-sim/vantel-sim")
