@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, skipping what is already there,
-# then configures and builds into build/ (or $VANTEL_BUILD_DIR). Sourced by run.sh and
+# then configures and builds into build/ (or $VANTEL_BUILD_DIR). Called by run.sh and
 # test.sh; safe to run again.
 set -euo pipefail
 
@@ -8,17 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VANTEL_BUILD_DIR:-$root/build}
 packages=(qt6-base-dev qt6-serialport-dev cmake g++ make dpkg-dev desktop-file-utils ${VANTEL_EXTRA_PACKAGES:-})
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install-packages.sh" "${packages[@]}"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VANTEL_CMAKE_ARGS:-}
