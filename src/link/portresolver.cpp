@@ -94,7 +94,8 @@ QString deviceForPort(int portNumber)
     // Listing the system's ports asks udev about every tty: skip it when the environment
     // already names the device.
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (portNumber >= 1 && !environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty())
+    if (portNumber >= 1 &&
+        !environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty())
         return deviceForPort(portNumber, environment, {});
     QStringList names;
     const auto ports = QSerialPortInfo::availablePorts();
