@@ -90,7 +90,12 @@ int main(int argc, char *argv[])
         return 1;
     }
     say(QStringLiteral("vantel-sim: module on %1, link %2").arg(port.slavePath(), port.linkPath()));
-    say(QStringLiteral("vantel-sim: start the utility with VANTEL_COM1=%1").arg(port.linkPath()));
+    if (parser.isSet(exitWithOption))
+        say(QStringLiteral(
+            "vantel-sim: the utility has COM1 mapped here: pick COM1 and press Connect"));
+    else
+        say(QStringLiteral("vantel-sim: start the utility with VANTEL_COM1=%1")
+                .arg(port.linkPath()));
 
     simtool::Keyboard keyboard(screen);
     simtool::Simulator simulator(&port, screen);
