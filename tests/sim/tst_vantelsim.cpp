@@ -60,7 +60,7 @@ bool TestVantelSim::startSim(const QStringList &extra)
     m_process.start(QStringLiteral(VANTEL_SIM_PATH),
                     QStringList{QStringLiteral("--no-ui"), QStringLiteral("--link"), m_link} +
                         extra);
-    if (!m_process.waitForStarted() || waitForLog("VANTEL_COM1=").isEmpty())
+    if (!m_process.waitForStarted() || waitForLog("vantel-sim: module on").isEmpty())
         return false;
     m_port = ::open(QFile::encodeName(m_link).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_port < 0)
