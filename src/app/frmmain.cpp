@@ -146,14 +146,14 @@ void frmMain::buildPages()
     SSTab1 = twips::make<FeatureTabWidget>(this, QStringLiteral("SSTab1"));
     twips::place(SSTab1, 240, 1320, 10335, 3615);
 
-    textDisplay = new TextDisplayPage(m_context);
-    cursorControl = new CursorControlPage(m_context);
-    backlight = new BacklightPage(m_context);
-    graph = new GraphPage(m_context);
-    customCharacters = new CustomCharactersPage(m_context);
-    bigNumbers = new BigNumbersPage(m_context);
-    lcdSettings = new LcdSettingsPage(m_context);
-    inputsOutputs = new InputsOutputsPage(m_context);
+    textDisplay = new TextDisplayPage(m_context, SSTab1);
+    cursorControl = new CursorControlPage(m_context, SSTab1);
+    backlight = new BacklightPage(m_context, SSTab1);
+    graph = new GraphPage(m_context, SSTab1);
+    customCharacters = new CustomCharactersPage(m_context, SSTab1);
+    bigNumbers = new BigNumbersPage(m_context, SSTab1);
+    lcdSettings = new LcdSettingsPage(m_context, SSTab1);
+    inputsOutputs = new InputsOutputsPage(m_context, SSTab1);
 
     SSTab1->addTab(textDisplay, QStringLiteral("Text Display"));
     SSTab1->addTab(cursorControl, QStringLiteral("Cursor Control"));
