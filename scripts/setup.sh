@@ -6,7 +6,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VANTEL_BUILD_DIR:-$root/build}
-packages=(qt6-base-dev qt6-serialport-dev cmake g++ make dpkg-dev desktop-file-utils ${VANTEL_EXTRA_PACKAGES:-})
+packages=(qt6-base-dev qt6-serialport-dev cmake g++ make dpkg-dev file desktop-file-utils ${VANTEL_EXTRA_PACKAGES:-})
 
 "$root/scripts/install-packages.sh" "${packages[@]}"
 
