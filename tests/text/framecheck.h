@@ -74,4 +74,32 @@ inline void expectSent(WindowFixture &f, const QByteArray &frame)
     QCOMPARE(f.window().lblRxData->text(), QString());
 }
 
+// A table row: make the selections, then each click (after a fresh reply from the module)
+// puts exactly `frame` on the wire and in the transmit monitor.
+inline void clickSends(WindowFixture &f, const QString &selections, const QString &button,
+                       int clicks, const QByteArray &frame)
+{
+    QVERIFY(select(f, selections));
+    for (int i = 0; i < clicks; ++i) {
+        QVERIFY(showModuleReply(f));
+        f.click(button);
+        expectSent(f, frame);
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
+
+// An error row: after a known frame (`primer`) and a reply, the selections leave a list
+// without an item, and the click sends nothing and changes neither monitor.
+inline void clickSendsNothing(WindowFixture &f, const QString &primer, const QByteArray &primed,
+                              const QString &selections, const QString &button)
+{
+    f.click(primer);
+    QCOMPARE(caption(f.received(int(primed.size()))), caption(primed));
+    QVERIFY(showModuleReply(f));
+    QVERIFY(select(f, selections));
+    f.click(button);
+    expectNothingSent(f, caption(primed));
+}
+
 } // namespace framecheck

@@ -88,15 +88,7 @@ void CursorControlPageTest::buttonsSendTheirFrame()
     QFETCH(QString, selections);
     QFETCH(int, clicks);
     QFETCH(QByteArray, frame);
-
-    QVERIFY(select(*m_f, selections));
-    for (int i = 0; i < clicks; ++i) {
-        QVERIFY(showModuleReply(*m_f));
-        m_f->click(button);
-        expectSent(*m_f, frame);
-        if (QTest::currentTestFailed())
-            return;
-    }
+    clickSends(*m_f, selections, button, clicks, frame);
 }
 
 void CursorControlPageTest::noSelectionSendsNothing_data()
@@ -116,13 +108,8 @@ void CursorControlPageTest::noSelectionSendsNothing()
 {
     QFETCH(QString, button);
     QFETCH(QString, selections);
-
-    m_f->click(QStringLiteral("cmdCurLR(0)"));
-    QCOMPARE(caption(m_f->received(1)), QStringLiteral("0E "));
-    QVERIFY(showModuleReply(*m_f));
-    QVERIFY(select(*m_f, selections));
-    m_f->click(button);
-    expectNothingSent(*m_f, QStringLiteral("0E "));
+    clickSendsNothing(*m_f, QStringLiteral("cmdCurLR(0)"), QByteArray("\x0E", 1), selections,
+                      button);
 }
 
 QTEST_MAIN(CursorControlPageTest)

@@ -125,15 +125,7 @@ void TextDisplayPageTest::buttonsSendTheirFrame()
     QFETCH(QString, selections);
     QFETCH(int, clicks);
     QFETCH(QByteArray, frame);
-
-    QVERIFY(select(*m_f, selections));
-    for (int i = 0; i < clicks; ++i) {
-        QVERIFY(showModuleReply(*m_f));
-        m_f->click(button);
-        expectSent(*m_f, frame);
-        if (QTest::currentTestFailed())
-            return;
-    }
+    clickSends(*m_f, selections, button, clicks, frame);
 }
 
 void TextDisplayPageTest::specialItemsSendTheCodeTheyShow()
@@ -180,13 +172,7 @@ void TextDisplayPageTest::noSelectionSendsNothing()
 {
     QFETCH(QString, button);
     QFETCH(QString, selections);
-
-    m_f->click(QStringLiteral("cmdBackSp"));
-    QCOMPARE(caption(m_f->received(1)), QStringLiteral("08 "));
-    QVERIFY(showModuleReply(*m_f));
-    QVERIFY(select(*m_f, selections));
-    m_f->click(button);
-    expectNothingSent(*m_f, QStringLiteral("08 "));
+    clickSendsNothing(*m_f, QStringLiteral("cmdBackSp"), QByteArray("\x08", 1), selections, button);
 }
 
 void TextDisplayPageTest::typedKeys_data()
