@@ -20,18 +20,23 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+QByteArray withoutBlanksAround(const QByteArray &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
 // What a lookup should give for a value that was just written.
 QByteArray expectedRead(QByteArrayView written)
 {
     QByteArray value = written.toByteArray();
     value.replace('\r', ' ').replace('\n', ' ');
-    qsizetype begin = 0;
-    qsizetype end = value.size();
-    while (begin < end && isBlank(value[begin]))
-        ++begin;
-    while (end > begin && isBlank(value[end - 1]))
-        --end;
-    value = value.sliced(begin, end - begin);
+    value = withoutBlanksAround(value);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
@@ -50,14 +55,7 @@ QByteArray lower(QByteArrayView name)
 
 QByteArray trimmedLower(QByteArrayView name)
 {
-    QByteArray text = lower(name);
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin);
+    return withoutBlanksAround(lower(name));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/captionbutton.h"
 #include "app/twips.h"
 
+#include <QMessageBox>
 #include <QPalette>
 
 namespace controls
@@ -90,6 +91,13 @@ void setFill(QWidget *widget, const QColor &colour)
 QColor fill(const QWidget *widget)
 {
     return widget->palette().color(QPalette::Window);
+}
+
+void showMessage(QWidget *owner, const QString &text, const QString &objectName)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VantelApp"), text, QMessageBox::Ok, owner);
+    box.setObjectName(objectName);
+    box.exec();
 }
 
 QStringList numbers(int first, int last)

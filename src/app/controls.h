@@ -36,6 +36,11 @@ QLineEdit *textBox(QWidget *parent, const QString &name, int maxLength, int left
 void setFill(QWidget *widget, const QColor &colour);
 QColor fill(const QWidget *widget);
 
+// The program's own message: modal, no icon, OK only, captioned with the application title.
+// `owner` should be the main window: a box owned by a page goes grey with the page when a
+// lost device disables the pages, and then cannot be closed.
+void showMessage(QWidget *owner, const QString &text, const QString &objectName);
+
 // "1", "2", ... "n" (or from `first`).
 QStringList numbers(int first, int last);
 

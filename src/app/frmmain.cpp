@@ -36,19 +36,11 @@ using namespace controls;
 namespace
 {
 
-const QString kTitle = QStringLiteral("VantelApp");
 const QString kConnect = QStringLiteral("Connect");
 const QString kDisconnect = QStringLiteral("Disconnect");
 const QString kSettings9600 = QStringLiteral("9600,n,8,1");
 const QString kSettings19200 = QStringLiteral("19200,n,8,1");
 constexpr int kLcdSettingsPage = 6;
-
-void showMessage(QWidget *parent, const QString &text, const QString &objectName)
-{
-    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, parent);
-    box.setObjectName(objectName);
-    box.exec();
-}
 
 } // namespace
 

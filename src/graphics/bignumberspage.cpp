@@ -6,8 +6,6 @@
 #include "link/protocol.h"
 #include "link/transmitter.h"
 
-#include <QMessageBox>
-
 using namespace controls;
 
 BigNumbersPage::BigNumbersPage(PageContext &context, QWidget *parent)
@@ -35,12 +33,8 @@ void BigNumbersPage::cmdInitBN_Click()
 void BigNumbersPage::cmdDrawBN_Click()
 {
     if (!bignumber::isNumeric(txtBN->text())) {
-        // Owned by the window, not the page: a lost device disables the pages, and a box
-        // that belongs to them would go grey with them and could not be closed.
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VantelApp"),
-                        QStringLiteral("Numeric Value Only"), QMessageBox::Ok, window());
-        box.setObjectName(QStringLiteral("NumericValueOnlyBox"));
-        box.exec();
+        showMessage(window(), QStringLiteral("Numeric Value Only"),
+                    QStringLiteral("NumericValueOnlyBox"));
         return;
     }
     txtBN->setText(bignumber::rightAligned(txtBN->text()));
