@@ -1,9 +1,9 @@
 #include "windowbench.h"
 
-#include "app/controls.h"
+#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "config/lcdsettingspage.h"
-#include "config/messagetext.h"
+#include "link/messagetext.h"
 #include "io/inputsoutputspage.h"
 #include "link/protocol.h"
 #include "settings/settingsfile.h"

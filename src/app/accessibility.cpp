@@ -1,6 +1,6 @@
 #include "app/accessibility.h"
 
-#include "app/controls.h"
+#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "graphics/customcharacterspage.h"
 #include "io/inputsoutputspage.h"

@@ -1,6 +1,6 @@
 #include "app/captionfit.h"
 
-#include "app/captionbutton.h"
+#include "widgets/captionbutton.h"
 
 #include <QAbstractButton>
 #include <QFontMetricsF>

@@ -2,9 +2,9 @@
 
 #include "app/accessibility.h"
 #include "app/captionfit.h"
-#include "app/controls.h"
+#include "widgets/controls.h"
 #include "app/keyboard.h"
-#include "app/twips.h"
+#include "widgets/twips.h"
 #include "app/windowfont.h"
 #include "app/wrappingtabbar.h"
 #include "config/backlightpage.h"

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/pagecontext.h"
+#include "widgets/pagecontext.h"
 #include "link/pacingclock.h"
 #include "link/replydecoder.h"
 #include "link/serialportservice.h"

@@ -1,6 +1,6 @@
 #include "app/keyboard.h"
 
-#include "app/twips.h"
+#include "widgets/twips.h"
 #include "graphics/glyphcell.h"
 
 #include <QEvent>

@@ -1,8 +1,8 @@
 #include "config/lcdsettingspage.h"
 
-#include "app/controls.h"
-#include "app/twips.h"
-#include "config/messagetext.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
+#include "link/messagetext.h"
 #include "link/pacingclock.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"

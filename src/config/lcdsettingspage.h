@@ -12,7 +12,7 @@
 
 #include <QWidget>
 
-#include "app/pagecontext.h"
+#include "widgets/pagecontext.h"
 
 class QGroupBox;
 class QLabel;

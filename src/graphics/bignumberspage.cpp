@@ -1,8 +1,8 @@
 #include "graphics/bignumberspage.h"
 
-#include "app/controls.h"
-#include "app/twips.h"
-#include "graphics/bignumber.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
+#include "link/bignumber.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
 

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "app/pagecontext.h"
+#include "widgets/pagecontext.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,7 +1,7 @@
 #include "graphics/customcharacterspage.h"
 
-#include "app/controls.h"
-#include "app/twips.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 #include "graphics/glyphcell.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"

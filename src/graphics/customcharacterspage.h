@@ -14,8 +14,8 @@
 
 #include <QWidget>
 
-#include "app/pagecontext.h"
-#include "graphics/glyphtable.h"
+#include "widgets/pagecontext.h"
+#include "settings/glyphtable.h"
 
 class GlyphCell;
 class QComboBox;

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "app/pagecontext.h"
+#include "widgets/pagecontext.h"
 
 class QComboBox;
 class QLabel;

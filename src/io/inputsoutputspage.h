@@ -7,7 +7,7 @@
 #include <QColor>
 #include <QWidget>
 
-#include "app/pagecontext.h"
+#include "widgets/pagecontext.h"
 #include "link/replydecoder.h"
 
 class QComboBox;

@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 
 #include "settings/inifile.h"
-#include "text/win1252.h"
+#include "encoding/win1252.h"
 
 namespace
 {

@@ -96,7 +96,7 @@ std::optional<Reply> ModuleModel::applyCommand(const Frame &frame)
     // FrameReader hands over whole frames only; a frame of another length (made by hand)
     // is ignored rather than read past its end.
     const std::uint8_t code = frame[1];
-    const auto length = commandLength(code);
+    const auto length = proto::commandLength(code);
     if (!length || static_cast<int>(frame.size()) != *length)
         return std::nullopt;
     const std::span<const std::uint8_t> args(frame.begin() + 2, frame.end());

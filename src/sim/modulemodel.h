@@ -52,7 +52,7 @@
 
 #include "link/replydecoder.h"
 #include "sim/displaymemory.h"
-#include "sim/framereader.h"
+#include "link/framereader.h"
 #include "sim/glyph.h"
 #include "sim/replyencoder.h"
 
@@ -114,7 +114,7 @@ private:
     void setCustomGlyphs(std::span<const std::uint8_t> bytes);
     void drawBigNumber(std::span<const std::uint8_t> codes);
 
-    FrameReader m_reader;
+    proto::FrameReader m_reader;
     DisplayMemory m_display;
     GlyphTable m_glyphs{};
     GlyphSet m_glyphSet = GlyphSet::Custom;

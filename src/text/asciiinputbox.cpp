@@ -1,6 +1,6 @@
 #include "text/asciiinputbox.h"
 
-#include "text/win1252.h"
+#include "encoding/win1252.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

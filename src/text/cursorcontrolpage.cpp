@@ -1,7 +1,7 @@
 #include "text/cursorcontrolpage.h"
 
-#include "app/controls.h"
-#include "app/twips.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
 

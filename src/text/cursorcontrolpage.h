@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "app/pagecontext.h"
+#include "widgets/pagecontext.h"
 
 class QComboBox;
 class QLabel;

@@ -1,6 +1,6 @@
 // Driving the window from the keyboard alone: the Tab path through every page, Enter and
 // Space on buttons, Ctrl+Tab between pages and the glyph editor's cells.
-#include "app/controls.h"
+#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "graphics/customcharacterspage.h"
 #include "link/protocol.h"

@@ -8,7 +8,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "app/controls.h"
+#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "io/inputsoutputspage.h"
 

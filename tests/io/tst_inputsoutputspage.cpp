@@ -3,7 +3,7 @@
 #include "iotesthelpers.h"
 #include "windowfixture.h"
 
-#include "app/twips.h"
+#include "widgets/twips.h"
 #include "link/protocol.h"
 
 #include <QLabel>

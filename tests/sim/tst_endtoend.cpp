@@ -3,7 +3,7 @@
 // module model, and the model's replies travel back. Each case checks what the module
 // ends up showing or holding, or what the window shows of the module's answer.
 
-#include "app/controls.h"
+#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "config/backlightpage.h"
 #include "graphics/customcharacterspage.h"

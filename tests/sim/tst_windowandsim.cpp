@@ -3,7 +3,7 @@
 // and asks; the program's log (plain mode) shows what it decoded, and its replies and
 // key presses show in the window.
 
-#include "app/controls.h"
+#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "io/inputsoutputspage.h"
 #include "text/asciiinputbox.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "text/win1252.h"
+#include "encoding/win1252.h"
 
 namespace simtool
 {

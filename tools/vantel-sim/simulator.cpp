@@ -7,7 +7,7 @@
 #include "keymap.h"
 #include "replytext.h"
 #include "screenrenderer.h"
-#include "sim/framedescriber.h"
+#include "link/framedescriber.h"
 
 namespace simtool
 {
@@ -34,7 +34,7 @@ QString frameLogLine(const proto::Frame &frame)
               QStringLiteral("... (%1 bytes) ").arg(frame.size());
     else
         hex = proto::hexCaption(frame);
-    return hex + QLatin1Char(' ') + QString::fromStdString(sim::describeFrame(frame));
+    return hex + QLatin1Char(' ') + QString::fromStdString(proto::describeFrame(frame));
 }
 
 } // namespace

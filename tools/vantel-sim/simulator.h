@@ -13,7 +13,7 @@
 #include <QTimer>
 
 #include "ptyport.h"
-#include "sim/framereader.h"
+#include "link/framereader.h"
 #include "sim/modulemodel.h"
 
 namespace simtool
@@ -48,7 +48,7 @@ private:
     bool m_screen;
     bool m_started = false;
     sim::ModuleModel m_model;
-    sim::FrameReader m_reader;
+    proto::FrameReader m_reader;
     std::deque<QString> m_log;
     QTimer m_drawTimer;
 };

@@ -1,7 +1,7 @@
 // The 20 bytes a predefined message takes on the wire.
 #include <QTest>
 
-#include "config/messagetext.h"
+#include "link/messagetext.h"
 
 class TestMessageText : public QObject
 {

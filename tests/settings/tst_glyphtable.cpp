@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "graphics/glyphtable.h"
+#include "settings/glyphtable.h"
 #include "settings/settingsfile.h"
 
 namespace

@@ -1,13 +1,12 @@
-#include "sim/framedescriber.h"
+#include "link/framedescriber.h"
 
 #include <string>
 
-#include "sim/framereader.h"
+#include "link/framereader.h"
 
-namespace sim
+namespace proto
 {
 
-using namespace proto;
 
 namespace
 {
@@ -169,4 +168,4 @@ std::string describeFrame(const Frame &frame)
     return control(first);
 }
 
-} // namespace sim
+} // namespace proto

@@ -6,9 +6,9 @@
 
 #include "link/protocol.h"
 
-namespace sim
+namespace proto
 {
 
 std::string describeFrame(const proto::Frame &frame);
 
-} // namespace sim
+} // namespace proto

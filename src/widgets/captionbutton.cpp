@@ -1,4 +1,4 @@
-#include "app/captionbutton.h"
+#include "widgets/captionbutton.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

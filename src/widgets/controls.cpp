@@ -1,7 +1,7 @@
-#include "app/controls.h"
+#include "widgets/controls.h"
 
-#include "app/captionbutton.h"
-#include "app/twips.h"
+#include "widgets/captionbutton.h"
+#include "widgets/twips.h"
 
 #include <QMessageBox>
 #include <QPalette>

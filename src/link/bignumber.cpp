@@ -1,6 +1,6 @@
-#include "graphics/bignumber.h"
+#include "link/bignumber.h"
 
-#include "text/win1252.h"
+#include "encoding/win1252.h"
 
 #include <QLocale>
 

@@ -1,9 +1,8 @@
-#include "sim/framereader.h"
+#include "link/framereader.h"
 
-namespace sim
+namespace proto
 {
 
-using namespace proto;
 
 std::optional<int> commandLength(std::uint8_t code)
 {
@@ -79,4 +78,4 @@ std::optional<Frame> FrameReader::take(std::uint8_t byte)
     return frame;
 }
 
-} // namespace sim
+} // namespace proto

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "sim/framedescriber.h"
+#include "link/framedescriber.h"
 
 class TestFrameDescriber : public QObject
 {
@@ -50,7 +50,7 @@ void TestFrameDescriber::describes()
     QFETCH(QByteArray, frame);
     QFETCH(QString, text);
     const QByteArray raw = QByteArray::fromHex(frame);
-    QCOMPARE(QString::fromStdString(sim::describeFrame(proto::Frame(raw.begin(), raw.end()))),
+    QCOMPARE(QString::fromStdString(proto::describeFrame(proto::Frame(raw.begin(), raw.end()))),
              text);
 }
 

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "sim/framereader.h"
+#include "link/framereader.h"
 
 namespace
 {
@@ -62,7 +62,7 @@ void TestFrameReader::cutsFrames()
 {
     QFETCH(QByteArray, stream);
     QFETCH(QStringList, frames);
-    sim::FrameReader reader;
+    proto::FrameReader reader;
     QCOMPARE(hexFrames(reader.feed(bytes(stream))), frames);
     QCOMPARE(reader.pending(), 0);
 }
@@ -74,16 +74,16 @@ void TestFrameReader::splitAnywhereGivesSameFrames()
     hex += QByteArray(128, '1');
     hex += "FEC9" + QByteArray(40, 'A') + "FEFE0BFE7742";
     const auto stream = bytes(hex);
-    sim::FrameReader whole;
+    proto::FrameReader whole;
     const QStringList expected = hexFrames(whole.feed(stream));
     for (std::size_t split = 0; split <= stream.size(); ++split) {
-        sim::FrameReader reader;
+        proto::FrameReader reader;
         auto frames = reader.feed(std::span(stream).first(split));
         const auto rest = reader.feed(std::span(stream).subspan(split));
         frames.insert(frames.end(), rest.begin(), rest.end());
         QCOMPARE(hexFrames(frames), expected);
     }
-    sim::FrameReader byteByByte;
+    proto::FrameReader byteByByte;
     std::vector<proto::Frame> frames;
     for (std::uint8_t byte : stream) {
         const auto some = byteByByte.feed(std::span(&byte, 1));
@@ -94,7 +94,7 @@ void TestFrameReader::splitAnywhereGivesSameFrames()
 
 void TestFrameReader::pendingUntilComplete()
 {
-    sim::FrameReader reader;
+    proto::FrameReader reader;
     QVERIFY(reader.feed(bytes("FE64")).empty());
     QCOMPARE(reader.pending(), 2);
     QVERIFY(reader.feed(bytes(QByteArray(126, 'F'))).empty());

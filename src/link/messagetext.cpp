@@ -1,6 +1,6 @@
-#include "config/messagetext.h"
+#include "link/messagetext.h"
 
-#include "text/win1252.h"
+#include "encoding/win1252.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "graphics/glyphtable.h"
+#include "settings/glyphtable.h"
 
 #include "settings/settingsfile.h"
 

@@ -1,4 +1,4 @@
-#include "text/win1252.h"
+#include "encoding/win1252.h"
 
 #include <array>
 

@@ -19,7 +19,7 @@
 
 #include "link/protocol.h"
 
-namespace sim
+namespace proto
 {
 
 // The whole length of the frame that FE <code> begins (prefix and code included), or
@@ -42,4 +42,4 @@ private:
     int m_expected = 0;
 };
 
-} // namespace sim
+} // namespace proto

@@ -3,7 +3,7 @@
 
 #include <QTest>
 
-#include "graphics/bignumber.h"
+#include "link/bignumber.h"
 
 class BigNumberTest : public QObject
 {
