@@ -1,13 +1,13 @@
 #include "windowbench.h"
 
-#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "config/lcdsettingspage.h"
-#include "link/messagetext.h"
 #include "io/inputsoutputspage.h"
+#include "link/messagetext.h"
 #include "link/protocol.h"
 #include "settings/settingsfile.h"
 #include "stallprobe.h"
+#include "widgets/controls.h"
 
 #include <QAbstractButton>
 #include <QApplication>

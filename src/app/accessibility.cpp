@@ -1,9 +1,9 @@
 #include "app/accessibility.h"
 
-#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "graphics/customcharacterspage.h"
 #include "io/inputsoutputspage.h"
+#include "widgets/controls.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -2,9 +2,7 @@
 
 #include "app/accessibility.h"
 #include "app/captionfit.h"
-#include "widgets/controls.h"
 #include "app/keyboard.h"
-#include "widgets/twips.h"
 #include "app/windowfont.h"
 #include "app/wrappingtabbar.h"
 #include "config/backlightpage.h"
@@ -18,6 +16,8 @@
 #include "settings/settingsfile.h"
 #include "text/cursorcontrolpage.h"
 #include "text/textdisplaypage.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -13,11 +13,11 @@
 #include <QString>
 #include <QWidget>
 
-#include "widgets/pagecontext.h"
 #include "link/pacingclock.h"
 #include "link/replydecoder.h"
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
+#include "widgets/pagecontext.h"
 
 class BacklightPage;
 class BigNumbersPage;

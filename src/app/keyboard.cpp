@@ -1,7 +1,7 @@
 #include "app/keyboard.h"
 
-#include "widgets/twips.h"
 #include "graphics/glyphcell.h"
+#include "widgets/twips.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #include "config/backlightpage.h"
 
-#include "widgets/controls.h"
-#include "widgets/twips.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 
 #include <QSlider>
 

@@ -1,12 +1,12 @@
 #include "config/lcdsettingspage.h"
 
-#include "widgets/controls.h"
-#include "widgets/twips.h"
 #include "link/messagetext.h"
 #include "link/pacingclock.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
 #include "settings/settingsfile.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 
 #include <QMessageBox>
 

@@ -1,10 +1,10 @@
 #include "graphics/bignumberspage.h"
 
-#include "widgets/controls.h"
-#include "widgets/twips.h"
 #include "link/bignumber.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 
 using namespace controls;
 

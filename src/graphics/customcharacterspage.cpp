@@ -1,11 +1,11 @@
 #include "graphics/customcharacterspage.h"
 
-#include "widgets/controls.h"
-#include "widgets/twips.h"
 #include "graphics/glyphcell.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
 #include "settings/settingsfile.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>

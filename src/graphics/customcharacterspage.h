@@ -14,8 +14,8 @@
 
 #include <QWidget>
 
-#include "widgets/pagecontext.h"
 #include "settings/glyphtable.h"
+#include "widgets/pagecontext.h"
 
 class GlyphCell;
 class QComboBox;

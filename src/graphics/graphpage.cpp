@@ -1,9 +1,9 @@
 #include "graphics/graphpage.h"
 
-#include "widgets/controls.h"
-#include "widgets/twips.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 
 using namespace controls;
 using twips::element;

@@ -1,9 +1,9 @@
 #include "io/inputsoutputspage.h"
 
-#include "widgets/controls.h"
-#include "widgets/twips.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 
 #include <QComboBox>
 #include <QFrame>

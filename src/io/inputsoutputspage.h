@@ -7,8 +7,8 @@
 #include <QColor>
 #include <QWidget>
 
-#include "widgets/pagecontext.h"
 #include "link/replydecoder.h"
+#include "widgets/pagecontext.h"
 
 class QComboBox;
 class QFrame;

@@ -7,7 +7,6 @@
 namespace proto
 {
 
-
 namespace
 {
 

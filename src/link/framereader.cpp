@@ -3,7 +3,6 @@
 namespace proto
 {
 
-
 std::optional<int> commandLength(std::uint8_t code)
 {
     switch (code) {

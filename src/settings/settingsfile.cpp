@@ -10,8 +10,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include "settings/inifile.h"
 #include "encoding/win1252.h"
+#include "settings/inifile.h"
 
 namespace
 {

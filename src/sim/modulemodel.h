@@ -50,9 +50,9 @@
 #include <span>
 #include <vector>
 
+#include "link/framereader.h"
 #include "link/replydecoder.h"
 #include "sim/displaymemory.h"
-#include "link/framereader.h"
 #include "sim/glyph.h"
 #include "sim/replyencoder.h"
 

@@ -1,10 +1,10 @@
 #include "text/textdisplaypage.h"
 
-#include "widgets/controls.h"
-#include "widgets/twips.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
 #include "text/asciiinputbox.h"
+#include "widgets/controls.h"
+#include "widgets/twips.h"
 
 #include <QFont>
 

@@ -1,10 +1,10 @@
 // What a screen reader learns from the window, and whether its text stays legible under a
 // dark desktop palette. Accessible interfaces are queried directly; no accessibility bus is
 // needed for that.
-#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "io/inputsoutputspage.h"
 #include "link/protocol.h"
+#include "widgets/controls.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>

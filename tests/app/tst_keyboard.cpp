@@ -1,9 +1,9 @@
 // Driving the window from the keyboard alone: the Tab path through every page, Enter and
 // Space on buttons, Ctrl+Tab between pages and the glyph editor's cells.
-#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "graphics/customcharacterspage.h"
 #include "link/protocol.h"
+#include "widgets/controls.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>

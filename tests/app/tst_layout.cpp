@@ -1,10 +1,10 @@
 // Every caption of the window shows in full at the font in use, no control runs into a
 // neighbour or out of its container, and a picture of each page is saved into the build
 // folder. CTest runs this once at scale 1 and once with QT_SCALE_FACTOR=2.
-#include "widgets/captionbutton.h"
 #include "app/frmmain.h"
 #include "app/wrappingtabbar.h"
 #include "graphics/glyphcell.h"
+#include "widgets/captionbutton.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>

@@ -2,10 +2,10 @@
 // the glyph table read at start-up, Save/Load Bitmap through the real settings file, and
 // the 66-byte upload on a pseudo-terminal standing in for the module.
 
-#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "graphics/customcharacterspage.h"
 #include "graphics/glyphcell.h"
+#include "widgets/controls.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

@@ -8,9 +8,9 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "io/inputsoutputspage.h"
+#include "widgets/controls.h"
 
 namespace iotest
 {

@@ -3,8 +3,8 @@
 #include "iotesthelpers.h"
 #include "windowfixture.h"
 
-#include "widgets/twips.h"
 #include "link/protocol.h"
+#include "widgets/twips.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -3,7 +3,6 @@
 // module model, and the model's replies travel back. Each case checks what the module
 // ends up showing or holding, or what the window shows of the module's answer.
 
-#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "config/backlightpage.h"
 #include "graphics/customcharacterspage.h"
@@ -11,6 +10,7 @@
 #include "modulepump.h"
 #include "text/asciiinputbox.h"
 #include "text/textdisplaypage.h"
+#include "widgets/controls.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

@@ -3,11 +3,11 @@
 // and asks; the program's log (plain mode) shows what it decoded, and its replies and
 // key presses show in the window.
 
-#include "widgets/controls.h"
 #include "app/frmmain.h"
 #include "io/inputsoutputspage.h"
 #include "text/asciiinputbox.h"
 #include "text/textdisplaypage.h"
+#include "widgets/controls.h"
 #include "windowfixture.h"
 
 #include <QComboBox>

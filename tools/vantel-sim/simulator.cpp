@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include "keymap.h"
+#include "link/framedescriber.h"
 #include "replytext.h"
 #include "screenrenderer.h"
-#include "link/framedescriber.h"
 
 namespace simtool
 {

@@ -12,8 +12,8 @@
 #include <QObject>
 #include <QTimer>
 
-#include "ptyport.h"
 #include "link/framereader.h"
+#include "ptyport.h"
 #include "sim/modulemodel.h"
 
 namespace simtool
