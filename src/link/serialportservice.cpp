@@ -99,6 +99,8 @@ bool SerialPortService::open()
     const QString device = deviceName();
     if (device.isEmpty()) {
         m_lastError = QStringLiteral("No device for COM%1").arg(m_commPort);
+        m_openProblem =
+            ports::explainOpenFailure(device, QSerialPort::DeviceNotFoundError, m_lastError);
         return false;
     }
     m_port.setPortName(device);
@@ -109,12 +111,14 @@ bool SerialPortService::open()
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_lastError = m_port.errorString();
+        m_openProblem = ports::explainOpenFailure(device, m_port.error(), m_lastError);
         return false;
     }
     m_port.clearError();
     m_state = State::Open;
     m_commEvent = CommEvent::None;
     m_lastError.clear();
+    m_openProblem = {};
     return true;
 }
 

@@ -16,6 +16,8 @@
 
 #include <functional>
 
+#include "link/portproblem.h"
+
 class SerialPortService : public QObject
 {
     Q_OBJECT
@@ -52,6 +54,8 @@ public:
     bool isOpen() const { return m_state == State::Open; }
     State state() const { return m_state; }
     QString lastError() const { return m_lastError; }
+    // Why the last open() failed, in words a user can act on.
+    const ports::OpenProblem &lastOpenProblem() const { return m_openProblem; }
 
     bool output(std::uint8_t byte);
     bool output(const QByteArray &bytes);
@@ -84,4 +88,5 @@ private:
     State m_state = State::Closed;
     CommEvent m_commEvent = CommEvent::None;
     QString m_lastError;
+    ports::OpenProblem m_openProblem;
 };

@@ -88,6 +88,7 @@ private slots:
     void missingDeviceFails();
     void portNumberZeroRefused();
     void portHeldByAnotherFails();
+    void permissionProblemNamesTheGroup();
     void closeDeliversQueuedBytes();
     void peerHangUpLosesDeviceOnce();
 };
@@ -280,6 +281,7 @@ void TestSerialPortService::missingDeviceFails()
     QVERIFY(service.setCommPort(5));
     QVERIFY(!service.open());
     QVERIFY(!service.lastError().isEmpty());
+    QCOMPARE(service.lastOpenProblem().summary(), QStringLiteral("no such device"));
     QCOMPARE(service.state(), SerialPortService::State::Closed);
     QVERIFY(!service.output(std::uint8_t{0x41}));
     QCOMPARE(service.input(), QByteArray());
@@ -290,6 +292,7 @@ void TestSerialPortService::missingDeviceFails()
     QVERIFY(unmapped.setCommPort(19));
     QVERIFY(!unmapped.open());
     QVERIFY(!unmapped.lastError().isEmpty());
+    QCOMPARE(unmapped.lastOpenProblem().kind, ports::OpenProblem::Kind::NoDevice);
     QVERIFY(!unmapped.isOpen());
 }
 
@@ -340,6 +343,7 @@ void TestSerialPortService::portHeldByAnotherFails()
     QVERIFY(second.setCommPort(1));
     QVERIFY(!second.open());
     QVERIFY(!second.lastError().isEmpty());
+    QCOMPARE(second.lastOpenProblem().summary(), QStringLiteral("held by another program"));
     QCOMPARE(second.state(), SerialPortService::State::Closed);
 
     // The failed attempt left the holder working.
@@ -351,10 +355,27 @@ void TestSerialPortService::portHeldByAnotherFails()
     QSerialPort other(peer.slavePath());
     QVERIFY(other.open(QIODevice::ReadWrite));
     QVERIFY(!second.open());
+    QCOMPARE(second.lastOpenProblem().kind, ports::OpenProblem::Kind::Held);
     other.close();
 
-    // Once released, the port opens.
+    // Once released, the port opens, and the old problem is gone.
     QVERIFY2(second.open(), qPrintable(second.lastError()));
+    QCOMPARE(second.lastOpenProblem().kind, ports::OpenProblem::Kind::Other);
+    QVERIFY(second.lastOpenProblem().device.isEmpty());
+}
+
+// Root may open anything, so the refusal itself cannot be staged here; what the user is told
+// to do about it can.
+void TestSerialPortService::permissionProblemNamesTheGroup()
+{
+    ports::OpenProblem problem;
+    problem.kind = ports::OpenProblem::Kind::NoPermission;
+    problem.device = QStringLiteral("/dev/ttyUSB0");
+    QCOMPARE(problem.advice(), QStringLiteral("no permission"));
+    problem.group = QStringLiteral("dialout");
+    QVERIFY(problem.advice().startsWith(QStringLiteral("no permission")));
+    QVERIFY(problem.advice().contains(QStringLiteral("'dialout'")));
+    QVERIFY(problem.advice().contains(QStringLiteral("log in again")));
 }
 
 void TestSerialPortService::closeDeliversQueuedBytes()

@@ -1,0 +1,85 @@
+#include "link/portproblem.h"
+
+#include <QFileInfo>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ports
+{
+
+namespace
+{
+
+QString groupOf(const QString &device)
+{
+    struct stat info {
+    };
+    if (::stat(QFile::encodeName(device).constData(), &info) != 0)
+        return {};
+    if (const group *owner = ::getgrgid(info.st_gid))
+        return QString::fromLocal8Bit(owner->gr_name);
+    return QString::number(info.st_gid);
+}
+
+} // namespace
+
+QString OpenProblem::summary() const
+{
+    switch (kind) {
+    case Kind::NoDevice:
+        return QStringLiteral("no device for this port");
+    case Kind::NotFound:
+        return QStringLiteral("no such device");
+    case Kind::Held:
+        return QStringLiteral("held by another program");
+    case Kind::NoPermission:
+        return QStringLiteral("no permission");
+    case Kind::Other:
+        break;
+    }
+    return detail.isEmpty() ? QStringLiteral("cannot be opened") : detail;
+}
+
+QString OpenProblem::advice() const
+{
+    if (kind != Kind::NoPermission)
+        return summary();
+    if (group.isEmpty())
+        return summary();
+    return QStringLiteral("no permission: join the group '%1' (sudo usermod -aG %1 $USER), "
+                          "then log in again")
+        .arg(group);
+}
+
+OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortError error,
+                               const QString &errorString)
+{
+    OpenProblem problem;
+    problem.device = device;
+    problem.detail = errorString;
+    if (device.isEmpty()) {
+        problem.kind = OpenProblem::Kind::NoDevice;
+        return problem;
+    }
+    const QByteArray path = QFile::encodeName(device);
+    if (error == QSerialPort::DeviceNotFoundError || ::access(path.constData(), F_OK) != 0) {
+        problem.kind = OpenProblem::Kind::NotFound;
+        return problem;
+    }
+    if (::access(path.constData(), R_OK | W_OK) != 0) {
+        problem.kind = OpenProblem::Kind::NoPermission;
+        problem.group = groupOf(device);
+        return problem;
+    }
+    // Readable and writable, yet refused: a lock file or an exclusive open of another
+    // program (both come back as a permission error).
+    if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError) {
+        problem.kind = OpenProblem::Kind::Held;
+        return problem;
+    }
+    return problem;
+}
+
+} // namespace ports

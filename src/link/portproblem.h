@@ -1,0 +1,36 @@
+#pragma once
+// Why a serial device could not be opened, in a few words a user can act on. The window
+// shows it beside Connect after "Com Error!", the command-line tool prints it.
+//
+//   no device for COMn        the port number names no device at all
+//   no such device            the path does not exist (adapter unplugged, wrong name)
+//   held by another program   it exists and may be opened, but a lock or an exclusive
+//                             open by someone else stands in the way
+//   no permission             the user may not open it; the fix names the group that
+//                             owns the device: join it, then log in again
+
+#include <QSerialPort>
+#include <QString>
+
+namespace ports
+{
+
+struct OpenProblem {
+    enum class Kind { NoDevice, NotFound, Held, NoPermission, Other };
+    Kind kind = Kind::Other;
+    QString device;
+    QString group;  // NoPermission: the device's group, when the system names it
+    QString detail; // Other: the system's own words
+
+    // One short line: "no such device", "held by another program", ...
+    QString summary() const;
+    // The summary and, for a permission problem, what to do about it.
+    QString advice() const;
+};
+
+// `error` is what the failed open reported; the device is looked at again to tell a lock
+// from a permission problem, since both arrive as a permission error.
+OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortError error,
+                               const QString &errorString);
+
+} // namespace ports
