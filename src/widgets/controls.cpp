@@ -100,6 +100,22 @@ void showMessage(QWidget *owner, const QString &text, const QString &objectName)
     box.exec();
 }
 
+void showWithoutWaiting(QMessageBox *box)
+{
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
+QMessageBox *openMessage(QWidget *owner, const QString &text, const QString &objectName)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("VantelApp"), text,
+                                QMessageBox::Ok, owner);
+    box->setObjectName(objectName);
+    showWithoutWaiting(box);
+    return box;
+}
+
 QStringList numbers(int first, int last)
 {
     QStringList items;
