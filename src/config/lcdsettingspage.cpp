@@ -142,8 +142,7 @@ void LcdSettingsPage::askToSave()
 void LcdSettingsPage::loadMessages()
 {
     for (int k = 0; k < proto::kMessageCount; ++k)
-        m_lengthLimits[k]->load(
-            m_context.settings.ReadINI(QStringLiteral("MSG"), messageKey(k)));
+        m_lengthLimits[k]->load(m_context.settings.ReadINI(QStringLiteral("MSG"), messageKey(k)));
 }
 
 void LcdSettingsPage::saveMessages()

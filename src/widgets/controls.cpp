@@ -102,7 +102,9 @@ void showMessage(QWidget *owner, const QString &text, const QString &objectName)
 
 void showWithoutWaiting(QMessageBox *box)
 {
-    box->setWindowModality(Qt::ApplicationModal);
+    // Modal the way exec() makes a box (application-modal here). setWindowModality() would
+    // also put back the close button that the save's question leaves out.
+    box->setAttribute(Qt::WA_ShowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();
 }

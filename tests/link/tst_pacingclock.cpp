@@ -78,22 +78,19 @@ void TestPacingClock::transitions_data()
     QTest::addColumn<QString>("log");
     const auto events = [](const char *list) { return QString::fromLatin1(list).split(' '); };
     QTest::newRow("start sends the first frame at once") << QStringList() << "a";
-    QTest::newRow("each tick sends the next frame")
-        << events("tick tick") << "a b c completed";
+    QTest::newRow("each tick sends the next frame") << events("tick tick") << "a b c completed";
     QTest::newRow("a wait takes one tick, not one per tick passed")
         << events("hold tick tick tick release") << "a b";
     QTest::newRow("released after ticks: goes on at once, then waits a full tick")
         << events("hold tick tick release tick") << "a b c completed";
     QTest::newRow("released before the tick: the wait still waits for it")
         << events("hold release") << "a";
-    QTest::newRow("two holds need two releases")
-        << events("hold hold tick release") << "a";
+    QTest::newRow("two holds need two releases") << events("hold hold tick release") << "a";
     QTest::newRow("abort during a wait ends it; later ticks send nothing")
         << events("tick abort tick tick") << "a b aborted";
     QTest::newRow("abort from inside a step stops the steps after it")
         << events("abort-in-next-step tick tick") << "a b aborted";
-    QTest::newRow("abort while held")
-        << events("hold tick abort release tick") << "a aborted";
+    QTest::newRow("abort while held") << events("hold tick abort release tick") << "a aborted";
     QTest::newRow("a second sequence is refused while one runs")
         << events("start tick tick start") << "a refused b c completed x";
 }
@@ -115,8 +112,7 @@ void TestPacingClock::transitions()
     };
     const auto sequence = [&] {
         PacedSequence s;
-        s.startTicking().run(send("a")).waitForTick().run(send("b")).waitForTick().run(
-            send("c"));
+        s.startTicking().run(send("a")).waitForTick().run(send("b")).waitForTick().run(send("c"));
         s.onEnd([&](bool completed) { ran << (completed ? "completed" : "aborted"); });
         return s;
     };
