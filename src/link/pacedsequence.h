@@ -12,7 +12,8 @@
 // while a sequence waits.
 //
 // onEnd(action) runs once when the sequence ends: with true after its last step, with
-// false when it was aborted (or an answer declined it) before that.
+// false when it was aborted (or an answer declined it) before that. It must not start
+// another sequence: the end is announced after it.
 
 #include <functional>
 #include <vector>
