@@ -73,9 +73,9 @@ void Simulator::receive(const QByteArray &bytes)
 {
     const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t *>(bytes.data()),
                                              static_cast<std::size_t>(bytes.size()));
-    for (const proto::Frame &frame : m_reader.feed(data)) {
-        log(frameLogLine(frame));
-        send(m_model.apply(frame));
+    for (const sim::ReceivedFrame &received : m_model.receive(data)) {
+        log(frameLogLine(received.frame));
+        send(received.reply);
     }
     scheduleDraw();
 }
@@ -120,7 +120,6 @@ void Simulator::press(char key)
         break;
     case Kind::PowerCycle:
         m_model.powerCycle();
-        m_reader.reset();
         log(QStringLiteral("power cycle: settings and glyphs from flash, screen blank"));
         break;
     case Kind::PrintScreen:

@@ -1,6 +1,6 @@
 #pragma once
-// Ties the virtual module together: bytes from the port go through the frame reader into
-// the model, each frame is logged in words and its reply written back; keys change the
+// Ties the virtual module together: bytes from the port go into the model, which cuts them
+// into frames; each frame is logged in words and its reply written back; keys change the
 // outside world (keypad, pins, analog inputs) and send the reply the utility reads. The
 // screen is redrawn shortly after changes, once however many bytes arrive.
 //
@@ -12,7 +12,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include "link/framereader.h"
 #include "ptyport.h"
 #include "sim/modulemodel.h"
 
@@ -48,7 +47,6 @@ private:
     bool m_screen;
     bool m_started = false;
     sim::ModuleModel m_model;
-    proto::FrameReader m_reader;
     std::deque<QString> m_log;
     QTimer m_drawTimer;
 };
