@@ -2,7 +2,7 @@
 // shows them side by side: a click in the utility, and the dots on the module's display.
 //
 // With VANTEL_PICTURE=<file.png> the test also saves the two windows side by side
-// (scripts/make-pictures.sh makes the README's picture so).
+// (scripts/make-side-by-side-picture.sh makes the README's picture so).
 
 #include "app/frmmain.h"
 #include "graphics/bignumberspage.h"
@@ -55,8 +55,9 @@ void WindowSideBySideTest::clickInTheUtilityLightsTheDots()
     module.show();
     simulator.start();
 
-    WindowFixture f;
-    qputenv("VANTEL_COM3", QFile::encodeName(port.slavePath()));
+    // COM1, as the run script maps it.
+    WindowFixture f(QByteArray(), 1);
+    qputenv("VANTEL_COM1", QFile::encodeName(port.slavePath()));
     QVERIFY(f.connect());
 
     // Big numbers: load their glyphs, type four digits, draw.
