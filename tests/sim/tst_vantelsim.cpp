@@ -45,6 +45,7 @@ void TestVantelSim::init()
     QVERIFY(m_dir.isValid());
     m_link = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()));
     m_log.clear();
+    m_process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
 }
 
 void TestVantelSim::cleanup()
@@ -232,21 +233,31 @@ void TestVantelSim::windowAnswersAndQuitsCleanly()
 void TestVantelSim::refusesConflictingOrBadOptions_data()
 {
     QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("display");
     QTest::addColumn<QByteArray>("message");
     QTest::newRow("window and plain")
-        << QStringList{"--window", "--no-ui"} << QByteArray("choose one of --window");
+        << QStringList{"--window", "--no-ui"} << true << QByteArray("choose one of --window");
     QTest::newRow("terminal and window")
-        << QStringList{"--terminal", "--window"} << QByteArray("choose one of --window");
-    QTest::newRow("zoom 0") << QStringList{"--no-ui", "--zoom", "0"}
+        << QStringList{"--terminal", "--window"} << true << QByteArray("choose one of --window");
+    QTest::newRow("zoom 0") << QStringList{"--no-ui", "--zoom", "0"} << true
                             << QByteArray("--zoom takes a whole number from 1 to 8");
-    QTest::newRow("zoom 9") << QStringList{"--window", "--zoom", "9"}
+    QTest::newRow("zoom 9") << QStringList{"--window", "--zoom", "9"} << true
                             << QByteArray("--zoom takes a whole number from 1 to 8");
+    QTest::newRow("a window without a display")
+        << QStringList{"--window"} << false << QByteArray("--window needs a display");
 }
 
 void TestVantelSim::refusesConflictingOrBadOptions()
 {
     QFETCH(QStringList, options);
+    QFETCH(bool, display);
     QFETCH(QByteArray, message);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!display) {
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+    }
+    m_process.setProcessEnvironment(environment);
     m_process.start(QStringLiteral(VANTEL_SIM_PATH),
                     options + QStringList{QStringLiteral("--link"), m_link});
     QVERIFY(m_process.waitForFinished());

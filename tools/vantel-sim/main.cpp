@@ -83,6 +83,12 @@ int main(int argc, char *argv[])
     else if (!given.contains(QStringLiteral("--no-ui")) &&
              !given.contains(QStringLiteral("--plain")) && ::isatty(STDOUT_FILENO))
         face = Face::Terminal;
+    if (face == Face::Window && !help && !displayPresent()) {
+        std::fputs("vantel-sim: --window needs a display (DISPLAY or WAYLAND_DISPLAY); "
+                   "--terminal draws the module here\n",
+                   stderr);
+        return 2;
+    }
     std::unique_ptr<QCoreApplication> app;
     if (face == Face::Window && !help)
         app = std::make_unique<QApplication>(argc, argv);
