@@ -11,6 +11,7 @@
 #include "graphics/customcharacterspage.h"
 #include "graphics/graphpage.h"
 #include "io/inputsoutputspage.h"
+#include "link/portresolver.h"
 #include "link/protocol.h"
 #include "settings/numeric.h"
 #include "settings/settingsfile.h"
@@ -21,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -99,8 +101,11 @@ void frmMain::buildPortFrame()
 
     cmdConnect = button(this, QStringLiteral("cmdConnect"), kConnect, 6000, 480, 1455, 375);
     connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
-    // Which device the chosen COM port stands for, so the user knows what Connect opens.
-    lblDevice = label(this, QStringLiteral("lblDevice"), QString(), 7560, 540, 3015, 255);
+    // Which device the chosen COM port stands for, so the user knows what Connect opens,
+    // or why it would not open. Tall enough for that reason to wrap onto three lines; a
+    // single line sits level with the button's caption.
+    lblDevice = label(this, QStringLiteral("lblDevice"), QString(), 7560, 330, 3015, 675);
+    lblDevice->setWordWrap(true);
 }
 
 void frmMain::buildMonitor()
@@ -208,7 +213,10 @@ void frmMain::Form_Load()
     lcdSettings->loadMessages();
     customCharacters->loadGlyphTable();
     m_loading = false;
-    QTimer::singleShot(0, this, &frmMain::updateDeviceLabel);
+    QTimer::singleShot(0, this, [this] {
+        if (!m_openProblemShown) // a Connect came first: its reason stays
+            updateDeviceLabel();
+    });
 }
 
 void frmMain::Form_Unload()
@@ -258,11 +266,18 @@ void frmMain::cmdConnect_Click()
     CommSettings = opt9600->isChecked() ? kSettings9600 : kSettings19200;
     // The caption, the port frame and the pages follow the port's state (stateChanged).
     if (!isConnected()) {
-        if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings) ||
-            !MSComm1.open()) {
+        if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings)) {
+            updateDeviceLabel(); // "No port selected"
             showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
             return;
         }
+        if (!MSComm1.open()) {
+            showOpenProblem(MSComm1.lastOpenProblem());
+            showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
+            return;
+        }
+        if (m_openProblemShown)
+            updateDeviceLabel();
     } else {
         pacing.abort();
         MSComm1.close();
@@ -323,11 +338,31 @@ void frmMain::updateDeviceLabel()
 {
     if (m_loading)
         return;
-    const QString device = cboComm->currentIndex() < 0 ? QString() : MSComm1.deviceName();
-    lblDevice->setText(
-        cboComm->currentIndex() < 0 ? QStringLiteral("No port selected")
-        : device.isEmpty()
-            ? QStringLiteral("COM%1: no device").arg(cboComm->currentIndex() + 1)
-            : QStringLiteral("COM%1 = %2").arg(cboComm->currentIndex() + 1).arg(device));
-    lblDevice->setToolTip(lblDevice->text());
+    m_openProblemShown = false;
+    const int index = cboComm->currentIndex();
+    const QString device = index < 0 ? QString() : MSComm1.deviceName();
+    if (device.isEmpty()) {
+        lblDevice->setText(index < 0 ? QStringLiteral("No port selected")
+                                     : QStringLiteral("COM%1: no device").arg(index + 1));
+        lblDevice->setToolTip(lblDevice->text());
+        return;
+    }
+    // A long path loses its middle: the device's own name at the end stays in sight, and
+    // the tooltip has it whole.
+    const QString prefix = QStringLiteral("COM%1 = ").arg(index + 1);
+    const QFontMetricsF metrics(lblDevice->font(), lblDevice);
+    const qreal room = lblDevice->contentsRect().width() - metrics.horizontalAdvance(prefix) - 1;
+    lblDevice->setText(prefix + metrics.elidedText(device, Qt::ElideMiddle, room));
+    lblDevice->setToolTip((QStringList{device} + ports::adapterDetails(device)).join(u'\n'));
+}
+
+void frmMain::showOpenProblem(const ports::OpenProblem &problem)
+{
+    m_openProblemShown = true;
+    const QString why = QStringLiteral("COM%1: %2").arg(MSComm1.commPort()).arg(problem.advice());
+    lblDevice->setText(why);
+    QStringList tip{why};
+    if (!problem.device.isEmpty())
+        tip << problem.device << ports::adapterDetails(problem.device);
+    lblDevice->setToolTip(tip.join(u'\n'));
 }

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include "link/pacingclock.h"
+#include "link/portproblem.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
@@ -109,10 +110,12 @@ private:
     void showDeviceLost(const QString &reason);
     void showAcknowledgement();
     void updateDeviceLabel();
+    void showOpenProblem(const ports::OpenProblem &problem);
 
     SettingsFile &m_settings;
     PageContext m_context;
     bool m_ackBoxScheduled = false;
+    bool m_openProblemShown = false;
     bool m_unloaded = false;
     bool m_loading = false;
 };
