@@ -11,8 +11,6 @@
 #include "link/replyreader.h"
 #include "ptypeer.h"
 
-using namespace std::chrono_literals;
-
 namespace
 {
 
@@ -34,7 +32,6 @@ class TestReplyReader : public QObject
 private slots:
     void framesAcrossPausesAndReconnects_data();
     void framesAcrossPausesAndReconnects();
-    void statusRepliesReadByTheModeAtArrival();
 };
 
 void TestReplyReader::framesAcrossPausesAndReconnects_data()
@@ -125,42 +122,6 @@ void TestReplyReader::framesAcrossPausesAndReconnects()
     }
     QCOMPARE(bytesOf(got).toHex().toUpper(), replies);
     QCOMPARE(droppedBytes.toHex().toUpper(), dropped);
-}
-
-void TestReplyReader::statusRepliesReadByTheModeAtArrival()
-{
-    PtyPeer peer;
-    QVERIFY(peer.isValid());
-    SerialPortService port;
-    port.setDeviceResolver([&](int) { return peer.slavePath(); });
-    QVERIFY(port.setCommPort(1));
-    ReplyReader reader(port);
-    P2Mode shown = P2Mode::Gpio;
-    reader.setModeSource([&] { return shown; });
-    std::vector<ReplyBatch> batches;
-    connect(&reader, &ReplyReader::repliesRead, this,
-            [&](const ReplyBatch &batch) { batches.push_back(batch); });
-    QVERIFY2(port.open(), qPrintable(port.lastError()));
-
-    // One read: the last analog reading of each input and the last status reply are drawn.
-    QVERIFY(peer.send(QByteArray::fromHex("FA0005FC0001FB0007FE2020FA0009FD0021")));
-    QTRY_COMPARE_WITH_TIMEOUT(batches.size(), std::size_t{1}, kEventTimeoutMs);
-    const ReplyBatch batch = batches.back();
-    QVERIFY(batch.acknowledged);
-    QCOMPARE(batch.lastOfEachKind.size(), std::size_t{3});
-    QCOMPARE(batch.lastOfEachKind[0].analogValue, 9);
-    QCOMPARE(batch.lastOfEachKind[1].analogValue, 7);
-    QCOMPARE(batch.lastOfEachKind[2].kind, DecodedReply::Kind::InputStatus);
-    QCOMPARE(batch.lastOfEachKind[2].inputs[5], true);
-
-    // The list changed before the next reply came: it reads as the keypad.
-    shown = P2Mode::Keypad;
-    QVERIFY(peer.send(QByteArray::fromHex("FC0100")));
-    QTRY_COMPARE_WITH_TIMEOUT(batches.size(), std::size_t{2}, kEventTimeoutMs);
-    const ReplyBatch keypad = batches.back();
-    QCOMPARE(keypad.lastOfEachKind.size(), std::size_t{1});
-    QCOMPARE(keypad.lastOfEachKind[0].kind, DecodedReply::Kind::KeypadState);
-    QVERIFY(keypad.lastOfEachKind[0].keys[0]);
 }
 
 QTEST_GUILESS_MAIN(TestReplyReader)
