@@ -85,19 +85,16 @@ bool WindowBench::start(QString &error)
         return false;
     }
 
-    // Counts what the window takes from the port: the same handler runs, with a byte count
-    // around it.
-    QObject::disconnect(&m_window->MSComm1, &SerialPortService::onComm, m_window.get(),
-                        &frmMain::MSComm1_OnComm);
-    QObject::connect(&m_window->MSComm1, &SerialPortService::onComm, m_window.get(), [this] {
-        const qint64 waiting = m_window->MSComm1.bytesWaiting();
-        m_window->MSComm1_OnComm();
-        m_consumed += waiting - m_window->MSComm1.bytesWaiting();
-        if (m_consumeTarget >= 0 && m_consumed >= m_consumeTarget) {
-            m_consumedAt = Clock::now();
-            m_consumeTarget = -1;
-        }
-    });
+    // Counts what the window takes from the port in whole replies, after the window has
+    // drawn each read (this connection comes after the window's own).
+    QObject::connect(&m_window->replyReader, &ReplyReader::repliesRead, m_window.get(),
+                     [this](const ReplyBatch &batch) {
+                         m_consumed += qsizetype(batch.replies.size()) * 3;
+                         if (m_consumeTarget >= 0 && m_consumed >= m_consumeTarget) {
+                             m_consumedAt = Clock::now();
+                             m_consumeTarget = -1;
+                         }
+                     });
 
     if (m_window->cboComm->currentIndex() != kPort - 1) {
         error = QStringLiteral("COM3 was not selected from the settings file");

@@ -319,7 +319,7 @@ void describeValues(frmMain &window)
     };
     // Connected after the window's own handlers, so the captions are already new.
     QObject::connect(&window.transmitter, &Transmitter::monitorsChanged, &window, describe);
-    QObject::connect(&window.MSComm1, &SerialPortService::onComm, &window, describe);
+    QObject::connect(&window.replyReader, &ReplyReader::repliesRead, &window, describe);
     describe();
 }
 

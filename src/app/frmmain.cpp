@@ -11,6 +11,7 @@
 #include "graphics/customcharacterspage.h"
 #include "graphics/graphpage.h"
 #include "io/inputsoutputspage.h"
+#include "link/portresolver.h"
 #include "link/protocol.h"
 #include "settings/numeric.h"
 #include "settings/settingsfile.h"
@@ -21,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -62,7 +64,10 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
         lblTxData->setText(caption);
         lblRxData->clear();
     });
-    connect(&MSComm1, &SerialPortService::onComm, this, &frmMain::MSComm1_OnComm);
+    // Each status reply reads by the mode the list shows when the reply arrives.
+    replyReader.setModeSource([this] { return inputsOutputs->p2Mode(); });
+    connect(&replyReader, &ReplyReader::repliesRead, this, &frmMain::showReplies);
+    connect(&MSComm1, &SerialPortService::stateChanged, this, &frmMain::showConnectionState);
     connect(&MSComm1, &SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
 
     Form_Load();
@@ -96,8 +101,11 @@ void frmMain::buildPortFrame()
 
     cmdConnect = button(this, QStringLiteral("cmdConnect"), kConnect, 6000, 480, 1455, 375);
     connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
-    // Which device the chosen COM port stands for, so the user knows what Connect opens.
-    lblDevice = label(this, QStringLiteral("lblDevice"), QString(), 7560, 540, 3015, 255);
+    // Which device the chosen COM port stands for, so the user knows what Connect opens,
+    // or why it would not open. Tall enough for that reason to wrap onto three lines; a
+    // single line sits level with the button's caption.
+    lblDevice = label(this, QStringLiteral("lblDevice"), QString(), 7560, 330, 3015, 675);
+    lblDevice->setWordWrap(true);
 }
 
 void frmMain::buildMonitor()
@@ -199,13 +207,16 @@ void frmMain::Form_Load()
     for (QComboBox *list : {cboRow, cboColumn})
         list->setCurrentIndex(0);
 
-    MSComm1.setInputModeBinary();
-    MSComm1.setReceiveThreshold(2);
+    // The port needs no input mode or receive threshold: it always delivers bytes, and the
+    // reply reader takes each byte as it comes, so that it can tell a pause in the stream.
 
     lcdSettings->loadMessages();
     customCharacters->loadGlyphTable();
     m_loading = false;
-    QTimer::singleShot(0, this, &frmMain::updateDeviceLabel);
+    QTimer::singleShot(0, this, [this] {
+        if (!m_openProblemShown) // a Connect came first: its reason stays
+            updateDeviceLabel();
+    });
 }
 
 void frmMain::Form_Unload()
@@ -252,25 +263,29 @@ void frmMain::cmdConnect_Click()
 {
     CommPortText = QString::number(cboComm->currentIndex() + 1);
     CommSettings = opt9600->isChecked() ? kSettings9600 : kSettings19200;
-    if (cmdConnect->text() == kConnect) {
-        if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings) ||
-            !MSComm1.open()) {
+    // The caption, the port frame and the pages follow the port's state (stateChanged).
+    if (!isConnected()) {
+        if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings)) {
+            updateDeviceLabel(); // "No port selected"
             showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
             return;
         }
-        // A new connection starts a new reply stream.
-        m_framer.reset();
-        MSComm1.setReceiveThreshold(2);
-        setConnectedState(true);
+        if (!MSComm1.open()) {
+            showOpenProblem(MSComm1.lastOpenProblem());
+            showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
+            return;
+        }
+        if (m_openProblemShown)
+            updateDeviceLabel();
     } else {
         pacing.abort();
-        setConnectedState(false);
         MSComm1.close();
     }
 }
 
-void frmMain::setConnectedState(bool open)
+void frmMain::showConnectionState()
 {
+    const bool open = isConnected();
     cmdConnect->setText(open ? kDisconnect : kConnect);
     fComm->setEnabled(!open);
     SSTab1->setEnabled(open);
@@ -278,13 +293,13 @@ void frmMain::setConnectedState(bool open)
 
 bool frmMain::isConnected() const
 {
-    return cmdConnect->text() != kConnect;
+    return MSComm1.state() == SerialPortService::State::Open;
 }
 
 void frmMain::showDeviceLost(const QString &reason)
 {
     pacing.abort();
-    setConnectedState(false);
+    // The window shows the loss already; the close settles the port into Closed.
     MSComm1.close();
     showMessage(this,
                 QStringLiteral("The connection to %1 was lost (%2). The port has been closed.")
@@ -294,56 +309,12 @@ void frmMain::showDeviceLost(const QString &reason)
                 QStringLiteral("DeviceLostBox"));
 }
 
-void frmMain::MSComm1_OnComm()
+void frmMain::showReplies(const ReplyBatch &batch)
 {
-    if (MSComm1.commEvent() != SerialPortService::CommEvent::Receive)
-        return;
-    const auto replies = m_framer.feed(MSComm1.input());
-    // The port speaks up once two bytes wait, but a reply left two bytes short by this read
-    // is completed by a single byte: lower the threshold until that byte has come, or the
-    // reply would sit unshown until the module happens to send more.
-    MSComm1.setReceiveThreshold(m_framer.pending() == 2 ? 1 : 2);
-    if (replies.empty())
-        return;
-
-    // Every reply is decoded in order, against the mode the list shows now (nothing can
-    // change it between two replies of one read). Each reply overwrites all it shows (one
-    // label, or every indicator of its group), so drawing only the last of each kind ends
-    // in the same window as drawing them all, and a flood stays cheap.
-    const P2Mode mode = inputsOutputs->p2Mode();
-    std::array<std::optional<DecodedReply>, 2> analog;
-    std::optional<DecodedReply> inputs;
-    std::optional<DecodedReply> keys;
-    bool acknowledged = false;
-    for (const Reply &reply : replies) {
-        const DecodedReply decoded = decodeReply(reply, mode);
-        switch (decoded.kind) {
-        case DecodedReply::Kind::SaveAck:
-            acknowledged = true;
-            break;
-        case DecodedReply::Kind::Analog:
-            analog[static_cast<std::size_t>(decoded.analogIndex)] = decoded;
-            break;
-        case DecodedReply::Kind::InputStatus:
-            inputs = decoded;
-            break;
-        case DecodedReply::Kind::KeypadState:
-            keys = decoded;
-            break;
-        case DecodedReply::Kind::Ignored:
-            break;
-        }
-    }
-    lblRxData->setText(proto::hexCaption(replies.back().bytes()));
-    for (const auto &reply : analog) {
-        if (reply)
-            inputsOutputs->applyReply(*reply);
-    }
-    if (inputs)
-        inputsOutputs->applyReply(*inputs);
-    if (keys)
-        inputsOutputs->applyReply(*keys);
-    if (acknowledged)
+    lblRxData->setText(proto::hexCaption(batch.replies.back().bytes()));
+    for (const DecodedReply &reply : batch.lastOfEachKind)
+        inputsOutputs->applyReply(reply);
+    if (batch.acknowledged)
         showAcknowledgement();
 }
 
@@ -367,11 +338,31 @@ void frmMain::updateDeviceLabel()
 {
     if (m_loading)
         return;
-    const QString device = cboComm->currentIndex() < 0 ? QString() : MSComm1.deviceName();
-    lblDevice->setText(
-        cboComm->currentIndex() < 0 ? QStringLiteral("No port selected")
-        : device.isEmpty()
-            ? QStringLiteral("COM%1: no device").arg(cboComm->currentIndex() + 1)
-            : QStringLiteral("COM%1 = %2").arg(cboComm->currentIndex() + 1).arg(device));
-    lblDevice->setToolTip(lblDevice->text());
+    m_openProblemShown = false;
+    const int index = cboComm->currentIndex();
+    const QString device = index < 0 ? QString() : MSComm1.deviceName();
+    if (device.isEmpty()) {
+        lblDevice->setText(index < 0 ? QStringLiteral("No port selected")
+                                     : QStringLiteral("COM%1: no device").arg(index + 1));
+        lblDevice->setToolTip(lblDevice->text());
+        return;
+    }
+    // A long path loses its middle: the device's own name at the end stays in sight, and
+    // the tooltip has it whole.
+    const QString prefix = QStringLiteral("COM%1 = ").arg(index + 1);
+    const QFontMetricsF metrics(lblDevice->font(), lblDevice);
+    const qreal room = lblDevice->contentsRect().width() - metrics.horizontalAdvance(prefix) - 1;
+    lblDevice->setText(prefix + metrics.elidedText(device, Qt::ElideMiddle, room));
+    lblDevice->setToolTip((QStringList{device} + ports::adapterDetails(device)).join(u'\n'));
+}
+
+void frmMain::showOpenProblem(const ports::OpenProblem &problem)
+{
+    m_openProblemShown = true;
+    const QString why = QStringLiteral("COM%1: %2").arg(MSComm1.commPort()).arg(problem.advice());
+    lblDevice->setText(why);
+    QStringList tip{why};
+    if (!problem.device.isEmpty())
+        tip << problem.device << ports::adapterDetails(problem.device);
+    lblDevice->setToolTip(tip.join(u'\n'));
 }

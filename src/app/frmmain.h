@@ -1,21 +1,22 @@
 #pragma once
-// The main window. It owns the serial link (port service, transmitter, pacing tick), the
-// port frame with the Connect button, the hex monitors, the shared row and column lists,
-// and the eight feature pages; each page builds its own controls and handlers and talks
-// to the link only through PageContext.
+// The main window. It owns the serial link (port service, transmitter, reply reader,
+// pacing tick), the port frame with the Connect button, the hex monitors, the shared row
+// and column lists, and the eight feature pages; each page builds its own controls and
+// handlers and talks to the link only through PageContext.
 //
-// A click becomes bytes like this: the page's handler builds a frame (link/protocol.h)
-// and calls Transmitter::sendFrame, which fills TxData and writes it byte by byte; the
-// monitors follow the transmitter's monitorsChanged signal. Bytes from the module arrive
-// through MSComm1's onComm notification: MSComm1_OnComm cuts them into three-byte replies,
-// shows each in the receive monitor and lets the "Inputs / Outputs" page apply it.
+// Both ways through the link are drawn in link/link.h. The window's part: it shows the
+// transmitter's monitor caption, and for each read the reply reader hands on it shows the
+// last reply in the receive monitor and lets the "Inputs / Outputs" page draw the last of
+// each kind. The port service alone says whether the port is open; the Connect button's
+// caption only shows it.
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include "link/pacingclock.h"
-#include "link/replydecoder.h"
+#include "link/portproblem.h"
+#include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
 #include "widgets/pagecontext.h"
@@ -78,6 +79,7 @@ public:
 
     SerialPortService MSComm1;
     Transmitter transmitter{MSComm1};
+    ReplyReader replyReader{MSComm1};
     PacingClock pacing;
 
     QString CommPortText;
@@ -87,7 +89,8 @@ public:
     void opt9600_Click();
     void opt19200_Click();
     void cmdConnect_Click();
-    void MSComm1_OnComm();
+    // One read's replies: the receive monitor, the page's labels and indicators, the box.
+    void showReplies(const ReplyBatch &batch);
 
     bool isConnected() const;
 
@@ -105,15 +108,16 @@ private:
     void buildPages();
     void Form_Load();
     void Form_Unload();
-    void setConnectedState(bool open);
+    void showConnectionState();
     void showDeviceLost(const QString &reason);
     void showAcknowledgement();
     void updateDeviceLabel();
+    void showOpenProblem(const ports::OpenProblem &problem);
 
     SettingsFile &m_settings;
     PageContext m_context;
-    ReplyFramer m_framer;
     QPointer<QMessageBox> m_ackBox; // the acknowledgement box while it is open
+    bool m_openProblemShown = false;
     bool m_unloaded = false;
     bool m_loading = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 namespace ports
@@ -102,6 +103,27 @@ QString deviceForPort(int portNumber)
     for (const QSerialPortInfo &info : ports)
         names << info.portName();
     return deviceForPort(portNumber, environment, names);
+}
+
+QStringList adapterDetails(const QString &device)
+{
+    if (device.isEmpty())
+        return {};
+    const QString target = QFileInfo(device).canonicalFilePath();
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports) {
+        if (info.systemLocation() != device && info.systemLocation() != target)
+            continue;
+        QStringList details;
+        if (!info.description().isEmpty())
+            details << info.description();
+        if (!info.manufacturer().isEmpty())
+            details << QStringLiteral("Maker: %1").arg(info.manufacturer());
+        if (!info.serialNumber().isEmpty())
+            details << QStringLiteral("Serial number: %1").arg(info.serialNumber());
+        return details;
+    }
+    return {};
 }
 
 } // namespace ports

@@ -25,4 +25,9 @@ QString deviceForPort(int portNumber, const QProcessEnvironment &environment,
 // The same for the running system: its environment and its serial ports.
 QString deviceForPort(int portNumber);
 
+// What the system knows of the adapter behind `device` (a path, symbolic links followed):
+// its description, maker and serial number, one line each, where known. Empty for devices
+// the system does not list, such as pseudo-terminals. Lists every serial port: 20-30 ms.
+QStringList adapterDetails(const QString &device);
+
 } // namespace ports

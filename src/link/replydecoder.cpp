@@ -8,10 +8,9 @@ QByteArray Reply::bytes() const
     return QByteArray(raw, 3);
 }
 
-std::vector<Reply> ReplyFramer::feed(QByteArrayView bytes)
+void ReplyFramer::feed(QByteArrayView bytes, std::vector<Reply> &replies)
 {
-    std::vector<Reply> replies;
-    replies.reserve(static_cast<std::size_t>((m_count + bytes.size()) / 3));
+    replies.reserve(replies.size() + static_cast<std::size_t>((m_count + bytes.size()) / 3));
     for (char c : bytes) {
         m_partial[static_cast<std::size_t>(m_count++)] = static_cast<std::uint8_t>(c);
         if (m_count == 3) {
@@ -19,7 +18,20 @@ std::vector<Reply> ReplyFramer::feed(QByteArrayView bytes)
             m_count = 0;
         }
     }
+}
+
+std::vector<Reply> ReplyFramer::feed(QByteArrayView bytes)
+{
+    std::vector<Reply> replies;
+    feed(bytes, replies);
     return replies;
+}
+
+QByteArray ReplyFramer::dropPartial()
+{
+    QByteArray dropped(reinterpret_cast<const char *>(m_partial.data()), m_count);
+    m_count = 0;
+    return dropped;
 }
 
 namespace
@@ -36,29 +48,38 @@ bool bit(std::uint8_t value, int index)
 
 } // namespace
 
+DecodedReply::Kind replyKind(const Reply &reply, P2Mode mode)
+{
+    using Kind = DecodedReply::Kind;
+    if (reply.b0 == proto::kReplySaveAck[0] && reply.b1 == proto::kReplySaveAck[1] &&
+        reply.b2 == proto::kReplySaveAck[2])
+        return Kind::SaveAck;
+    if (reply.b0 < proto::kReplyAnalog1)
+        return Kind::Ignored; // names no label: shown in the monitor, otherwise ignored
+    if (reply.b0 < proto::kReplyStatusFirst)
+        return Kind::Analog;
+    return mode == P2Mode::Gpio ? Kind::InputStatus : Kind::KeypadState;
+}
+
 DecodedReply decodeReply(const Reply &reply, P2Mode mode)
 {
     DecodedReply decoded;
-    if (reply.b0 == proto::kReplySaveAck[0] && reply.b1 == proto::kReplySaveAck[1] &&
-        reply.b2 == proto::kReplySaveAck[2]) {
-        decoded.kind = DecodedReply::Kind::SaveAck;
+    decoded.kind = replyKind(reply, mode);
+    switch (decoded.kind) {
+    case DecodedReply::Kind::SaveAck:
+    case DecodedReply::Kind::Ignored:
         return decoded;
-    }
-    if (reply.b0 < proto::kReplyAnalog1)
-        return decoded; // names no label: shown in the monitor, otherwise ignored
-    if (reply.b0 < proto::kReplyStatusFirst) {
-        decoded.kind = DecodedReply::Kind::Analog;
+    case DecodedReply::Kind::Analog:
         decoded.analogIndex = reply.b0 - proto::kReplyAnalog1;
         decoded.analogValue = reply.b1 * 256 + reply.b2;
         return decoded;
-    }
-    if (mode == P2Mode::Gpio) {
-        decoded.kind = DecodedReply::Kind::InputStatus;
+    case DecodedReply::Kind::InputStatus:
         for (int i = 0; i < 8; ++i)
             decoded.inputs[static_cast<std::size_t>(i)] = bit(reply.b2, i);
         return decoded;
+    case DecodedReply::Kind::KeypadState:
+        break;
     }
-    decoded.kind = DecodedReply::Kind::KeypadState;
     for (int k = 0; k < 16; ++k) {
         const std::uint8_t source = k < 8 ? reply.b1 : reply.b2;
         decoded.keys[static_cast<std::size_t>(k)] =

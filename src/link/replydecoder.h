@@ -10,7 +10,8 @@
 //
 // Replies carry no length or checksum, so the framer simply cuts the byte stream into
 // threes: bytes arrive in any split, a reply is complete only once its third byte is
-// there, and bytes beyond a reply start the next one.
+// there, and bytes beyond a reply start the next one. When a partial reply is given up
+// (after a pause, see ReplyReader) the next byte starts a fresh reply.
 
 #include <array>
 #include <cstdint>
@@ -30,11 +31,13 @@ struct Reply {
 class ReplyFramer
 {
 public:
-    // Appends the bytes and returns every reply they complete, oldest first.
+    // Appends the bytes and adds every reply they complete to `replies`, oldest first.
+    void feed(QByteArrayView bytes, std::vector<Reply> &replies);
     std::vector<Reply> feed(QByteArrayView bytes);
     // Bytes of a reply still waiting for the rest (0, 1 or 2).
     int pending() const { return m_count; }
-    void reset() { m_count = 0; }
+    // Gives up the partial reply and returns its bytes: the next byte starts a new reply.
+    QByteArray dropPartial();
 
 private:
     std::array<std::uint8_t, 3> m_partial{};
@@ -52,4 +55,6 @@ struct DecodedReply {
     std::array<bool, 16> keys{};  // KeypadState: key(k) is white when true
 };
 
+// What the reply is, without the rest of its decoding.
+DecodedReply::Kind replyKind(const Reply &reply, P2Mode mode);
 DecodedReply decodeReply(const Reply &reply, P2Mode mode);

@@ -4,6 +4,10 @@
 
 #include <QStringList>
 
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#endif
+
 SerialPortService::SerialPortService(QObject *parent)
     : QObject(parent), m_resolver([](int n) { return ports::deviceForPort(n); })
 {
@@ -115,10 +119,9 @@ bool SerialPortService::open()
         return false;
     }
     m_port.clearError();
-    m_state = State::Open;
-    m_commEvent = CommEvent::None;
     m_lastError.clear();
     m_openProblem = {};
+    setState(State::Open);
     return true;
 }
 
@@ -128,7 +131,7 @@ void SerialPortService::close()
         flush(500);
         m_port.close();
     }
-    m_state = State::Closed;
+    setState(State::Closed);
 }
 
 bool SerialPortService::output(std::uint8_t byte)
@@ -171,12 +174,20 @@ qint64 SerialPortService::bytesWaiting() const
     return m_port.isOpen() ? m_port.bytesAvailable() : 0;
 }
 
+qint64 SerialPortService::bytesInDriver() const
+{
+#ifdef Q_OS_UNIX
+    int queued = 0;
+    if (m_port.isOpen() && ::ioctl(static_cast<int>(m_port.handle()), FIONREAD, &queued) == 0)
+        return queued;
+#endif
+    return 0;
+}
+
 void SerialPortService::handleReadyRead()
 {
-    if (m_state != State::Open || m_port.bytesAvailable() < m_receiveThreshold)
-        return;
-    m_commEvent = CommEvent::Receive;
-    emit onComm();
+    if (m_state == State::Open)
+        emit onComm();
 }
 
 void SerialPortService::handleError(QSerialPort::SerialPortError error)
@@ -197,10 +208,21 @@ void SerialPortService::loseDevice(const QString &reason)
 {
     if (m_state != State::Open)
         return;
+    // Lost before anything else: clearing and closing raise errors of their own, which
+    // must find the loss already recorded.
     m_state = State::Lost;
     m_lastError = reason;
     // Nothing queued can reach a vanished device; drop it instead of waiting for it.
     m_port.clear();
     m_port.close();
+    emit stateChanged(m_state);
     emit deviceLost(reason);
+}
+
+void SerialPortService::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The serial port as the rest of the program sees it: a port number, a line settings
-// string, open/close, byte writes, reading what waits, and one notification on the
-// window's thread when enough bytes wait. Built on QSerialPort.
+// string, open/close, byte writes, reading what waits, and the notification onComm on the
+// window's thread whenever bytes arrive (ReplyReader, the one reader, takes them at once;
+// see link.h). Received data is always bytes, never text. Built on QSerialPort.
 //
 // A device that vanishes while open (adapter pulled, peer closed) shows up as a
 // ResourceError, a stream of ReadErrors or a failed write. All of them close the port once
@@ -22,7 +23,8 @@ class SerialPortService : public QObject
 {
     Q_OBJECT
 public:
-    enum class CommEvent { None = 0, Receive = 2 };
+    // Lost: the device vanished while open; the port is closed, and stays Lost until the
+    // next open() or close(), so the loss is reported once.
     enum class State { Closed, Open, Lost };
 
     using DeviceResolver = std::function<QString(int)>;
@@ -41,13 +43,6 @@ public:
     bool setSettings(const QString &settings);
     QString settings() const { return m_settings; }
 
-    // Received data is always delivered as bytes; the call exists to mirror the start-up
-    // step that asks for it.
-    void setInputModeBinary() { m_binaryInput = true; }
-    bool binaryInput() const { return m_binaryInput; }
-    void setReceiveThreshold(int bytes) { m_receiveThreshold = bytes < 1 ? 1 : bytes; }
-    int receiveThreshold() const { return m_receiveThreshold; }
-
     bool open();
     // Flushes what is queued (briefly) before closing.
     void close();
@@ -63,17 +58,22 @@ public:
     bool flush(int timeoutMs = 1000);
 
     QByteArray input();
+    // Bytes read from the device and not yet taken by input().
     qint64 bytesWaiting() const;
-    CommEvent commEvent() const { return m_commEvent; }
+    // Bytes the driver holds that the port has not read yet (0 where it cannot tell): they
+    // came while the event loop was busy, and onComm follows once it runs.
+    qint64 bytesInDriver() const;
 
 signals:
     void onComm();
+    void stateChanged(SerialPortService::State state);
     void deviceLost(const QString &reason);
 
 private:
     void handleReadyRead();
     void handleError(QSerialPort::SerialPortError error);
     void loseDevice(const QString &reason);
+    void setState(State state);
 
     QSerialPort m_port;
     DeviceResolver m_resolver;
@@ -83,10 +83,7 @@ private:
     QSerialPort::Parity m_parity = QSerialPort::NoParity;
     QSerialPort::DataBits m_dataBits = QSerialPort::Data8;
     QSerialPort::StopBits m_stopBits = QSerialPort::OneStop;
-    bool m_binaryInput = false;
-    int m_receiveThreshold = 1;
     State m_state = State::Closed;
-    CommEvent m_commEvent = CommEvent::None;
     QString m_lastError;
     ports::OpenProblem m_openProblem;
 };

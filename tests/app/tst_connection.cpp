@@ -1,5 +1,6 @@
 // Connecting, typing and losing the device, as a new user would try it: a pseudo-terminal
 // stands in for the module on COM3.
+#include "app/captionfit.h"
 #include "app/frmmain.h"
 #include "text/asciiinputbox.h"
 #include "text/textdisplaypage.h"
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTabWidget>
 #include <QTest>
 
@@ -44,6 +46,8 @@ private slots:
     void upperHalfCharactersUseTheirSingleByteCode();
     void failedOpenShowsComError_data();
     void failedOpenShowsComError();
+    void deviceLabelKeepsThePathsEnd_data();
+    void deviceLabelKeepsThePathsEnd();
     void lostDeviceClosesOnceAndStaysIdle();
 };
 
@@ -141,19 +145,31 @@ void ConnectionTest::upperHalfCharactersUseTheirSingleByteCode()
 
 void ConnectionTest::failedOpenShowsComError_data()
 {
+    // `device` empty: the fixture's pseudo-terminal; `held`: another program has it open.
+    // `why` is what the label beside Connect says afterwards.
     QTest::addColumn<int>("portIndex");
     QTest::addColumn<QByteArray>("device");
-    QTest::newRow("missing device") << 2 << QByteArray("/nonexistent/ttyVANTEL");
-    QTest::newRow("no port selected") << -1 << QByteArray();
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("missing device")
+        << 2 << QByteArray("/nonexistent/ttyVANTEL") << false << "COM3: no such device";
+    QTest::newRow("no port selected") << -1 << QByteArray() << false << "No port selected";
+    QTest::newRow("held by another program")
+        << 2 << QByteArray() << true << "COM3: held by another program";
 }
 
 void ConnectionTest::failedOpenShowsComError()
 {
     QFETCH(int, portIndex);
     QFETCH(QByteArray, device);
+    QFETCH(bool, held);
+    QFETCH(QString, why);
     WindowFixture f;
     if (!device.isEmpty())
         qputenv("VANTEL_COM3", device);
+    QSerialPort holder(f.peer().slavePath());
+    if (held)
+        QVERIFY(holder.open(QIODevice::ReadWrite));
     f.window().cboComm->setCurrentIndex(portIndex);
     ModalAnswerer answerer;
     f.click(QStringLiteral("cmdConnect"));
@@ -164,6 +180,47 @@ void ConnectionTest::failedOpenShowsComError()
     QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
     QVERIFY(!f.window().SSTab1->isEnabled());
     QVERIFY(f.window().fComm->isEnabled());
+    QCOMPARE(f.window().lblDevice->text(), why);
+    if (portIndex >= 0) {
+        const QString path =
+            device.isEmpty() ? f.peer().slavePath() : QString::fromLocal8Bit(device);
+        QVERIFY2(f.window().lblDevice->toolTip().contains(path),
+                 qPrintable(f.window().lblDevice->toolTip()));
+    }
+
+    // Once the port is free, Connect works and the label names the device again.
+    if (held) {
+        holder.close();
+        QVERIFY(f.connect());
+        QCOMPARE(f.window().lblDevice->text(), QStringLiteral("COM3 = ") + f.peer().slavePath());
+    }
+}
+
+void ConnectionTest::deviceLabelKeepsThePathsEnd_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("short path shown whole") << "/dev/ttyUSB0" << false;
+    QTest::newRow("long path loses its middle")
+        << "/tmp/vantel-run.xNCcrU/a-rather-long-folder-name/another-level-of-folders/vantel-s"
+        << true;
+}
+
+void ConnectionTest::deviceLabelKeepsThePathsEnd()
+{
+    QFETCH(QString, device);
+    QFETCH(bool, elided);
+    WindowFixture f;
+    qputenv("VANTEL_COM3", device.toLocal8Bit());
+    f.window().cboComm->setCurrentIndex(2);
+    emit f.window().cboComm->activated(2);
+    const QLabel *label = f.window().lblDevice;
+    const QString text = label->text();
+    QVERIFY2(captionfit::captionFits(label), qPrintable(text));
+    QCOMPARE(text.contains(QChar(0x2026)), elided);
+    QVERIFY2(text.startsWith(QStringLiteral("COM3 = ") + device.left(4)), qPrintable(text));
+    QVERIFY2(text.endsWith(device.right(9)), qPrintable(text));
+    QCOMPARE(label->toolTip().split(QLatin1Char('\n')).first(), device);
 }
 
 void ConnectionTest::lostDeviceClosesOnceAndStaysIdle()

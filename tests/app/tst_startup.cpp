@@ -42,7 +42,7 @@ QStringList lines(const QByteArray &content)
 }
 
 // The state start-up leaves behind whatever the file held: port closed, nothing sent,
-// the tab pages greyed on "LCD Settings", the port control set up for three-byte replies.
+// the tab pages greyed on "LCD Settings".
 void verifyQuietStart(WindowFixture &f)
 {
     frmMain &w = f.window();
@@ -51,8 +51,6 @@ void verifyQuietStart(WindowFixture &f)
     QVERIFY(w.fComm->isEnabled());
     QVERIFY(!w.SSTab1->isEnabled());
     QCOMPARE(w.SSTab1->currentIndex(), 6);
-    QVERIFY(w.MSComm1.binaryInput());
-    QCOMPARE(w.MSComm1.receiveThreshold(), 2);
     QVERIFY(!w.pacing.Timer1.isActive());
     QCOMPARE(w.lblTxData->text(), QString());
     QCOMPARE(w.lblRxData->text(), QString());

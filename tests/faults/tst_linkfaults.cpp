@@ -153,7 +153,8 @@ void LinkFaultsTest::randomBytesFromPeer()
     QTRY_COMPARE_WITH_TIMEOUT(f.window().lblRxData->text(), lastWhole, 10000);
     QVERIFY(f.window().isConnected());
 
-    // Still usable: a click goes out, and the byte left over starts the next reply.
+    // Still usable: a click goes out, and the byte left over starts the next reply that
+    // follows promptly (after a pause it would be given up).
     f.click(QStringLiteral("cmdCommand(2)"));
     QCOMPARE(f.received(1), QByteArray(1, char(proto::kClearDisplay)));
     QVERIFY(f.peer().send(QByteArray("\x01\x02", 2)));

@@ -33,6 +33,7 @@ private slots:
     void replyEffects();
     void splitReplies_data();
     void splitReplies();
+    void strayByteIsGivenUpAfterAPause();
     void mergedRepliesAllTakeEffect();
     void modeIsReadWhenTheReplyArrives();
     void unansweredRequestKeepsTheReading();
@@ -237,6 +238,23 @@ void RepliesTest::splitReplies()
     if (boxes == 0)
         QVERIFY(!QApplication::activeModalWidget());
     QTRY_COMPARE(answerer.seen().size(), boxes);
+}
+
+void RepliesTest::strayByteIsGivenUpAfterAPause()
+{
+    // Line noise before a reply: the lone byte is given up once the line has been quiet
+    // for the real pause, and the module's next replies read as sent.
+    WindowFixture f;
+    QVERIFY(f.connect());
+    QSignalSpy dropped(&f.window().replyReader, &ReplyReader::bytesDropped);
+    QVERIFY(f.peer().send(hex("00")));
+    QVERIFY(dropped.wait(5000));
+    QCOMPARE(dropped.first().first().toByteArray(), hex("00"));
+    QCOMPARE(f.window().lblRxData->text(), QString());
+    QVERIFY(f.peer().send(hex("FA01F4FB0007")));
+    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FB 00 07 "));
+    QCOMPARE(f.window().inputsOutputs->lblAnVal[0]->text(), QStringLiteral("500"));
+    QCOMPARE(f.window().inputsOutputs->lblAnVal[1]->text(), QStringLiteral("7"));
 }
 
 void RepliesTest::mergedRepliesAllTakeEffect()

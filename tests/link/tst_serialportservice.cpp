@@ -84,7 +84,6 @@ private slots:
     void rejectsBadSettings();
     void bytesGoOutUnchanged();
     void bytesComeInUnchanged();
-    void notifiesOnlyAtThreshold();
     void missingDeviceFails();
     void portNumberZeroRefused();
     void portHeldByAnotherFails();
@@ -230,48 +229,11 @@ void TestSerialPortService::bytesComeInUnchanged()
     SerialPortService service;
     service.setDeviceResolver([&](int) { return peer.slavePath(); });
     QVERIFY(service.setCommPort(1));
-    service.setInputModeBinary();
     QVERIFY2(service.open(), qPrintable(service.lastError()));
 
     const QByteArray values = allByteValues();
     QVERIFY(peer.send(values));
     QCOMPARE(readAtLeast(service, 256), values);
-}
-
-void TestSerialPortService::notifiesOnlyAtThreshold()
-{
-    PtyPeer peer;
-    QVERIFY(peer.isValid());
-    SerialPortService service;
-    service.setDeviceResolver([&](int) { return peer.slavePath(); });
-    QVERIFY(service.setCommPort(2));
-    service.setInputModeBinary();
-    service.setReceiveThreshold(2);
-    QVERIFY2(service.open(), qPrintable(service.lastError()));
-
-    QList<qint64> waitingAtNotice;
-    connect(&service, &SerialPortService::onComm, this,
-            [&] { waitingAtNotice << service.bytesWaiting(); });
-    QSignalSpy notices(&service, &SerialPortService::onComm);
-    QCOMPARE(service.commEvent(), SerialPortService::CommEvent::None);
-
-    // One byte: it reaches the port's buffer, but no notice.
-    QVERIFY(peer.send(QByteArray("\xFA", 1)));
-    QTRY_COMPARE_WITH_TIMEOUT(service.bytesWaiting(), qint64{1}, kEventTimeoutMs);
-    QCOMPARE(notices.size(), 0);
-
-    // The second makes two waiting: one notice, both bytes readable.
-    QVERIFY(peer.send(QByteArray("\x01", 1)));
-    QVERIFY(notices.wait(kEventTimeoutMs));
-    QCOMPARE(service.commEvent(), SerialPortService::CommEvent::Receive);
-    QCOMPARE(service.input(), QByteArray("\xFA\x01", 2));
-
-    // A whole reply at once notices at least once, always with two or more waiting.
-    QVERIFY(peer.send(QByteArray("\xFB\x03\xFF", 3)));
-    QVERIFY(notices.wait(kEventTimeoutMs));
-    QCOMPARE(readAtLeast(service, 3), QByteArray("\xFB\x03\xFF", 3));
-    for (qint64 waiting : waitingAtNotice)
-        QVERIFY2(waiting >= 2, qPrintable(QString::number(waiting)));
 }
 
 void TestSerialPortService::missingDeviceFails()
@@ -416,7 +378,6 @@ void TestSerialPortService::peerHangUpLosesDeviceOnce()
     SerialPortService service;
     service.setDeviceResolver([&](int) { return peer.slavePath(); });
     QVERIFY(service.setCommPort(1));
-    service.setReceiveThreshold(2);
     QVERIFY2(service.open(), qPrintable(service.lastError()));
     QSignalSpy lost(&service, &SerialPortService::deviceLost);
     QSignalSpy notices(&service, &SerialPortService::onComm);

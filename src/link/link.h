@@ -1,0 +1,15 @@
+#pragma once
+// How the program talks to the module (declares nothing; the other link headers point here).
+//
+// Layers, each a folder and one library, include only downward: core (encoding, link,
+// settings; no widgets) < widgets < pages (text, graphics, config, io) < app. sim, the
+// module model, sits beside them and is never linked into the utility.
+//
+// Click to bytes: a page's handler builds its frame (protocol.h) and calls
+// Transmitter::sendFrame, which copies it into TxData; SendTxData writes it byte by byte
+// through SerialPortService::output and hands the transmit monitor its caption.
+//
+// Bytes to window: SerialPortService raises onComm as bytes arrive; ReplyReader takes
+// them, cuts three-byte replies (giving up a partial one after a pause), decodes them and
+// emits repliesRead; the window shows the last reply in the receive monitor and hands the
+// last of each kind to the "Inputs / Outputs" page.

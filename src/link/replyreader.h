@@ -1,0 +1,75 @@
+#pragma once
+// Bytes from the module become replies here, and only here (see link.h for the whole path).
+// The reader takes every byte the port notifies at once, cuts the stream into three-byte
+// replies (replydecoder.h), decodes them against the P2 mode the window shows when they
+// arrive, and hands each read's replies on in one repliesRead.
+//
+// Resynchronisation. A module sends the three bytes of a reply back to back (about 3 ms at
+// 9600 bit/s, plus up to a few tens of ms that a USB adapter holds bytes back). A partial
+// reply whose next byte has not come within kPause is given up (bytesDropped), so one stray
+// or lost byte misframes replies only up to the next pause in the stream, not until the
+// next Connect. A reply split into promptly following pieces is still joined, and no reply
+// with a missing byte is ever handed on. Opening or closing the port gives up what is
+// pending as well.
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+
+#include "link/replydecoder.h"
+#include "link/serialportservice.h"
+
+// The replies one read completed, oldest first.
+struct ReplyBatch {
+    qint64 arrivalMs = 0;       // when they were read, milliseconds since the epoch
+    P2Mode mode = P2Mode::Gpio; // how their status replies read
+    std::vector<Reply> replies;
+    // The last reply of each kind except acknowledgements, decoded. Each reply overwrites
+    // all it shows (one label, or every indicator of its group), so drawing only these ends
+    // in the same window as drawing every reply, and a flood stays cheap.
+    std::vector<DecodedReply> lastOfEachKind; // analog 1, analog 2, status: those present
+    bool acknowledged = false;                // at least one FE 20 20 among the replies
+
+    // Fills lastOfEachKind and acknowledged from the replies and the mode.
+    void pickLastOfEachKind();
+};
+
+class ReplyReader : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds kPause{500};
+    // The P2 mode the window shows right now.
+    using ModeSource = std::function<P2Mode()>;
+
+    explicit ReplyReader(SerialPortService &port, QObject *parent = nullptr);
+
+    // Without a source status replies read as GPIO, the list's first item.
+    void setModeSource(ModeSource source) { m_modeSource = std::move(source); }
+    // How long a partial reply waits for its next byte (tests shorten it).
+    void setPause(std::chrono::milliseconds pause) { m_pauseTimer.setInterval(pause); }
+    // Bytes of a reply still waiting for the rest (0, 1 or 2).
+    int pending() const { return m_framer.pending(); }
+
+signals:
+    // Every read that completes at least one reply. A line log sees each reply here in
+    // order; the window draws lastOfEachKind.
+    void repliesRead(const ReplyBatch &batch);
+    // The bytes of a partial reply given up, and when the last of them was read.
+    void bytesDropped(const QByteArray &bytes, qint64 lastArrivalMs);
+
+private:
+    void readWaiting();
+    void pauseElapsed();
+    void dropPartial();
+
+    SerialPortService &m_port;
+    ModeSource m_modeSource;
+    ReplyFramer m_framer;
+    QTimer m_pauseTimer;
+    qint64 m_partialArrivalMs = 0;
+};
