@@ -1,25 +1,25 @@
 #pragma once
-// What assistive technology learns about the window, set up once after every control exists.
+// What assistive technology learns about the window.
 //
-// - Controls without a caption of their own take their name from the label beside them
-//   ("Row", "Adjust Brightness", "Message 3", "Pin 5 direction"); buttons whose caption alone
-//   says little get the context ("Insert Custom Character 3", "Draw Left to Right Horizontal
-//   Graph").
-// - The indicators and glyph cells carry their state in their name and keep it current as
-//   their colour changes: "Input 3: high", "Key 5: pressed" (keys numbered as read on the
-//   drawn keypad, row by row), "Row 2, column 16: on". Cells are check boxes that a screen
-//   reader can toggle; indicators read as text.
-// - The hex monitors and the analog values are named after their captions and describe what
-//   they show, updated whenever it changes.
-// - Text on a fixed fill colour gets a fixed text colour that stays legible on it, so a dark
-//   or high-contrast desktop palette cannot put white text on the light yellow monitors or
-//   the green typed-text box.
+// Most controls say it themselves: a glyph cell that it is on, an indicator which bit it
+// shows and whether it is high, a hex monitor its bytes, and the pages name the controls
+// they build. This module adds what only the window can:
+//
+// - installFactory(), called before any control exists, gives the toolkit the interfaces it
+//   lacks: the window reads as a frame, glyph cells as check boxes a screen reader can
+//   toggle, indicators as text, and the tab strip lists its eight tabs and no scroll buttons
+//   it never shows. (An interface made earlier would be kept for the control's lifetime.)
+// - install() names the controls of the pages that leave it to the window: after the label
+//   beside them (the label becomes their buddy, which is how a list, whose own name is its
+//   current item, is known), or with the context a bare caption lacks ("Insert Custom
+//   Character 3", "Draw Left to Right Horizontal Graph"); and keeps text legible on fills.
 
 class frmMain;
 
 namespace accessibility
 {
 
+void installFactory();
 void install(frmMain &window);
 
 } // namespace accessibility

@@ -49,6 +49,7 @@ constexpr int kLcdSettingsPage = 6;
 frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_context{transmitter, pacing, settings}
 {
+    accessibility::installFactory();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
     setFont(windowFont());
@@ -116,15 +117,13 @@ void frmMain::buildMonitor()
                    1560, 255);
     Label4 = label(Frame3, QStringLiteral("Label4"), QStringLiteral("Received Bytes"), 120, 900,
                    1560, 255);
-    lblTxData = label(Frame3, QStringLiteral("lblTxData"), QString(), 1710, 390, 5175, 285);
-    lblRxData = label(Frame3, QStringLiteral("lblRxData"), QString(), 1710, 870, 5175, 285);
-    for (QLabel *monitor : {lblTxData, lblRxData}) {
-        QPalette palette = monitor->palette();
-        palette.setColor(QPalette::WindowText, fromBgr(0xC00000));
-        monitor->setPalette(palette);
-        setFill(monitor, fromBgr(0xC0FFFF));
-        monitor->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    }
+    lblTxData = twips::make<HexMonitor>(Frame3, QStringLiteral("lblTxData"));
+    twips::place(lblTxData, 1710, 390, 5175, 285);
+    lblRxData = twips::make<HexMonitor>(Frame3, QStringLiteral("lblRxData"));
+    twips::place(lblRxData, 1710, 870, 5175, 285);
+    // Each monitor is known by the caption beside it.
+    labelBy(lblTxData, Label2);
+    labelBy(lblRxData, Label4);
 }
 
 void frmMain::buildRowColumnFrame()

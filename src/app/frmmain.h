@@ -19,6 +19,7 @@
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
+#include "widgets/hexmonitor.h"
 #include "widgets/pagecontext.h"
 
 class BacklightPage;
@@ -59,9 +60,9 @@ public:
     QTabWidget *SSTab1 = nullptr;
     QGroupBox *Frame3 = nullptr;
     QLabel *Label2 = nullptr;
-    QLabel *lblTxData = nullptr;
+    HexMonitor *lblTxData = nullptr;
     QLabel *Label4 = nullptr;
-    QLabel *lblRxData = nullptr;
+    HexMonitor *lblRxData = nullptr;
     QGroupBox *Frame1 = nullptr;
     QLabel *Label10 = nullptr;
     QComboBox *cboRow = nullptr;

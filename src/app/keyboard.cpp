@@ -1,16 +1,10 @@
 #include "app/keyboard.h"
 
-#include "graphics/glyphcell.h"
 #include "widgets/twips.h"
 
-#include <QEvent>
-#include <QKeyEvent>
 #include <QList>
-#include <QMap>
-#include <QPainter>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
+#include <QShortcut>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -23,11 +17,11 @@ namespace
 
 // A row gap at least this wide separates rows even where the columns are further apart.
 constexpr int kRowGapTwips = 180;
-constexpr int kCellMarkWidth = 2;
 
-bool isTabStop(const QWidget *widget)
+// Any control that takes the focus, by Tab or by click, has its place in the order.
+bool takesFocus(const QWidget *widget)
 {
-    return (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !widget->focusProxy();
+    return widget->focusPolicy() != Qt::NoFocus && !widget->focusProxy();
 }
 
 // A direct child of a container with the tab stops it holds, in order.
@@ -46,7 +40,7 @@ QList<QWidget *> tabStopsOf(QWidget *child)
             stops += tabStopsIn(tabs->widget(i));
         return stops;
     }
-    if (isTabStop(child))
+    if (takesFocus(child))
         return {child};
     return tabStopsIn(child);
 }
@@ -134,149 +128,33 @@ QList<QWidget *> tabStopsIn(QWidget *container)
     return order;
 }
 
-// Keys the widgets do not handle themselves, and the glyph editor's roving focus.
-class Navigator : public QObject
+// Steps the tab control `step` pages on, wrapping, while it can be used.
+void switchPage(QTabWidget *tabs, int step)
 {
-public:
-    Navigator(QWidget *window, QList<GlyphCell *> cells) : QObject(window)
-    {
-        m_tabs = window->findChild<QTabWidget *>();
-        // The cells in rows by their position; a row lists its cells left to right.
-        std::sort(cells.begin(), cells.end(), [](const GlyphCell *a, const GlyphCell *b) {
-            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
-        });
-        for (GlyphCell *cell : cells) {
-            if (m_grid.isEmpty() || m_grid.last().first()->y() != cell->y())
-                m_grid.append(QList<GlyphCell *>());
-            m_grid.last().append(cell);
-        }
-        if (!m_grid.isEmpty())
-            makeCurrent(m_grid.first().first());
-    }
+    if (!tabs->isEnabled() || tabs->count() < 2)
+        return;
+    const int count = tabs->count();
+    tabs->setCurrentIndex((tabs->currentIndex() + step + count) % count);
+}
 
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        auto *widget = static_cast<QWidget *>(watched);
-        auto *cell = qobject_cast<GlyphCell *>(widget);
-        switch (event->type()) {
-        case QEvent::KeyPress:
-            return keyPress(widget, cell, static_cast<QKeyEvent *>(event));
-        case QEvent::FocusIn:
-            if (cell)
-                makeCurrent(cell);
-            break;
-        case QEvent::Paint:
-            if (cell && cell->hasFocus()) {
-                // The cell paints its fill first; the mark goes on top.
-                static_cast<QObject *>(cell)->event(event);
-                markFocus(cell);
-                return true;
-            }
-            break;
-        default:
-            break;
-        }
-        return false;
+void addPageShortcuts(QWidget *window)
+{
+    auto *tabs = window->findChild<QTabWidget *>();
+    if (!tabs)
+        return;
+    // Shift+Tab arrives as Backtab on X11; the shortcut for Ctrl+Shift+Tab takes both.
+    const std::pair<QKeyCombination, int> keys[] = {
+        {Qt::CTRL | Qt::Key_Tab, 1},
+        {Qt::CTRL | Qt::Key_PageDown, 1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1},
+        {Qt::CTRL | Qt::Key_PageUp, -1},
+    };
+    for (const auto &[key, step] : keys) {
+        auto *shortcut = new QShortcut(QKeySequence(key), window);
+        QObject::connect(shortcut, &QShortcut::activated, tabs,
+                         [tabs, step = step] { switchPage(tabs, step); });
     }
-
-private:
-    bool keyPress(QWidget *widget, GlyphCell *cell, QKeyEvent *event)
-    {
-        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-        const int key = event->key();
-        if (modifiers & Qt::ControlModifier) {
-            if (key == Qt::Key_Tab || key == Qt::Key_PageDown)
-                return switchPage(modifiers & Qt::ShiftModifier ? -1 : 1);
-            if (key == Qt::Key_Backtab || key == Qt::Key_PageUp)
-                return switchPage(-1);
-            return false;
-        }
-        if (modifiers != Qt::NoModifier)
-            return false;
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // Outside a dialog a push button ignores Enter; the window treats it as Space.
-            auto *button = qobject_cast<QPushButton *>(widget);
-            if (!button || !button->isEnabled())
-                return false;
-            button->click();
-            return true;
-        }
-        return cell && moveFrom(cell, key);
-    }
-
-    bool switchPage(int step)
-    {
-        if (!m_tabs || !m_tabs->isEnabled() || m_tabs->count() < 2)
-            return false;
-        const int count = m_tabs->count();
-        m_tabs->setCurrentIndex((m_tabs->currentIndex() + step + count) % count);
-        return true;
-    }
-
-    bool moveFrom(GlyphCell *cell, int key)
-    {
-        qsizetype row = 0;
-        qsizetype column = -1;
-        for (; row < m_grid.size(); ++row) {
-            column = m_grid[row].indexOf(cell);
-            if (column >= 0)
-                break;
-        }
-        if (column < 0)
-            return false;
-        switch (key) {
-        case Qt::Key_Left:
-            --column;
-            break;
-        case Qt::Key_Right:
-            ++column;
-            break;
-        case Qt::Key_Up:
-            --row;
-            break;
-        case Qt::Key_Down:
-            ++row;
-            break;
-        case Qt::Key_Home:
-            column = 0;
-            break;
-        case Qt::Key_End:
-            column = m_grid[row].size() - 1;
-            break;
-        default:
-            return false;
-        }
-        // At an edge the focus stays put, as in a list.
-        row = std::clamp<qsizetype>(row, 0, m_grid.size() - 1);
-        column = std::clamp<qsizetype>(column, 0, m_grid[row].size() - 1);
-        m_grid[row][column]->setFocus(Qt::OtherFocusReason);
-        return true;
-    }
-
-    // Only the current cell takes Tab focus, so Tab passes the grid in one step and comes
-    // back to where the user left it.
-    void makeCurrent(GlyphCell *current)
-    {
-        for (const auto &row : std::as_const(m_grid)) {
-            for (GlyphCell *cell : row)
-                cell->setFocusPolicy(cell == current ? Qt::StrongFocus : Qt::ClickFocus);
-        }
-    }
-
-    static void markFocus(GlyphCell *cell)
-    {
-        QPainter painter(cell);
-        QPen pen(cell->palette().color(QPalette::Highlight), kCellMarkWidth);
-        pen.setJoinStyle(Qt::MiterJoin);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        const qreal inset = kCellMarkWidth / 2.0;
-        painter.drawRect(QRectF(cell->rect()).adjusted(inset, inset, -inset, -inset));
-    }
-
-    QTabWidget *m_tabs = nullptr;
-    QList<QList<GlyphCell *>> m_grid;
-};
+}
 
 } // namespace
 
@@ -300,12 +178,7 @@ void install(QWidget *window)
             option->setFocusPolicy(Qt::FocusPolicy(option->focusPolicy() & ~Qt::TabFocus));
     }
 
-    const QList<GlyphCell *> cells = window->findChildren<GlyphCell *>();
-    auto *navigator = new Navigator(window, cells);
-    for (QWidget *widget : order)
-        widget->installEventFilter(navigator);
-    for (GlyphCell *cell : cells)
-        cell->installEventFilter(navigator);
+    addPageShortcuts(window);
 }
 
 } // namespace keyboard

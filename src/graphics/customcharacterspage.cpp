@@ -9,7 +9,10 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+
+#include <algorithm>
 
 using namespace controls;
 
@@ -33,18 +36,21 @@ CustomCharactersPage::CustomCharactersPage(PageContext &context, QWidget *parent
     for (int n = 1; n <= 8; ++n) {
         for (int c = 0; c < 5; ++c) {
             const int weight = kWeights[static_cast<std::size_t>(c)];
-            auto *cell =
-                twips::make<GlyphCell>(Frame2, QStringLiteral("bitmapr%1(%2)").arg(n).arg(weight));
+            auto *cell = new GlyphCell(n, c + 1, weight, Frame2);
+            cell->setObjectName(QStringLiteral("bitmapr%1(%2)").arg(n).arg(weight));
             twips::place(cell, 360 + 120 * c, 360 + 120 * (n - 1), 135, 135);
-            setFill(cell, fromBgr(kOffColour));
             connect(cell, &GlyphCell::clicked, this,
                     [this, n, weight] { bitmapr_Click(n, weight); });
+            connect(cell, &GlyphCell::focused, this, [this, cell] { makeTabStop(cell); });
             bitmapr[static_cast<std::size_t>(n - 1)][static_cast<std::size_t>(c)] = cell;
         }
-        lblrow[static_cast<std::size_t>(n - 1)] =
-            label(Frame2, QStringLiteral("lblrow%1").arg(n), QStringLiteral("0x00"), 1320,
-                  360 + 240 * (n - 1), 495, 255);
+        QLabel *value = label(Frame2, QStringLiteral("lblrow%1").arg(n), QStringLiteral("0x00"),
+                              1320, 360 + 240 * (n - 1), 495, 255);
+        // The caption is the value; the description says whose.
+        value->setAccessibleDescription(QStringLiteral("Row %1 value").arg(n));
+        lblrow[static_cast<std::size_t>(n - 1)] = value;
     }
+    makeTabStop(bitmapr[0][0]);
     Label18 = label(Frame2, QStringLiteral("Label18"),
                     QStringLiteral("Click to generate bitmap code"), 120, 1560, 975, 615);
     Label18->setWordWrap(true);
@@ -54,7 +60,10 @@ CustomCharactersPage::CustomCharactersPage(PageContext &context, QWidget *parent
                     1440, 735, 495);
     Label17 =
         label(Frame2, QStringLiteral("Label17"), QStringLiteral("Position"), 3120, 360, 615, 255);
+    // "Position" alone says too little when heard away from the grid.
+    Label17->setAccessibleName(QStringLiteral("Custom character position"));
     cboUCH = list(Frame2, QStringLiteral("cboUCH"), numbers(1, proto::kGlyphSlots), 3840, 360, 615);
+    labelBy(cboUCH, Label17);
     cmdLoadBitmap = button(Frame2, QStringLiteral("cmdLoadBitmap"), QStringLiteral("Load Bitmap"),
                            3720, 840, 735, 495);
     cmdSaveBitmap = button(Frame2, QStringLiteral("cmdSaveBitmap"), QStringLiteral("Save Bitmap"),
@@ -91,11 +100,7 @@ void CustomCharactersPage::bitmapr_Click(int row, int index)
     GlyphCell *target = cell(row, index);
     if (!target)
         return;
-    const unsigned colour = toBgr(fill(target));
-    if (colour == kOffColour)
-        setFill(target, fromBgr(kOnColour));
-    else if (colour == kOnColour)
-        setFill(target, fromBgr(kOffColour));
+    target->setOn(!target->isOn());
     RowValue[static_cast<std::size_t>(row - 1)] ^= static_cast<std::uint8_t>(index);
     showRowValue(row);
 }
@@ -104,7 +109,7 @@ void CustomCharactersPage::cmdSet_Click()
 {
     for (int n = 1; n <= 8; ++n) {
         for (GlyphCell *c : bitmapr[static_cast<std::size_t>(n - 1)])
-            setFill(c, fromBgr(kOnColour));
+            c->setOn(true);
         RowValue[static_cast<std::size_t>(n - 1)] = 31;
         showRowValue(n);
     }
@@ -114,10 +119,60 @@ void CustomCharactersPage::cmdClr_Click()
 {
     for (int n = 1; n <= 8; ++n) {
         for (GlyphCell *c : bitmapr[static_cast<std::size_t>(n - 1)])
-            setFill(c, fromBgr(kOffColour));
+            c->setOn(false);
         RowValue[static_cast<std::size_t>(n - 1)] = 0;
         showRowValue(n);
     }
+}
+
+void CustomCharactersPage::makeTabStop(GlyphCell *current)
+{
+    for (const auto &row : bitmapr) {
+        for (GlyphCell *c : row)
+            c->setFocusPolicy(c == current ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+}
+
+void CustomCharactersPage::keyPressEvent(QKeyEvent *event)
+{
+    // A key a cell did not use: the arrows, Home and End move the focus across the grid.
+    auto *from = qobject_cast<GlyphCell *>(focusWidget());
+    if (!from || !from->hasFocus() ||
+        (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    int row = from->row();
+    int column = from->column();
+    switch (event->key()) {
+    case Qt::Key_Left:
+        --column;
+        break;
+    case Qt::Key_Right:
+        ++column;
+        break;
+    case Qt::Key_Up:
+        --row;
+        break;
+    case Qt::Key_Down:
+        ++row;
+        break;
+    case Qt::Key_Home:
+        column = 1;
+        break;
+    case Qt::Key_End:
+        column = static_cast<int>(kWeights.size());
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // At an edge the focus stays put, as in a list.
+    row = std::clamp(row, 1, static_cast<int>(bitmapr.size()));
+    column = std::clamp(column, 1, static_cast<int>(kWeights.size()));
+    bitmapr[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)]->setFocus(
+        Qt::OtherFocusReason);
+    event->accept();
 }
 
 void CustomCharactersPage::cmdSaveBitmap_Click()

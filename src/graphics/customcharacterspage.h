@@ -2,22 +2,24 @@
 // Tab page "Custom Characters": the 5x8 glyph editor, the glyph table's slots and the
 // upload of all eight glyphs to the module.
 //
-// The editor's cells keep their state in their colour; RowValue1..8 always equal the sum
-// of the weights (16, 8, 4, 2, 1 from left to right) of the row's cells that are on, and
-// lblrow1..8 show them as "0x" and two hex digits. "Save Bitmap" copies the rows into the
-// selected slot of the table and the settings file; "Load Bitmap" draws a slot back
-// through the same toggle a click performs; "Set Bitmap to LCD" sends the table, not the
-// grid.
+// Each cell knows whether it is on; RowValue1..8 always equal the sum of the weights (16, 8,
+// 4, 2, 1 from left to right) of the row's cells that are on, and lblrow1..8 show them as
+// "0x" and two hex digits. "Save Bitmap" copies the rows into the selected slot of the table
+// and the settings file; "Load Bitmap" draws a slot back through the same toggle a click
+// performs; "Set Bitmap to LCD" sends the table, not the grid.
+//
+// From the keyboard the grid is one stop on the Tab path, entered at the cell last used; the
+// arrow keys, Home and End move across it and Space or Enter toggles a cell.
 
 #include <array>
 #include <cstdint>
 
 #include <QWidget>
 
+#include "graphics/glyphcell.h"
 #include "settings/glyphtable.h"
 #include "widgets/pagecontext.h"
 
-class GlyphCell;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -28,8 +30,8 @@ class CustomCharactersPage : public QWidget
     Q_OBJECT
 public:
     static constexpr std::array<int, 5> kWeights = {16, 8, 4, 2, 1};
-    static constexpr unsigned kOffColour = 0x80FF80; // light green
-    static constexpr unsigned kOnColour = 0x000000;  // black
+    static constexpr unsigned kOffColour = GlyphCell::kOffColour;
+    static constexpr unsigned kOnColour = GlyphCell::kOnColour;
 
     CustomCharactersPage(PageContext &context, QWidget *parent = nullptr);
 
@@ -62,8 +64,14 @@ public:
 
     GlyphCell *cell(int row, int index) const;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void showRowValue(int row);
+    // Only this cell takes Tab focus, so Tab passes the grid in one step and comes back to
+    // where the user left it.
+    void makeTabStop(GlyphCell *current);
 
     PageContext &m_context;
 };

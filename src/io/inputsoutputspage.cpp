@@ -6,9 +6,10 @@
 #include "widgets/twips.h"
 
 #include <QComboBox>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+
+#include <algorithm>
 
 using namespace controls;
 using twips::element;
@@ -18,15 +19,22 @@ namespace
 
 // Keypad grid: column c holds key(4c) .. key(4c+3) in rows 0, 2, 3, 1.
 constexpr std::array<int, 4> kRowOfKeyInColumn = {0, 2, 3, 1};
+constexpr int kKeypadSide = 4;
 
-QFrame *indicator(QWidget *parent, const QString &name, int left, int top, const QColor &colour)
+Indicator *indicator(QWidget *parent, const QString &name, const QString &what,
+                     const Indicator::Words &words, int left, int top, const QColor &colour)
 {
-    auto *shape = twips::make<QFrame>(parent, name);
-    shape->setFrameShape(QFrame::Box);
-    shape->setLineWidth(1);
+    auto *shape = new Indicator(what, words, colour, parent);
+    shape->setObjectName(name);
     twips::place(shape, left, top, 255, 255);
-    setFill(shape, colour);
     return shape;
+}
+
+// key(k) for the key at this place of the grid.
+int keyAt(int row, int column)
+{
+    const auto inColumn = std::find(kRowOfKeyInColumn.begin(), kRowOfKeyInColumn.end(), row);
+    return kKeypadSide * column + static_cast<int>(inColumn - kRowOfKeyInColumn.begin());
 }
 
 } // namespace
@@ -47,12 +55,17 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
         lblAnVal[i]->setFrameShape(QFrame::Box);
         lblAnVal[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         setFill(lblAnVal[i], fromBgr(0xFFFFFF));
+        lblAnVal[i]->setAccessibleName(
+            QStringLiteral("Analog %1 %2").arg(i + 1).arg(Label41->text()));
     }
 
     Frame5 =
         frame(this, QStringLiteral("Frame5"), QStringLiteral("IO Mode"), 240, 1440, 2895, 1335);
     cbogpio = list(Frame5, QStringLiteral("cbogpio"),
                    {QStringLiteral("GPIO"), QStringLiteral("KEYPAD")}, 240, 420, 1215);
+    // The frame's caption names the list; a screen reader takes no name from a frame around
+    // a control, only from a label beside it.
+    labelBy(cbogpio, Frame5->title());
     cmdgpmode = button(Frame5, QStringLiteral("cmdgpmode"), QStringLiteral("Set P2 GPIO Mode"),
                        1560, 300, 1215, 615);
     connect(cmdgpmode, &QPushButton::clicked, this, &InputsOutputsPage::cmdgpmode_Click);
@@ -60,11 +73,19 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
     fKeypad = frame(this, QStringLiteral("fKeypad"), QStringLiteral("Keypad Status"), 3480, 0, 1995,
                     2775);
     const QColor windowBackground = palette().color(QPalette::Window);
-    for (int k = 0; k < 16; ++k) {
-        const int column = k / 4;
-        const int row = kRowOfKeyInColumn[static_cast<std::size_t>(k % 4)];
-        key[static_cast<std::size_t>(k)] = indicator(fKeypad, element("key", k), 360 + 360 * column,
-                                                     360 + 360 * row, windowBackground);
+    const Indicator::Words pressed{QStringLiteral("pressed"), QStringLiteral("released")};
+    // Made row by row, so a screen reader meets them in reading order.
+    for (int row = 0; row < kKeypadSide; ++row) {
+        for (int column = 0; column < kKeypadSide; ++column) {
+            const int k = keyAt(row, column);
+            Indicator *shape =
+                indicator(fKeypad, element("key", k),
+                          QStringLiteral("Key %1").arg(row * kKeypadSide + column + 1), pressed,
+                          360 + 360 * column, 360 + 360 * row, windowBackground);
+            shape->setAccessibleDescription(
+                QStringLiteral("Keypad row %1, column %2").arg(row + 1).arg(column + 1));
+            key[static_cast<std::size_t>(k)] = shape;
+        }
     }
     Label19 = label(fKeypad, QStringLiteral("Label19"), QStringLiteral("4x4 Keypad"), 120, 1860,
                     1815, 255);
@@ -77,11 +98,14 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
         const int top = n <= 4 ? 240 : 900;
         const int left = 120 + 810 * column;
         const int bitValue = kPinBits[static_cast<std::size_t>(n - 1)];
-        pinLabel[static_cast<std::size_t>(n - 1)] = label(
-            Frame6, QStringLiteral("Label%1").arg(41 + n), QString::number(n), left, top, 750, 240);
-        pinLabel[static_cast<std::size_t>(n - 1)]->setAlignment(Qt::AlignCenter);
+        QLabel *number = label(Frame6, QStringLiteral("Label%1").arg(41 + n), QString::number(n),
+                               left, top, 750, 240);
+        number->setAlignment(Qt::AlignCenter);
+        number->setAccessibleName(QStringLiteral("Pin %1 direction").arg(n));
         QComboBox *pin = list(Frame6, element("cboio", bitValue),
                               {QStringLiteral("IN"), QStringLiteral("OUT")}, left, top + 240, 750);
+        labelBy(pin, number);
+        pinLabel[static_cast<std::size_t>(n - 1)] = number;
         cboio[static_cast<std::size_t>(n - 1)] = pin;
         // A pick by the user (QComboBox::activated), not a change made in code.
         connect(pin, &QComboBox::activated, this, [this, bitValue] { cboio_Click(bitValue); });
@@ -92,9 +116,11 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
 
     Frame7 = frame(this, QStringLiteral("Frame7"), QStringLiteral("Input Status"), 5640, 1800, 4455,
                    975);
+    const Indicator::Words level{QStringLiteral("high"), QStringLiteral("low")};
     for (int i = 0; i < 8; ++i)
         Shape1[static_cast<std::size_t>(i)] =
-            indicator(Frame7, element("Shape1", i), 240 + 360 * i, 360, fromBgr(kBitSetColour));
+            indicator(Frame7, element("Shape1", i), QStringLiteral("Input %1").arg(i + 1), level,
+                      240 + 360 * i, 360, fromBgr(kBitSetColour));
 }
 
 QComboBox *InputsOutputsPage::pinList(int index) const
@@ -137,23 +163,28 @@ P2Mode InputsOutputsPage::p2Mode() const
     return cbogpio->currentIndex() == 0 ? P2Mode::Gpio : P2Mode::Keypad;
 }
 
+void InputsOutputsPage::showAnalogValue(std::size_t index, int value)
+{
+    const QString text = QString::number(value);
+    lblAnVal[index]->setText(text);
+    // The label's name says which input; the reading is what it describes.
+    lblAnVal[index]->setAccessibleDescription(text);
+}
+
 void InputsOutputsPage::applyReply(const DecodedReply &reply)
 {
-    const QColor set = fromBgr(kBitSetColour);
-    const QColor clear = fromBgr(kBitClearColour);
     switch (reply.kind) {
     case DecodedReply::Kind::Analog:
         if (reply.analogIndex == 0 || reply.analogIndex == 1)
-            lblAnVal[static_cast<std::size_t>(reply.analogIndex)]->setText(
-                QString::number(reply.analogValue));
+            showAnalogValue(static_cast<std::size_t>(reply.analogIndex), reply.analogValue);
         break;
     case DecodedReply::Kind::InputStatus:
         for (std::size_t i = 0; i < Shape1.size(); ++i)
-            setFill(Shape1[i], reply.inputs[i] ? set : clear);
+            Shape1[i]->showBit(reply.inputs[i]);
         break;
     case DecodedReply::Kind::KeypadState:
         for (std::size_t k = 0; k < key.size(); ++k)
-            setFill(key[k], reply.keys[k] ? set : clear);
+            key[k]->showBit(reply.keys[k]);
         break;
     case DecodedReply::Kind::SaveAck:
     case DecodedReply::Kind::Ignored:

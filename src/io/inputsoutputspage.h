@@ -1,17 +1,22 @@
 #pragma once
 // Tab page "Inputs / Outputs": the P2 port's mode and pin directions, the analog reading
 // requests, and the indicators that show what the module reports.
+//
+// For a screen reader the page names its own controls: the pin lists after their pin
+// ("Pin 5 direction"), the analog values after their input (the reading is their
+// description), the keys by the number a sighted user counts on the drawn keypad, row by
+// row, and in that order.
 
 #include <array>
 
 #include <QColor>
 #include <QWidget>
 
+#include "io/indicator.h"
 #include "link/replydecoder.h"
 #include "widgets/pagecontext.h"
 
 class QComboBox;
-class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -20,8 +25,8 @@ class InputsOutputsPage : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr unsigned kBitSetColour = 0xFFFFFF;   // white
-    static constexpr unsigned kBitClearColour = 0x0000FF; // red
+    static constexpr unsigned kBitSetColour = Indicator::kBitSetColour;     // white
+    static constexpr unsigned kBitClearColour = Indicator::kBitClearColour; // red
     // Pin lists are indexed by their bit: cboio(1), cboio(2), ... cboio(128).
     static constexpr std::array<int, 8> kPinBits = {1, 2, 4, 8, 16, 32, 64, 128};
 
@@ -34,14 +39,14 @@ public:
     QComboBox *cbogpio = nullptr;
     QPushButton *cmdgpmode = nullptr;
     QGroupBox *fKeypad = nullptr;
-    std::array<QFrame *, 16> key{};
+    std::array<Indicator *, 16> key{};
     QLabel *Label19 = nullptr;
     QGroupBox *Frame6 = nullptr;
     std::array<QComboBox *, 8> cboio{}; // cboio[n-1] is cboio(2^(n-1)), pin n
     std::array<QLabel *, 8> pinLabel{}; // Label42..Label49
     QPushButton *cmdCfgIO = nullptr;
     QGroupBox *Frame7 = nullptr;
-    std::array<QFrame *, 8> Shape1{};
+    std::array<Indicator *, 8> Shape1{};
 
     // The direction byte being built: bit n-1 set when pin n is "OUT".
     qint16 IODirection = 0;
@@ -59,5 +64,7 @@ public:
     QComboBox *pinList(int index) const; // by bit value, nullptr for others
 
 private:
+    void showAnalogValue(std::size_t index, int value);
+
     PageContext &m_context;
 };

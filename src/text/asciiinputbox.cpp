@@ -2,6 +2,7 @@
 
 #include "encoding/win1252.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -40,6 +41,23 @@ void AsciiInputBox::keyPressEvent(QKeyEvent *event)
         QLineEdit::keyPressEvent(event);
         return;
     }
+    type(text);
+    event->accept();
+}
+
+void AsciiInputBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    // The committed text is typed; the box inserts none of it itself (it would refuse a
+    // second character, and insert without sending into an empty box).
+    type(event->commitString());
+    // A composition in progress is only shown, as any input method shows it.
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&composing);
+    event->accept();
+}
+
+void AsciiInputBox::type(const QString &text)
+{
     for (char32_t character : text.toUcs4()) {
         clear();
         const auto code = win1252::encode(character);
@@ -52,7 +70,6 @@ void AsciiInputBox::keyPressEvent(QKeyEvent *event)
         if (*code > 31)
             setText(QString::fromUcs4(&character, 1));
     }
-    event->accept();
 }
 
 void AsciiInputBox::mousePressEvent(QMouseEvent *event)

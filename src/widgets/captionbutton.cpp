@@ -1,5 +1,6 @@
 #include "widgets/captionbutton.h"
 
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -34,4 +35,17 @@ void CaptionButton::paintEvent(QPaintEvent *)
         focus.rect = captionRect();
         painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
+}
+
+void CaptionButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QPushButton::keyPressEvent(event);
+        return;
+    }
+    // One press, one click: a held Enter must not repeat a command to the module.
+    if (!event->isAutoRepeat())
+        click();
+    event->accept();
 }

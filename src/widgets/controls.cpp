@@ -4,6 +4,7 @@
 #include "widgets/twips.h"
 
 #include <QMessageBox>
+#include <QPainter>
 #include <QPalette>
 
 namespace controls
@@ -91,6 +92,32 @@ void setFill(QWidget *widget, const QColor &colour)
 QColor fill(const QWidget *widget)
 {
     return widget->palette().color(QPalette::Window);
+}
+
+void paintFocusMark(QWidget *widget)
+{
+    constexpr int kWidth = 2;
+    QPainter painter(widget);
+    QPen pen(widget->palette().color(QPalette::Highlight), kWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = kWidth / 2.0;
+    painter.drawRect(QRectF(widget->rect()).adjusted(inset, inset, -inset, -inset));
+}
+
+void labelBy(QWidget *control, QLabel *caption)
+{
+    caption->setBuddy(control);
+}
+
+QLabel *labelBy(QWidget *control, const QString &caption)
+{
+    auto *standIn = new QLabel(caption, control->parentWidget());
+    standIn->setTextFormat(Qt::PlainText);
+    standIn->hide();
+    standIn->setBuddy(control);
+    return standIn;
 }
 
 void showMessage(QWidget *owner, const QString &text, const QString &objectName)

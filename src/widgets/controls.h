@@ -38,6 +38,19 @@ QLineEdit *textBox(QWidget *parent, const QString &name, int maxLength, int left
 void setFill(QWidget *widget, const QColor &colour);
 QColor fill(const QWidget *widget);
 
+// Draws the keyboard focus as a frame in the highlight colour just inside the widget's edge,
+// for controls whose fill would hide the style's own focus mark. Call from paintEvent.
+void paintFocusMark(QWidget *widget);
+
+// Ties a control to the caption that names it for a screen reader (a label relation). A list
+// calls itself by its current item and an option by its own caption, so the relation is how
+// a listener learns what they are for; it also names text boxes and sliders. `caption`
+// becomes the control's buddy. The second form is for captions that are no label (a button's,
+// a frame's): a hidden label carrying the same text stands in for them, as the toolkit only
+// relates labels to controls. Returns that label.
+void labelBy(QWidget *control, QLabel *caption);
+QLabel *labelBy(QWidget *control, const QString &caption);
+
 // The program's own message: modal, no icon, OK only, captioned with the application title.
 // `owner` should be the main window: a box owned by a page goes grey with the page when a
 // lost device disables the pages, and then cannot be closed.

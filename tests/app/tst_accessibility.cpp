@@ -11,8 +11,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -40,18 +42,39 @@ QString descriptionOf(QWidget *widget)
     return iface ? iface->text(QAccessible::Description) : QStringLiteral("<no interface>");
 }
 
+// The caption of the first label relation, as a screen reader takes it: a frame around the
+// control does not count (it is the control's ancestor, not its label).
+QString labelOf(QWidget *widget)
+{
+    QAccessibleInterface *iface = accessible(widget);
+    if (!iface)
+        return QStringLiteral("<no interface>");
+    const auto labels = iface->relations(QAccessible::Label);
+    for (const auto &[label, relation] : labels) {
+        if (label->role() != QAccessible::Grouping)
+            return label->text(QAccessible::Name);
+    }
+    return QString();
+}
+
 // What a screen reader on Linux calls a control: a list box's accessible name is its current
-// item, so it is known by the label pointing at it (or, with none, by its description).
+// item, so it is known by the label pointing at it.
 QString spokenName(QWidget *widget)
 {
     QAccessibleInterface *iface = accessible(widget);
     if (!iface)
         return QStringLiteral("<no interface>");
-    if (iface->role() != QAccessible::ComboBox)
-        return iface->text(QAccessible::Name);
-    const auto labels = iface->relations(QAccessible::Label);
-    return labels.isEmpty() ? iface->text(QAccessible::Description)
-                            : labels.first().first->text(QAccessible::Name);
+    return iface->role() == QAccessible::ComboBox ? labelOf(widget)
+                                                  : iface->text(QAccessible::Name);
+}
+
+// The names of an interface's children, in the order a screen reader walks them.
+QStringList childNames(QAccessibleInterface *iface)
+{
+    QStringList result;
+    for (int i = 0; i < iface->childCount(); ++i)
+        result << iface->child(i)->text(QAccessible::Name);
+    return result;
 }
 
 // The eight input names, or the sixteen key names, in objectName order.
@@ -119,8 +142,12 @@ private slots:
     void inputIndicatorsSayTheirLevel_data();
     void inputIndicatorsSayTheirLevel();
     void keyIndicatorsSayWhetherPressed();
+    void glyphCellsSayWhereTheyAre_data();
+    void glyphCellsSayWhereTheyAre();
     void glyphCellsSayWhetherOn();
-    void monitorsDescribeWhatTheyShow();
+    void monitorsAreReadableText_data();
+    void monitorsAreReadableText();
+    void windowAndTabStrip();
     void everyControlHasItsOwnName();
     void controlsAreNamedByTheirLabels_data();
     void controlsAreNamedByTheirLabels();
@@ -146,18 +173,25 @@ void AccessibilityTest::inputIndicatorsSayTheirLevel()
     QFETCH(QByteArray, reply);
     QFETCH(QString, levels);
     WindowFixture f;
+    const auto named = [&f](const QString &words) {
+        QStringList expected;
+        const QStringList word = words.split(QLatin1Char(' '));
+        for (int i = 0; i < 8; ++i)
+            expected << QStringLiteral("Input %1: %2").arg(i + 1).arg(word[i % word.size()]);
+        return expected;
+    };
+    // Nothing reported yet: white as drawn, but not "high".
+    QCOMPARE(names(f, "Shape1", 8), named(QStringLiteral("unknown")));
+    QCOMPARE(controls::toBgr(controls::fill(f.findWidget(QStringLiteral("Shape1(0)")))),
+             InputsOutputsPage::kBitSetColour);
     QVERIFY(f.connect());
+    QCOMPARE(names(f, "Shape1", 8), named(QStringLiteral("unknown")));
     // First everything low, so each row's result proves its own reply arrived.
     QVERIFY(f.peer().send(QByteArray("\xFC\x00\x00", 3)));
-    QTRY_COMPARE(nameOf(f.findWidget(QStringLiteral("Shape1(7)"))), QStringLiteral("Input 8: low"));
-    QTRY_COMPARE(nameOf(f.findWidget(QStringLiteral("Shape1(0)"))), QStringLiteral("Input 1: low"));
+    QTRY_COMPARE(names(f, "Shape1", 8), named(QStringLiteral("low")));
 
     QVERIFY(f.peer().send(reply));
-    QStringList expected;
-    const QStringList words = levels.split(QLatin1Char(' '));
-    for (int i = 0; i < 8; ++i)
-        expected << QStringLiteral("Input %1: %2").arg(i + 1).arg(words[i]);
-    QTRY_COMPARE(names(f, "Shape1", 8), expected);
+    QTRY_COMPARE(names(f, "Shape1", 8), named(levels));
     QCOMPARE(accessible(f.findWidget(QStringLiteral("Shape1(2)")))->role(),
              QAccessible::StaticText);
 }
@@ -171,6 +205,16 @@ void AccessibilityTest::keyIndicatorsSayWhetherPressed()
     QCOMPARE(names(f, "key", 16), keyNames(QStringLiteral("unknown")));
     QCOMPARE(descriptionOf(f.findWidget(QStringLiteral("key(1)"))),
              QStringLiteral("Keypad row 3, column 1"));
+    // A screen reader walks the keypad as it is read: row by row, Key 1 to Key 16.
+    QStringList readingOrder;
+    for (const QString &name : childNames(accessible(f.window().inputsOutputs->fKeypad))) {
+        if (name.startsWith(QLatin1String("Key ")))
+            readingOrder << name;
+    }
+    QStringList numbered;
+    for (int n = 1; n <= 16; ++n)
+        numbered << QStringLiteral("Key %1: unknown").arg(n);
+    QCOMPARE(readingOrder, numbered);
 
     // Bit 2 of B1 is key(1).
     QVERIFY(f.peer().send(QByteArray("\xFC\x04\x00", 3)));
@@ -184,6 +228,32 @@ void AccessibilityTest::keyIndicatorsSayWhetherPressed()
     QCOMPARE(names(f, "key", 16), keyNames(QStringLiteral("8 9 10 11 12 13 14 15")));
 }
 
+void AccessibilityTest::glyphCellsSayWhereTheyAre_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("weight");
+    const auto row = [](const char *cell, const char *name, const char *weight) {
+        QTest::newRow(cell) << QString::fromLatin1(cell) << QString::fromLatin1(name)
+                            << QString::fromLatin1(weight);
+    };
+    // Columns counted from the left, as seen; the weight in the row's value is described.
+    row("bitmapr2(16)", "Row 2, column 1", "0x10");
+    row("bitmapr5(4)", "Row 5, column 3", "0x04");
+    row("bitmapr8(1)", "Row 8, column 5", "0x01");
+}
+
+void AccessibilityTest::glyphCellsSayWhereTheyAre()
+{
+    QFETCH(QString, cell);
+    QFETCH(QString, name);
+    QFETCH(QString, weight);
+    WindowFixture f;
+    QWidget *widget = f.findWidget(cell);
+    QCOMPARE(nameOf(widget), name + QStringLiteral(": off"));
+    QCOMPARE(descriptionOf(widget), weight);
+}
+
 void AccessibilityTest::glyphCellsSayWhetherOn()
 {
     WindowFixture f;
@@ -192,22 +262,22 @@ void AccessibilityTest::glyphCellsSayWhetherOn()
     QWidget *cell = f.findWidget(QStringLiteral("bitmapr2(16)"));
     QAccessibleInterface *iface = accessible(cell);
     QCOMPARE(iface->role(), QAccessible::CheckBox);
-    QCOMPARE(nameOf(cell), QStringLiteral("Row 2, column 16: off"));
     QVERIFY(iface->state().checkable);
     QVERIFY(!iface->state().checked);
 
     f.click(QStringLiteral("bitmapr2(16)"));
-    QCOMPARE(nameOf(cell), QStringLiteral("Row 2, column 16: on"));
+    QCOMPARE(nameOf(cell), QStringLiteral("Row 2, column 1: on"));
     QVERIFY(iface->state().checked);
     f.click(QStringLiteral("bitmapr2(16)"));
-    QCOMPARE(nameOf(cell), QStringLiteral("Row 2, column 16: off"));
+    QCOMPARE(nameOf(cell), QStringLiteral("Row 2, column 1: off"));
+    QVERIFY(!iface->state().checked);
 
     const auto allCells = [&f](const QString &state) {
         for (int row = 1; row <= 8; ++row) {
             for (int weight : {16, 8, 4, 2, 1}) {
-                const QString cellName = QStringLiteral("bitmapr%1(%2)").arg(row).arg(weight);
-                if (nameOf(f.findWidget(cellName)) !=
-                    QStringLiteral("Row %1, column %2: %3").arg(row).arg(weight).arg(state))
+                QWidget *each = f.findWidget(QStringLiteral("bitmapr%1(%2)").arg(row).arg(weight));
+                if (!nameOf(each).endsWith(QStringLiteral(": ") + state) ||
+                    accessible(each)->state().checked != (state == QLatin1String("on")))
                     return false;
             }
         }
@@ -224,39 +294,91 @@ void AccessibilityTest::glyphCellsSayWhetherOn()
     QVERIFY(actions);
     QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     actions->doAction(QAccessibleActionInterface::toggleAction());
-    QCOMPARE(nameOf(corner), QStringLiteral("Row 8, column 1: on"));
+    QCOMPARE(nameOf(corner), QStringLiteral("Row 8, column 5: on"));
     QCOMPARE(f.find<QLabel>(QStringLiteral("lblrow8"))->text(), QStringLiteral("0x01"));
     QCOMPARE(nameOf(f.findWidget(QStringLiteral("lblrow8"))), QStringLiteral("0x01"));
     QCOMPARE(descriptionOf(f.findWidget(QStringLiteral("lblrow8"))), QStringLiteral("Row 8 value"));
 }
 
-void AccessibilityTest::monitorsDescribeWhatTheyShow()
+void AccessibilityTest::monitorsAreReadableText_data()
 {
+    QTest::addColumn<QString>("monitor");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("transmit") << "lblTxData"
+                              << "Transmitted Bytes";
+    QTest::newRow("receive") << "lblRxData"
+                             << "Received Bytes";
+}
+
+void AccessibilityTest::monitorsAreReadableText()
+{
+    QFETCH(QString, monitor);
+    QFETCH(QString, caption);
     WindowFixture f;
     QVERIFY(f.connect());
-    QLabel *tx = f.window().lblTxData;
-    QLabel *rx = f.window().lblRxData;
-    QCOMPARE(nameOf(tx), QStringLiteral("Transmitted Bytes"));
-    QCOMPARE(nameOf(rx), QStringLiteral("Received Bytes"));
-    QCOMPARE(descriptionOf(tx), QString());
+    QWidget *widget = f.findWidget(monitor);
+    QAccessibleInterface *iface = accessible(widget);
+    // A read-only text field that Tab reaches, known by the caption beside it.
+    QCOMPARE(iface->role(), QAccessible::EditableText);
+    QVERIFY(iface->state().readOnly);
+    QVERIFY(iface->state().focusable);
+    QCOMPARE(labelOf(widget), caption);
+    QCOMPARE(nameOf(widget), caption);
+    QAccessibleTextInterface *text = iface->textInterface();
+    QVERIFY(text);
+    const auto shown = [text] { return text->text(0, text->characterCount()); };
+    QCOMPARE(shown(), QString());
 
-    f.click(QStringLiteral("cmdCurLR(1)"));
-    const proto::Frame move = proto::cursorMove(1);
-    QCOMPARE(f.received(int(move.size())).size(), qsizetype(move.size()));
-    QCOMPARE(descriptionOf(tx), proto::hexCaption(move));
-    QCOMPARE(descriptionOf(tx), tx->text());
-
-    // An analog reading: the monitor and the value label both describe it.
+    // A frame goes out, then the module answers: each monitor reads its own bytes.
+    const QString sent = QStringLiteral("FE 0B ");
+    f.click(QStringLiteral("cmdReadAn(0)"));
+    QCOMPARE(f.received(2).size(), qsizetype(2));
     QVERIFY(f.peer().send(QByteArray("\xFA\x01\x02", 3)));
-    QTRY_COMPARE(descriptionOf(rx), QStringLiteral("FA 01 02 "));
+    const QString answer = QStringLiteral("FA 01 02 ");
+    QTRY_COMPARE(f.window().lblRxData->text(), answer);
+    const QString expected = monitor == QLatin1String("lblTxData") ? sent : answer;
+    QCOMPARE(shown(), expected);
+    QCOMPARE(iface->text(QAccessible::Value), expected);
+    // The value label of the reading describes it.
     QLabel *value = f.window().inputsOutputs->lblAnVal[0];
     QCOMPARE(nameOf(value), QStringLiteral("Analog 1 ADC Value (0-1024)"));
     QCOMPARE(descriptionOf(value), QStringLiteral("258"));
 
-    // The next frame sent empties the receive monitor, and its description with it.
-    f.click(QStringLiteral("cmdCurLR(0)"));
-    QTRY_COMPARE(descriptionOf(tx), proto::hexCaption(proto::cursorMove(0)));
-    QCOMPARE(descriptionOf(rx), QString());
+    // The next frame sent empties the receive monitor.
+    f.click(QStringLiteral("cmdReadAn(1)"));
+    QCOMPARE(f.received(2).size(), qsizetype(2));
+    QCOMPARE(shown(), monitor == QLatin1String("lblTxData") ? QStringLiteral("FE 0C ") : QString());
+}
+
+void AccessibilityTest::windowAndTabStrip()
+{
+    WindowFixture f;
+    QVERIFY(f.connect());
+    QAccessibleInterface *window = accessible(&f.window());
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), f.window().windowTitle());
+
+    // The strip lists its eight tabs and nothing else.
+    QTabWidget *tabs = f.window().SSTab1;
+    QAccessibleInterface *strip = accessible(tabs->tabBar());
+    QCOMPARE(strip->role(), QAccessible::PageTabList);
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i)
+        captions << tabs->tabText(i);
+    QCOMPARE(childNames(strip), captions);
+    for (int i = 0; i < strip->childCount(); ++i) {
+        QAccessibleInterface *tab = strip->child(i);
+        QCOMPARE(tab->role(), QAccessible::PageTab);
+        QCOMPARE(tab->parent(), strip);
+        QCOMPARE(strip->indexOfChild(tab), i);
+        QCOMPARE(tab->state().selected, i == tabs->currentIndex());
+        QCOMPARE(strip->childAt(tab->rect().center().x(), tab->rect().center().y()), tab);
+    }
+    // Pressing a tab shows its page.
+    strip->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(tabs->currentIndex(), 2);
+    QVERIFY(strip->child(2)->state().selected);
+    QCOMPARE(strip->text(QAccessible::Name), captions[2]);
 }
 
 void AccessibilityTest::everyControlHasItsOwnName()
@@ -276,11 +398,14 @@ void AccessibilityTest::everyControlHasItsOwnName()
             continue;
         const QString name = spokenName(widget);
         QVERIFY2(!name.trimmed().isEmpty(), qPrintable(widget->objectName()));
-        // A name a listener cannot tell from another's would be no help.
-        QVERIFY2(!owner.contains(name),
-                 qPrintable(widget->objectName() + QStringLiteral(" and ") + owner.value(name) +
-                            QStringLiteral(": ") + name));
-        owner.insert(name, widget->objectName());
+        // A name and role a listener cannot tell from another's would be no help (a list
+        // may share its name with the button beside it that uses its item).
+        const QString heard =
+            name + QStringLiteral(", role ") + QString::number(accessible(widget)->role());
+        QVERIFY2(!owner.contains(heard),
+                 qPrintable(widget->objectName() + QStringLiteral(" and ") + owner.value(heard) +
+                            QStringLiteral(": ") + heard));
+        owner.insert(heard, widget->objectName());
         ++checked;
     }
     QVERIFY(checked > 100);
@@ -290,34 +415,43 @@ void AccessibilityTest::controlsAreNamedByTheirLabels_data()
 {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("name");
-    QTest::newRow("port list") << QStringLiteral("cboComm") << QStringLiteral("Select Port Number");
-    QTest::newRow("shared row list") << QStringLiteral("cboRow") << QStringLiteral("Row");
-    QTest::newRow("typed-text box")
-        << QStringLiteral("txtASCIIInput") << QStringLiteral("Type Here to Send ASCII Text to LCD");
-    QTest::newRow("brightness slider")
-        << QStringLiteral("Backlightlevel") << QStringLiteral("Adjust Brightness");
-    QTest::newRow("graph width list")
-        << QStringLiteral("cboGraphWidth") << QStringLiteral("Graph Width (Max 100 )");
-    QTest::newRow("first message box")
-        << QStringLiteral("txtMsg(0)") << QStringLiteral("Message 1");
-    QTest::newRow("last message box")
-        << QStringLiteral("txtMsg(19)") << QStringLiteral("Message 20");
-    QTest::newRow("pin 8 list") << QStringLiteral("cboio(128)")
-                                << QStringLiteral("Pin 8 direction");
-    QTest::newRow("custom character button")
-        << QStringLiteral("cmdCustomChar(3)") << QStringLiteral("Insert Custom Character 3");
-    QTest::newRow("second Draw button")
-        << QStringLiteral("cmdHGraph(1)") << QStringLiteral("Draw Right to Left Horizontal Graph");
+    QTest::addColumn<QString>("label"); // the caption a label relation points to
+    const auto row = [](const char *control, const char *name, const char *label) {
+        QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(name)
+                               << QString::fromLatin1(label);
+    };
+    row("cboComm", "Select Port Number", "Select Port Number");
+    row("txtASCIIInput", "Type Here to Send ASCII Text to LCD",
+        "Type Here to Send ASCII Text to LCD");
+    row("Backlightlevel", "Adjust Brightness", "Adjust Brightness");
+    row("cboGraphWidth", "Graph Width (Max 100 )", "Graph Width (Max 100 )");
+    row("cboUCH", "Custom character position", "Custom character position");
+    row("txtMsg(19)", "Message 20", "Message 20");
+    row("cboio(128)", "Pin 8 direction", "Pin 8 direction");
+    // Lists named by the caption of the button beside them, or of their frame.
+    row("cboSpecial", "Insert Special Character", "Insert Special Character");
+    row("cboPMsg", "Display Predefined Message on selected Row",
+        "Display Predefined Message on selected Row");
+    row("cbogpio", "IO Mode", "IO Mode");
+    // Options keep their caption and are tied to the caption of their group, which the port
+    // speeds are not.
+    row("lcdbaud(0)", "9600", "Select LCD Baud");
+    row("lcdbaud(1)", "19200", "Select LCD Baud");
+    row("opt9600", "9600 bps", "");
+    row("cmdCustomChar(3)", "Insert Custom Character 3", "");
+    row("cmdHGraph(1)", "Draw Right to Left Horizontal Graph", "");
 }
 
 void AccessibilityTest::controlsAreNamedByTheirLabels()
 {
     QFETCH(QString, control);
     QFETCH(QString, name);
+    QFETCH(QString, label);
     WindowFixture f;
     QWidget *widget = f.findWidget(control);
     QVERIFY(widget);
     QCOMPARE(spokenName(widget), name);
+    QCOMPARE(labelOf(widget), label);
 }
 
 void AccessibilityTest::textStaysLegibleInADarkPalette_data()
@@ -348,9 +482,9 @@ void AccessibilityTest::textStaysLegibleInADarkPalette()
     }
 
     // The monitors keep their dark blue on light yellow.
-    for (QLabel *monitor : {f.window().lblTxData, f.window().lblRxData}) {
-        QCOMPARE(monitor->palette().color(QPalette::WindowText), QColor(0, 0, 192));
-        QCOMPARE(controls::fill(monitor), QColor(255, 255, 192));
+    for (HexMonitor *monitor : {f.window().lblTxData, f.window().lblRxData}) {
+        QCOMPARE(monitor->palette().color(QPalette::Text), QColor(0, 0, 192));
+        QCOMPARE(monitor->palette().color(QPalette::Base), QColor(255, 255, 192));
     }
 
     // No text anywhere sits on a background it cannot be read against (WCAG AA: 4.5).

@@ -80,7 +80,8 @@ private slots:
     void ctrlTabFromTheTypedTextBoxSendsNothing();
     void ctrlTabNeedsAnOpenPort();
     void glyphCellsFromTheKeyboard();
-    void focusedCellIsMarked();
+    void focusIsMarkedOverFills_data();
+    void focusIsMarkedOverFills();
 };
 
 void KeyboardTest::tabVisitsEveryPageInReadingOrder_data()
@@ -131,11 +132,11 @@ void KeyboardTest::tabVisitsEveryPageInReadingOrder()
     QVERIFY(activate(f));
     f.window().SSTab1->setCurrentIndex(page);
 
-    // Port frame (disabled while connected), Connect, the tab strip, the page, the shared
-    // row and column lists, and round again.
-    const QStringList expected = QStringList{QStringLiteral("tabs")} + stops +
-                                 QStringList{QStringLiteral("cboRow"), QStringLiteral("cboColumn"),
-                                             QStringLiteral("cmdConnect")};
+    // Port frame (disabled while connected), Connect, the tab strip, the page, the monitors,
+    // the shared row and column lists, and round again.
+    const QStringList expected =
+        QStringList{QStringLiteral("tabs")} + stops +
+        QString::fromLatin1("lblTxData lblRxData cboRow cboColumn cmdConnect").split(' ');
     const QStringList forward = walk(f.window().cmdConnect, Qt::Key_Tab);
     QCOMPARE(forward, expected);
 
@@ -163,7 +164,8 @@ void KeyboardTest::tabWhileDisconnected()
     // The pages are out of reach until the port is open; the speed options are entered at
     // the one chosen.
     QCOMPARE(walk(f.window().cmdConnect, Qt::Key_Tab),
-             QString::fromLatin1("cboRow cboColumn opt19200 cboComm cmdConnect").split(' '));
+             QString::fromLatin1("lblTxData lblRxData cboRow cboColumn opt19200 cboComm cmdConnect")
+                 .split(' '));
 }
 
 void KeyboardTest::enterAndSpaceClickTheFocusedButton_data()
@@ -354,24 +356,39 @@ void KeyboardTest::glyphCellsFromTheKeyboard()
     QCOMPARE(stopName(focused()), QStringLiteral("bitmapr5(2)"));
 }
 
-void KeyboardTest::focusedCellIsMarked()
+void KeyboardTest::focusIsMarkedOverFills_data()
 {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("toggles");
+    QTest::newRow("glyph cell, off and on") << kCustomCharactersPage << "bitmapr3(4)" << true;
+    QTest::newRow("receive monitor") << 0 << "lblRxData" << false;
+}
+
+void KeyboardTest::focusIsMarkedOverFills()
+{
+    QFETCH(int, page);
+    QFETCH(QString, control);
+    QFETCH(bool, toggles);
     WindowFixture f;
     QVERIFY(f.connect());
     QVERIFY(activate(f));
-    f.window().SSTab1->setCurrentIndex(kCustomCharactersPage);
-    QWidget *cell = f.findWidget(QStringLiteral("bitmapr3(4)"));
-    const QColor mark = cell->palette().color(QPalette::Highlight);
-    const auto corner = [cell] { return cell->grab().toImage().pixelColor(1, 1); };
+    f.window().SSTab1->setCurrentIndex(page);
+    QWidget *widget = f.findWidget(control);
+    const QColor mark = widget->palette().color(QPalette::Highlight);
+    const auto corner = [widget] { return widget->grab().toImage().pixelColor(1, 1); };
 
     QVERIFY(corner() != mark);
-    cell->setFocus(Qt::TabFocusReason);
+    widget->setFocus(Qt::TabFocusReason);
     QCOMPARE(corner(), mark);
-    // Still marked when the cell is on (black).
-    press(Qt::Key_Space);
-    QCOMPARE(corner(), mark);
+    if (toggles) {
+        // Still marked when the cell is on (black).
+        press(Qt::Key_Space);
+        QCOMPARE(controls::toBgr(controls::fill(widget)), CustomCharactersPage::kOnColour);
+        QCOMPARE(corner(), mark);
+    }
     f.window().cboRow->setFocus(Qt::TabFocusReason);
-    QCOMPARE(corner(), controls::fromBgr(CustomCharactersPage::kOnColour));
+    QVERIFY(corner() != mark);
 }
 
 QTEST_MAIN(KeyboardTest)

@@ -155,9 +155,9 @@ void WindowInventoryTest::control_data()
     row("SSTab1", "QTabWidget", kOutsideTabs, {}, QString());
     row("Frame3", "QGroupBox", kOutsideTabs, {}, "Communication Data Monitor (HEX)");
     label("Label2", kOutsideTabs, "Transmitted Bytes", "Frame3");
-    label("lblTxData", kOutsideTabs, empty, "Frame3");
+    row("lblTxData", "HexMonitor", kOutsideTabs, "Frame3", empty, none, -1, 32767);
     label("Label4", kOutsideTabs, "Received Bytes", "Frame3");
-    label("lblRxData", kOutsideTabs, empty, "Frame3");
+    row("lblRxData", "HexMonitor", kOutsideTabs, "Frame3", empty, none, -1, 32767);
     row("Frame1", "QGroupBox", kOutsideTabs, {}, "Selected Row / Column");
     label("Label10", kOutsideTabs, "Row", "Frame1");
     list("cboRow", kOutsideTabs, counting(0, 3), 0, "Frame1");
@@ -287,9 +287,9 @@ void WindowInventoryTest::control()
     QWidget *widget = found.first();
 
     QVERIFY2(widget->inherits(kind.toLatin1()), widget->metaObject()->className());
-    // Indicators are plain filled squares, not labels or cells.
+    // Indicators are filled squares, not labels or cells.
     if (kind == QLatin1String("QFrame"))
-        QCOMPARE(widget->metaObject()->className(), "QFrame");
+        QCOMPARE(widget->metaObject()->className(), "Indicator");
     QCOMPARE(pageOf(window, widget), page);
     QCOMPARE(frameOf(widget), frame);
 

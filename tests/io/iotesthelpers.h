@@ -35,10 +35,10 @@ inline void pick(frmMain &window, QComboBox *list, int item)
 
 // One letter per indicator: W white (bit set), R red (bit clear), - anything else (the
 // keypad's start colour).
-template <std::size_t N> QString colours(const std::array<QFrame *, N> &indicators)
+template <typename Shape, std::size_t N> QString colours(const std::array<Shape *, N> &indicators)
 {
     QString text;
-    for (const QFrame *indicator : indicators) {
+    for (const QWidget *indicator : indicators) {
         const unsigned colour = controls::toBgr(controls::fill(indicator));
         text += colour == InputsOutputsPage::kBitSetColour     ? QLatin1Char('W')
                 : colour == InputsOutputsPage::kBitClearColour ? QLatin1Char('R')

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTabWidget>
@@ -43,6 +44,8 @@ private slots:
     void noSelectionSendsNothing();
     void typedKeys_data();
     void typedKeys();
+    void composedCharacters_data();
+    void composedCharacters();
 
 private:
     std::unique_ptr<WindowFixture> m_f;
@@ -237,6 +240,66 @@ void TextDisplayPageTest::typedKeys()
         expectSent(*m_f, frame);
     QCOMPARE(box->text(), boxText);
     QCOMPARE(box->hasFocus(), keepsFocus);
+}
+
+// Dead keys, the compose key and input methods hand the box committed text, not key presses.
+void TextDisplayPageTest::composedCharacters_data()
+{
+    QTest::addColumn<bool>("boxEmpty");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("preedit");
+    QTest::addColumn<QByteArray>("frames");
+    QTest::addColumn<QString>("boxText");
+
+    const QString eAcute = QStringLiteral("\u00e9");
+    QTest::newRow("e acute into an empty box is E9") << true << eAcute << "" << hex("E9") << eAcute;
+    QTest::newRow("e acute replaces the character shown")
+        << false << eAcute << "" << hex("E9") << eAcute;
+    QTest::newRow("euro sign is 80 in Windows-1252")
+        << false << QStringLiteral("\u20ac") << "" << hex("80") << QStringLiteral("\u20ac");
+    QTest::newRow("each committed character is its own frame")
+        << false << QStringLiteral("\u00e7a") << "" << hex("E761") << "a";
+    QTest::newRow("last character without a code leaves the box empty")
+        << false << eAcute + QStringLiteral("\u03a9") << "" << hex("E9") << "";
+    QTest::newRow("composition in progress sends nothing")
+        << false << "" << QStringLiteral("\u00b4") << QByteArray() << "a";
+    QTest::newRow("commit while the next composition starts")
+        << false << eAcute << QStringLiteral("\u00b4") << hex("E9") << eAcute;
+}
+
+void TextDisplayPageTest::composedCharacters()
+{
+    QFETCH(bool, boxEmpty);
+    QFETCH(QString, commit);
+    QFETCH(QString, preedit);
+    QFETCH(QByteArray, frames);
+    QFETCH(QString, boxText);
+
+    auto *box = m_f->window().textDisplay->txtASCIIInput;
+    m_f->window().SSTab1->setCurrentWidget(m_f->window().textDisplay);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A);
+    QCOMPARE(caption(m_f->received(1)), QStringLiteral("61 "));
+    if (boxEmpty)
+        QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(box->text(), boxEmpty ? QString() : QStringLiteral("a"));
+    QVERIFY(showModuleReply(*m_f));
+
+    QInputMethodEvent composed(preedit, {});
+    composed.setCommitString(commit);
+    QApplication::sendEvent(box, &composed);
+
+    if (frames.isEmpty()) {
+        expectNothingSent(*m_f, QStringLiteral("61 "));
+    } else {
+        // One byte per frame: the monitor shows the last.
+        QCOMPARE(caption(m_f->received(int(frames.size()))), caption(frames));
+        QCOMPARE(m_f->window().lblTxData->text(), caption(frames.right(1)));
+    }
+    QCOMPARE(box->text(), boxText);
+    // A composition left open would follow into the next row.
+    QInputMethodEvent done;
+    QApplication::sendEvent(box, &done);
 }
 
 QTEST_MAIN(TextDisplayPageTest)
