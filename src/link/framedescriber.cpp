@@ -245,30 +245,38 @@ std::string describeReply(const Reply &reply, P2Mode mode)
     case DecodedReply::Kind::Analog:
         return "analog input " + num(decoded.analogIndex + 1) + " reads " +
                num(decoded.analogValue);
-    case DecodedReply::Kind::InputStatus: {
-        std::vector<int> high;
-        for (int pin = 0; pin < 8; ++pin)
-            if (decoded.inputs[static_cast<std::size_t>(pin)])
-                high.push_back(pin + 1);
-        return "input status: " + counted(high, "pin", "pins", "high");
-    }
-    case DecodedReply::Kind::KeypadState: {
-        // Bit b of B1 is the key in keypad column b / 4, row b % 4; B2 holds columns 2 and 3
-        // the same way. Keys are numbered along the rows: row * 4 + column + 1.
-        std::vector<int> down;
-        for (int row = 0; row < 4; ++row)
-            for (int column = 0; column < 4; ++column) {
-                const std::uint8_t source = column < 2 ? reply.b1 : reply.b2;
-                const int bit = (column % 2) * 4 + row;
-                if ((source >> bit) & 1)
-                    down.push_back(row * 4 + column + 1);
-            }
-        return "keypad: " + counted(down, "key", "keys", "down");
-    }
+    case DecodedReply::Kind::InputStatus:
+        return "input status: " + counted(pinsHigh(reply), "pin", "pins", "high");
+    case DecodedReply::Kind::KeypadState:
+        return "keypad: " + counted(keysDown(reply), "key", "keys", "down");
     case DecodedReply::Kind::Ignored:
         break;
     }
     return "reply " + hex(reply.b0) + " has no meaning, ignored";
+}
+
+std::vector<int> pinsHigh(const Reply &reply)
+{
+    std::vector<int> high;
+    for (int pin = 0; pin < 8; ++pin)
+        if ((reply.b2 >> pin) & 1)
+            high.push_back(pin + 1);
+    return high;
+}
+
+std::vector<int> keysDown(const Reply &reply)
+{
+    // Bit b of B1 is the key in keypad column b / 4, row b % 4; B2 holds columns 2 and 3 the
+    // same way. People number the keys along the rows: row * 4 + column + 1.
+    std::vector<int> down;
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            const std::uint8_t source = column < 2 ? reply.b1 : reply.b2;
+            if ((source >> ((column % 2) * 4 + row)) & 1)
+                down.push_back(row * 4 + column + 1);
+        }
+    }
+    return down;
 }
 
 std::string describeDropped(std::span<const std::uint8_t> bytes)

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "link/protocol.h"
 #include "link/replydecoder.h"
@@ -32,6 +33,11 @@ std::string describeBytes(std::span<const std::uint8_t> bytes);
 // P2 mode the reader assumes, as in the window. Keys are numbered as printed on a 4x4
 // keypad, row by row from the top left (1 to 16), pins 1 to 8.
 std::string describeReply(const Reply &reply, P2Mode mode);
+
+// The numbers describeReply names: pins high in an input status (1 to 8, bit 0 is pin 1),
+// keys down in a keypad state (1 to 16 along the rows).
+std::vector<int> pinsHigh(const Reply &reply);
+std::vector<int> keysDown(const Reply &reply);
 
 // Bytes the reply framing threw away because they formed no whole reply.
 std::string describeDropped(std::span<const std::uint8_t> bytes);
