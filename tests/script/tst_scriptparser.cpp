@@ -67,7 +67,6 @@ private slots:
     void lines_data();
     void lines();
     void glyphTableStartsFromTheSettingsFileAndCarriesOn();
-    void messagesGoOutPacedAsTheWindowUploadsThem();
     void scriptsPlayScriptsBesideThem();
     void writtenFramesReadBackTheSame();
 
@@ -102,8 +101,6 @@ void TestScriptParser::lines_data()
                            << "0D";
     QTest::newRow("home") << "home"
                           << "0B";
-    QTest::newRow("next-line") << "next-line"
-                               << "0C";
     QTest::newRow("backspace") << "backspace"
                                << "08";
     QTest::newRow("text with escapes") << R"(text "say \"hi\" \\ \xE9")"
@@ -135,16 +132,12 @@ void TestScriptParser::lines_data()
         << "glyph 2 31 0 0 0 0 0 0 0b10001" << glyphSlot2;
     QTest::newRow("load-glyphs") << "load-glyphs"
                                  << "FE 08";
-    QTest::newRow("hbar init") << "hbar init"
-                               << "FE 04";
     QTest::newRow("hbar right") << "hbar right 100"
                                 << "FE 2C 64";
     QTest::newRow("vbar init") << "vbar init"
                                << "FE 05";
     QTest::newRow("vbar") << "vbar 19 32"
                           << "FE 33 13 20";
-    QTest::newRow("bignum init") << "bignum init"
-                                 << "FE 09";
     QTest::newRow("bignum right-aligned") << "bignum 42"
                                           << "FE 63 20 20 34 32";
     QTest::newRow("bignum signed fraction") << "bignum -3.5"
@@ -156,8 +149,6 @@ void TestScriptParser::lines_data()
         << QStringLiteral("FE 20 | wait 200 | 0D | ") + flashText + QStringLiteral(" | await ack");
     QTest::newRow("module-speed") << "module-speed 19200"
                                   << "FE 1F";
-    QTest::newRow("gpio-mode") << "gpio-mode gpio"
-                               << "FE 30 FF";
     QTest::newRow("pin-directions") << "pin-directions 0x81"
                                     << "FE 31 81";
     QTest::newRow("read-analog") << "read-analog 2"
@@ -211,23 +202,6 @@ void TestScriptParser::glyphTableStartsFromTheSettingsFileAndCarriesOn()
     QCOMPARE(table(2), QByteArray(63, '\0') + '\x07');
     QCOMPARE(table(3).left(8), QByteArray(8, '\x04'));
     QCOMPARE(table(3).right(1), QByteArray("\x07"));
-}
-
-void TestScriptParser::messagesGoOutPacedAsTheWindowUploadsThem()
-{
-    writeFile(m_dir.filePath(QStringLiteral("msgs.ini")),
-              "[MSG]\nM1=Hello\nM20=abcdefghijklmnopqrstuvwxy\n");
-    script::Parser p = parser();
-    QVERIFY2(p.addCommand(
-                 {QStringLiteral("store-messages"), m_dir.filePath(QStringLiteral("msgs.ini"))}),
-             qPrintable(p.error()));
-    const QStringList parts = summary(p.steps()).split(QStringLiteral(" | "));
-    QCOMPARE(parts.size(), 40);
-    QCOMPARE(parts[0], QStringLiteral("FE C8 ") + hexOf(QByteArray("Hello").leftJustified(20)));
-    QCOMPARE(parts[2], QStringLiteral("FE C9 ") + hexOf(QByteArray(20, ' ')));
-    QCOMPARE(parts[38], QStringLiteral("FE DB ") + hexOf("abcdefghijklmnopqrst"));
-    for (int i = 1; i < 40; i += 2)
-        QCOMPARE(parts[i], QStringLiteral("wait 200"));
 }
 
 void TestScriptParser::scriptsPlayScriptsBesideThem()

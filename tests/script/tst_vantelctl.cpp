@@ -61,7 +61,6 @@ private slots:
     void commandsShowOnTheModule();
     void glyphsAndFlashReachTheModule();
     void scriptPlaysPacedAndWhole();
-    void scriptFromStandardInput();
     void readAnalogPrintsTheReading();
     void silentModuleFailsTheReading();
     void listenPrintsWhatTheModuleSends_data();
@@ -248,15 +247,6 @@ text two
     const sim::Message first = m_pump->model().settings().messages[0];
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(first.data()), 20),
              QByteArray("Hello").leftJustified(20));
-}
-
-void TestVantelctl::scriptFromStandardInput()
-{
-    const Run result =
-        run({"clear", "--", "play", "-", "--", "text", "!"}, "text \"from a pipe\"\n");
-    QCOMPARE(result.err, QByteArray());
-    QCOMPARE(result.status, 0);
-    QCOMPARE(m_pump->rowText(0), padded(QStringLiteral("from a pipe!")));
 }
 
 void TestVantelctl::readAnalogPrintsTheReading()
