@@ -1,5 +1,6 @@
 #include "script/parser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -20,14 +21,14 @@ namespace
 // the memory before it is refused.
 constexpr qint64 kLargestScript = 16 * 1024 * 1024;
 
+// Two hex digits per byte, any number of bytes: "FE", "fe320013".
 bool isHexWord(const QString &word)
 {
-    if (word.isEmpty() || word.size() % 2 != 0)
-        return false;
-    for (QChar c : word)
-        if (!std::isxdigit(c.unicode() < 0x80 ? static_cast<unsigned char>(c.unicode()) : 'g'))
-            return false;
-    return true;
+    const auto isHexDigit = [](QChar c) {
+        return c.unicode() < 0x80 && std::isxdigit(static_cast<unsigned char>(c.unicode()));
+    };
+    return !word.isEmpty() && word.size() % 2 == 0 &&
+           std::all_of(word.begin(), word.end(), isHexDigit);
 }
 
 } // namespace
