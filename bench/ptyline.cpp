@@ -3,26 +3,15 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 PtyLine::PtyLine()
 {
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&m_master, &slave, name, nullptr, nullptr) != 0 || pipe(m_stopPipe) != 0) {
-        m_master = -1;
+    // A blocking master: the writer thread waits for room on the line instead of failing.
+    if (!m_pty.open(PseudoTerminal::Master::Blocking) || pipe(m_stopPipe) != 0) {
+        m_pty.close();
         return;
     }
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
-    // An open slave keeps the master from seeing a hang-up while the window opens and
-    // closes the port.
-    m_slaveKeepAlive = slave;
-    m_slavePath = QString::fromLocal8Bit(name);
     m_reader = std::thread([this] { readLoop(); });
 }
 
@@ -34,7 +23,7 @@ PtyLine::~PtyLine()
 void PtyLine::readLoop()
 {
     char buffer[65536];
-    pollfd fds[2] = {{m_master, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
+    pollfd fds[2] = {{m_pty.master(), POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
     for (;;) {
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
@@ -43,7 +32,7 @@ void PtyLine::readLoop()
         }
         if (fds[1].revents != 0)
             return;
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_pty.master(), buffer, sizeof buffer);
         const Clock::time_point now = Clock::now();
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
@@ -128,8 +117,8 @@ void PtyLine::startWriting(QByteArray bytes, qsizetype perWrite, std::chrono::na
             }
             const qsizetype end = std::min(bytes.size(), done + perWrite);
             while (done < end) {
-                const ssize_t n =
-                    ::write(m_master, bytes.constData() + done, static_cast<size_t>(end - done));
+                const ssize_t n = ::write(m_pty.master(), bytes.constData() + done,
+                                          static_cast<size_t>(end - done));
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n <= 0)
@@ -156,7 +145,8 @@ void PtyLine::hangUp()
         else
             m_reader.detach();
     }
-    for (int *fd : {&m_slaveKeepAlive, &m_master, &m_stopPipe[0], &m_stopPipe[1]}) {
+    m_pty.close();
+    for (int *fd : {&m_stopPipe[0], &m_stopPipe[1]}) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;

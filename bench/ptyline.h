@@ -16,6 +16,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "pty/pseudoterminal.h"
+
 using Clock = std::chrono::steady_clock;
 
 class PtyLine
@@ -32,8 +34,8 @@ public:
     PtyLine(const PtyLine &) = delete;
     PtyLine &operator=(const PtyLine &) = delete;
 
-    bool isValid() const { return m_master >= 0; }
-    const QString &slavePath() const { return m_slavePath; }
+    bool isValid() const { return m_pty.isOpen(); }
+    const QString &slavePath() const { return m_pty.slavePath(); }
 
     // Called on the reader thread once `total` bytes have been read in all (once).
     void notifyAt(qsizetype total, std::function<void()> callback);
@@ -56,10 +58,8 @@ public:
 private:
     void readLoop();
 
-    int m_master = -1;
-    int m_slaveKeepAlive = -1;
+    PseudoTerminal m_pty;
     int m_stopPipe[2] = {-1, -1};
-    QString m_slavePath;
     std::thread m_reader;
     std::thread m_writer;
     Clock::time_point m_writeStarted;

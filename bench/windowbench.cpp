@@ -182,11 +182,11 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
     m_line->clearReceived();
     LcdSettingsPage &page = *m_window->lcdSettings;
 
-    Clock::time_point ended;
+    Clock::time_point endedAt;
     const auto connection = QObject::connect(
         &m_window->pacing, &PacingClock::sequenceRunningChanged, [&](bool running) {
             if (!running)
-                ended = Clock::now();
+                endedAt = Clock::now();
         });
     // Other commands while the upload runs: screen home on "Text Display", the glyph table
     // on "Custom Characters", then back to the upload's page.
@@ -206,13 +206,18 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
     StallProbe probe;
     probe.start();
     const Clock::time_point clicked = Clock::now();
-    click(QStringLiteral("cmdSetMsg")); // returns once the upload has ended
+    click(QStringLiteral("cmdSetMsg"));
+    // The upload goes on after the click: the window's own event loop runs it, and the
+    // timer above clicks in between.
+    const bool ended = waitUntil([&] { return !m_window->pacing.sequenceRunning(); }, 10000);
     probe.stop();
     others.stop();
     result.longestStallMs = probe.longestMs();
     result.busyInStallMs = probe.busyInLongestMs();
     QObject::disconnect(connection);
-    result.totalMs = ms(ended - clicked);
+    if (!ended)
+        return result;
+    result.totalMs = ms(endedAt - clicked);
 
     // Every frame that should have arrived, in the order sent.
     qsizetype expected = proto::kMessageCount * (2 + proto::kMessageLength);

@@ -2,9 +2,12 @@
 # Installs what is missing, builds, and starts the utility.
 #
 # Without hardware: unless COM1 is mapped to a device (VANTEL_COM1), the virtual module
-# runs in this terminal, where its keys work, and the utility starts beside it with COM1
-# mapped to the module: pick COM1 and press Connect. Quitting the module (q or Ctrl+C)
-# closes the utility, and closing the utility's window ends the module.
+# starts too and the utility beside it with COM1 mapped to the module: pick COM1 and press
+# Connect. With a display the module is a window of its own, placed to the right of the
+# utility's (--terminal keeps it in this terminal); without one it runs in this terminal,
+# where its keys work, and the utility's window on a virtual X server. Quitting the module
+# (its window, q or Ctrl+C) closes the utility, which saves its settings, and closing the
+# utility's window ends the module.
 # With hardware: set VANTEL_COM1 (or any VANTEL_COM<n>) to the device, or use --hardware
 # to start the utility alone with the system's serial ports.
 set -euo pipefail
@@ -12,12 +15,17 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VANTEL_BUILD_DIR:-$root/build}
 VANTEL_EXTRA_PACKAGES="xvfb xauth fonts-dejavu-extra" "$root/scripts/setup.sh"
 
-app=("$build/src/vantelapp")
+app=("$build/src/app/vantelapp")
+utility_width=740 # the utility's window and a little room: where the module's goes
 sim=("$build/tools/vantel-sim/vantel-sim")
 headless=false
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: starting the window on a virtual X server (xvfb-run)."
     headless=true
+fi
+face=window
+if $headless || [ "${1:-}" = "--terminal" ]; then
+    face=terminal
 fi
 
 if [ "${1:-}" = "--hardware" ] || [ -n "${VANTEL_COM1:-}" ] || [ ! -x "${sim[0]}" ]; then
@@ -33,7 +41,7 @@ pidfile="$work/vantelapp.pid"
 started="$work/started"
 applog="$work/vantelapp.log"
 ui=false
-[ -t 0 ] && [ -t 1 ] && ui=true
+[ "$face" = terminal ] && [ -t 0 ] && [ -t 1 ] && ui=true
 job=
 
 # The utility gets SIGTERM, which closes its window the way the user does (settings
@@ -77,7 +85,8 @@ trap 'exit 143' TERM
 # of its own, so that Ctrl+C or a closed terminal reaches only the module and this script
 # (an X server would die of them at once, taking the window down unsaved); the script
 # then closes it with SIGTERM. With the module's screen in this terminal the utility's
-# messages go to a log, shown when both have ended.
+# messages go to a log, shown when both have ended. Its window goes to the top left, the
+# module's beside it (a window manager may place them otherwise).
 if $ui; then exec 4>"$applog"; else exec 4>&2; fi
 (
     for _ in $(seq 200); do
@@ -91,15 +100,21 @@ if $ui; then exec 4>"$applog"; else exec 4>&2; fi
     if $headless; then
         exec setsid -w xvfb-run -a "${wrapper[@]}" "${app[@]}"
     fi
-    exec setsid -w "${wrapper[@]}" "${app[@]}"
+    exec setsid -w "${wrapper[@]}" "${app[@]}" -qwindowgeometry +0+0
 ) </dev/null >&4 2>&4 &
 job=$!
 exec 4>&-
 
-# The module, in the foreground: it owns the terminal and its keys, and ends by itself
-# when the utility's process does.
+# The module, in the foreground: it owns the terminal and its keys (or its window), and
+# ends by itself when the utility's process does.
 sim+=(--link "$link" --exit-with "$job")
-$ui || sim+=(--no-ui)
+if [ "$face" = window ]; then
+    sim+=(--window -qwindowgeometry "+$utility_width+0")
+elif $ui; then
+    sim+=(--terminal)
+else
+    sim+=(--no-ui)
+fi
 status=0
 "${sim[@]}" || status=$?
 exit "$status"

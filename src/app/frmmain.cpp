@@ -213,9 +213,8 @@ void frmMain::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    // A paced sequence still waiting ends here instead of writing to a closing port.
+    // A paced sequence still running ends here instead of writing to a closing port.
     pacing.abort();
-    pacing.Timer1.stop();
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("CommPort"), CommPortText);
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("Setting"), CommSettings);
     m_settings.WriteINI(QStringLiteral("LCD"), QStringLiteral("BL"),
@@ -350,15 +349,16 @@ void frmMain::MSComm1_OnComm()
 
 void frmMain::showAcknowledgement()
 {
-    // Shown from the event loop, not from inside the receive handler, and never twice at
-    // once: a burst of acknowledgements must not stack boxes inside each other.
-    if (m_ackBoxScheduled)
+    // One box at a time: acknowledgements that arrive while it is open are covered by it.
+    if (m_ackBox)
         return;
-    m_ackBoxScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        showMessage(this, QStringLiteral("Settings Saved,Please Reset LCD"),
-                    QStringLiteral("AcknowledgementBox"));
-        m_ackBoxScheduled = false;
+    m_ackBox = openMessage(this, QStringLiteral("Settings Saved,Please Reset LCD"),
+                           QStringLiteral("AcknowledgementBox"));
+    // A save to flash waiting for its tick goes on only once the user has closed the box.
+    pacing.hold();
+    connect(m_ackBox, &QMessageBox::finished, this, [this] {
+        m_ackBox = nullptr;
+        pacing.release();
         emit acknowledgementShown();
     });
 }

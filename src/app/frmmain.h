@@ -10,6 +10,7 @@
 // through MSComm1's onComm notification: MSComm1_OnComm cuts them into three-byte replies,
 // shows each in the receive monitor and lets the "Inputs / Outputs" page apply it.
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -29,6 +30,7 @@ class LcdSettingsPage;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMessageBox;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -111,7 +113,7 @@ private:
     SettingsFile &m_settings;
     PageContext m_context;
     ReplyFramer m_framer;
-    bool m_ackBoxScheduled = false;
+    QPointer<QMessageBox> m_ackBox; // the acknowledgement box while it is open
     bool m_unloaded = false;
     bool m_loading = false;
 };

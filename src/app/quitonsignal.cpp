@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,9 +15,12 @@ int g_signalPipe[2] = {-1, -1};
 
 void onSignal(int)
 {
+    // Only async-signal-safe work here: wake the event loop through the pipe. The write
+    // may set errno, which the interrupted code could be about to read.
+    const int saved = errno;
     const char byte = 1;
-    // Only async-signal-safe work here: wake the event loop through the pipe.
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "config/lcdsettingspage.h"
 
+#include "config/messagelengthlimit.h"
 #include "link/messagetext.h"
 #include "link/pacingclock.h"
 #include "link/protocol.h"
@@ -9,6 +10,8 @@
 #include "widgets/twips.h"
 
 #include <QMessageBox>
+
+#include <memory>
 
 using namespace controls;
 using twips::element;
@@ -47,6 +50,7 @@ LcdSettingsPage::LcdSettingsPage(PageContext &context, QWidget *parent)
         lblMsg[k]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         txtMsg[k] = textBox(Frame4, element("txtMsg", k), proto::kMessageLength, left + 390, top,
                             1560, 315);
+        m_lengthLimits[k] = new MessageLengthLimit(txtMsg[k], proto::kMessageLength);
     }
 
     cmdSetMsg = button(this, QStringLiteral("cmdSetMsg"), QStringLiteral("Set Predefined Messages"),
@@ -69,76 +73,76 @@ void LcdSettingsPage::cmdSetBaud_Click()
 
 void LcdSettingsPage::cmdSetMsg_Click()
 {
-    PacingClock &pacing = m_context.pacing;
-    // The button is disabled while a sequence runs; a click that gets through anyway must
-    // not reset the counter and stop the timer the running sequence waits on.
-    if (!pacing.beginSequence())
-        return;
-    pacing.TickCount = 0;
-    pacing.Timer1.start();
+    PacedSequence upload;
+    upload.startTicking();
     for (int k = 0; k < proto::kMessageCount; ++k) {
-        // Read now, not before the upload began: an edit made during the upload to a box
-        // not yet sent reaches the module.
-        const auto text = messageBytes(txtMsg[k]->text());
-        m_context.tx.sendFrame(proto::storeMessage(k, text));
-        // False once the link is gone or the window closes: stop sending at once.
-        if (!pacing.waitForTick(1))
-            break;
-        pacing.TickCount = 0;
+        upload.run([this, k] {
+            // Read when its frame goes out, not when the upload began: an edit made during
+            // the upload to a box not yet sent reaches the module.
+            m_context.tx.sendFrame(proto::storeMessage(k, messageBytes(txtMsg[k]->text())));
+        });
+        upload.waitForTick();
     }
-    pacing.Timer1.stop();
-    pacing.endSequence();
+    // The button is disabled while a sequence runs; a click that gets through anyway is
+    // refused, since it would reset the counter and stop the timer the other one uses.
+    m_context.pacing.start(std::move(upload));
 }
 
 void LcdSettingsPage::cmdSaveSettings_Click()
 {
-    PacingClock &pacing = m_context.pacing;
-    // Begun before the question so that a link lost while the question is on screen is
-    // noticed when the answer comes.
-    if (!pacing.beginSequence())
-        return;
+    // Set once the store command is out: from then on the module has the settings and the
+    // user has confirmed, so the texts are kept even if the link goes away before the end.
+    auto storeSent = std::make_shared<bool>(false);
+    PacedSequence save;
+    save.run([this] { askToSave(); })
+        .run([this] { m_context.tx.sendFrame(proto::storeInFlash()); })
+        // Not reached when that send found the device gone: the loss ended the sequence.
+        .run([storeSent] { *storeSent = true; })
+        .startTicking()
+        // The module's acknowledgement may arrive meanwhile; its box holds this wait until
+        // it is closed, however many ticks pass.
+        .waitForTick()
+        .run([this] { m_context.tx.sendFrame(proto::controlByte(proto::kClearDisplay)); })
+        .run([this] { m_context.tx.writeDirect(QByteArray(proto::kFlashConfirmationText)); })
+        .onEnd([this, storeSent](bool) {
+            // Ended while still asking (the device went away, the window closes): the
+            // question has nothing left to decide.
+            if (m_saveQuestion && m_saveQuestion->isVisible())
+                m_saveQuestion->done(QMessageBox::No);
+            if (*storeSent)
+                saveMessages();
+        });
+    m_context.pacing.start(std::move(save));
+}
 
-    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Save Settings"),
-                         QStringLiteral("This will Save all Settings onto Flash"),
-                         QMessageBox::Yes | QMessageBox::No, window());
-    question.setObjectName(QStringLiteral("SaveSettingsQuestion"));
-    question.setDefaultButton(QMessageBox::Yes);
-    question.setEscapeButton(QMessageBox::No);
-    // Owned by the window, not by this page: losing the device while the question is up
-    // disables the tab pages, and a box owned by a page would go disabled with them, its
-    // Yes and No dead and no close button to get out. No close button: the answer is
+void LcdSettingsPage::askToSave()
+{
+    auto *question = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Save Settings"),
+                                     QStringLiteral("This will Save all Settings onto Flash"),
+                                     QMessageBox::Yes | QMessageBox::No, window());
+    question->setObjectName(QStringLiteral("SaveSettingsQuestion"));
+    question->setDefaultButton(QMessageBox::Yes);
+    question->setEscapeButton(QMessageBox::No);
+    // Owned by the window, not by this page: losing the device disables the tab pages, and
+    // a box owned by a page would go disabled with them. No close button: the answer is
     // always Yes or No.
-    question.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    if (question.exec() != QMessageBox::Yes || pacing.sequenceAborted()) {
-        pacing.endSequence();
-        return;
-    }
-
-    m_context.tx.sendFrame(proto::storeInFlash());
-    // A write that finds the device gone aborts the sequence on the spot.
-    const bool storeSent = !pacing.sequenceAborted();
-    pacing.Timer1.start();
-    pacing.TickCount = 0;
-    // The module's acknowledgement may arrive meanwhile; its box holds this wait until it
-    // is closed, however many ticks pass.
-    const bool waited = pacing.waitForTick(1);
-    pacing.Timer1.stop();
-    if (waited) {
-        m_context.tx.sendFrame(proto::controlByte(proto::kClearDisplay));
-        m_context.tx.writeDirect(QByteArray(proto::kFlashConfirmationText));
-    }
-    // The module got the store command, so the texts the user asked to save are kept even
-    // when the link went away (or the window closed) during the wait; only the display
-    // bytes, which need the link, are left out.
-    if (storeSent)
-        saveMessages();
-    pacing.endSequence();
+    question->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    m_saveQuestion = question;
+    PacingClock &pacing = m_context.pacing;
+    pacing.hold();
+    connect(question, &QMessageBox::finished, this, [&pacing](int answer) {
+        // No ends the save before anything is sent; Yes lets it go on at once.
+        if (answer != QMessageBox::Yes)
+            pacing.abort();
+        pacing.release();
+    });
+    showWithoutWaiting(question);
 }
 
 void LcdSettingsPage::loadMessages()
 {
     for (int k = 0; k < proto::kMessageCount; ++k)
-        txtMsg[k]->setText(m_context.settings.ReadINI(QStringLiteral("MSG"), messageKey(k)));
+        m_lengthLimits[k]->load(m_context.settings.ReadINI(QStringLiteral("MSG"), messageKey(k)));
 }
 
 void LcdSettingsPage::saveMessages()

@@ -2,14 +2,16 @@
 // Tab page "LCD Settings": the module's line speed, the twenty predefined messages with
 // their paced upload, and the store of the module's settings in its flash memory.
 //
-// Both paced commands wait for the 200 ms tick while the window goes on processing
-// events. Only one of them runs at a time (their buttons are disabled meanwhile), and a
-// disconnect, a lost device or the window closing ends the running one at once: nothing
-// more is sent. A save to flash cut short after its store command went out still writes
-// the message texts to the settings file, since they need no link.
+// Both paced commands are sequences of steps that the 200 ms tick moves on
+// (link/pacingclock.h), so the window handles its events between them. Only one runs at
+// a time (their buttons are disabled meanwhile), and a disconnect, a lost device or the
+// window closing ends the running one at once: nothing more is sent. A save to flash cut
+// short after its store command went out still writes the message texts to the settings
+// file, since they need no link.
 
 #include <array>
 
+#include <QPointer>
 #include <QWidget>
 
 #include "widgets/pagecontext.h"
@@ -17,6 +19,8 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
+class MessageLengthLimit;
 class QPushButton;
 class QRadioButton;
 
@@ -39,11 +43,15 @@ public:
     void cmdSetMsg_Click();
     void cmdSaveSettings_Click();
 
-    // Start-up: the twenty texts from section MSG.
+    // Start-up: the twenty texts from section MSG, each whole however long.
     void loadMessages();
 
 private:
+    // The save's first step: asks, and holds the save until the answer.
+    void askToSave();
     void saveMessages();
 
     PageContext &m_context;
+    std::array<MessageLengthLimit *, 20> m_lengthLimits{};
+    QPointer<QMessageBox> m_saveQuestion;
 };

@@ -1,9 +1,12 @@
 #include "link/pacingclock.h"
 
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <limits>
+
+struct PacingClock::Running {
+    PacedSequence sequence;
+    std::size_t next = 0;
+    bool ended = false;
+};
 
 PacingClock::PacingClock(QObject *parent) : QObject(parent)
 {
@@ -16,44 +19,79 @@ void PacingClock::Timer1_Timer()
 {
     if (TickCount < std::numeric_limits<qint16>::max())
         ++TickCount;
+    advance();
 }
 
-bool PacingClock::waitForTick(qint16 target)
+bool PacingClock::start(PacedSequence sequence)
 {
-    const quint64 generation = m_sequenceRunning ? m_sequenceGeneration : m_abortGeneration;
-    while (TickCount < target) {
-        // Checked before sleeping: with the timer stopped nothing will ever tick, and an idle
-        // event loop would keep the wait asleep for good.
-        if (generation != m_abortGeneration || !Timer1.isActive())
-            return false;
-        // Sleeps until an event arrives (the tick at the latest) instead of spinning.
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return generation == m_abortGeneration;
+    if (m_running)
+        return false;
+    m_running = std::make_shared<Running>(Running{std::move(sequence)});
+    emit sequenceRunningChanged(true);
+    advance();
+    return true;
 }
 
 void PacingClock::abort()
 {
-    ++m_abortGeneration;
-    // Wake a wait that sleeps in processEvents.
-    if (auto *dispatcher = QAbstractEventDispatcher::instance())
-        dispatcher->wakeUp();
+    Timer1.stop();
+    finish(false);
 }
 
-bool PacingClock::beginSequence()
+void PacingClock::hold()
 {
-    if (m_sequenceRunning)
-        return false;
-    m_sequenceRunning = true;
-    m_sequenceGeneration = m_abortGeneration;
-    emit sequenceRunningChanged(true);
-    return true;
+    ++m_holds;
 }
 
-void PacingClock::endSequence()
+void PacingClock::release()
 {
-    if (!m_sequenceRunning)
+    if (m_holds == 0)
         return;
-    m_sequenceRunning = false;
+    if (--m_holds == 0)
+        advance();
+}
+
+void PacingClock::advance()
+{
+    // The local reference keeps the steps alive while one of them runs: a step may end the
+    // sequence (a send that finds the device gone aborts it) and a new one may start.
+    const std::shared_ptr<Running> running = m_running;
+    if (!running)
+        return;
+    const auto &steps = running->sequence.steps();
+    while (!running->ended && m_holds == 0) {
+        if (running->next == steps.size()) {
+            finish(true);
+            return;
+        }
+        const PacedSequence::Step &step = steps[running->next];
+        switch (step.kind) {
+        case PacedSequence::Step::Kind::StartTicking:
+            TickCount = 0;
+            Timer1.start();
+            break;
+        case PacedSequence::Step::Kind::WaitForTick:
+            if (TickCount < 1)
+                return;
+            TickCount = 0;
+            break;
+        case PacedSequence::Step::Kind::Run:
+            break;
+        }
+        ++running->next;
+        if (step.kind == PacedSequence::Step::Kind::Run && step.action)
+            step.action();
+    }
+}
+
+void PacingClock::finish(bool completed)
+{
+    const std::shared_ptr<Running> running = std::exchange(m_running, nullptr);
+    if (!running)
+        return;
+    running->ended = true;
+    Timer1.stop();
+    if (const auto &onEnd = running->sequence.endAction())
+        onEnd(completed);
     emit sequenceRunningChanged(false);
 }

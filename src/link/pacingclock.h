@@ -1,19 +1,24 @@
 #pragma once
-// The pacing tick: Timer1 fires every 200 ms while enabled and counts in TickCount.
-// A paced command (message upload, store to flash) resets the counter, enables the timer
-// and waits for a tick while the window keeps processing events, so clicks, key presses
-// and replies go on during the wait.
+// The pacing tick and the paced command it steps. Timer1 fires every 200 ms while enabled
+// and counts in TickCount; each tick also moves the running PacedSequence on, as far as
+// its next wait that TickCount does not yet satisfy. Between ticks the window handles its
+// events as usual: clicks send their own frames, replies are shown.
 //
-// Beyond the bare tick this class guards the sequences:
-// - one paced sequence at a time (begin/end), so a second one cannot reset the counter
-//   and stop the timer that the first is waiting on;
-// - abort() ends every running wait at once (disconnect, lost device, window closing);
-//   the waiting sequence sees waitForTick() return false and stops sending. An abort that
-//   comes while the sequence is not waiting (a write that finds the device gone, a box
-//   on screen) counts as well: every later wait of that sequence returns false at once.
+// - One sequence at a time: start() refuses a second one, which would reset the counter
+//   and stop the timer the first one waits on.
+// - hold() keeps every step from running until the matching release(), however many ticks
+//   pass meanwhile; then the sequence goes on at once. An open box holds it this way (the
+//   save's question, the module's acknowledgement).
+// - abort() ends the running sequence at once (disconnect, lost device, window closing):
+//   no further step runs and Timer1 stops. It may come from inside a step, as when a send
+//   finds the device gone.
+
+#include <memory>
 
 #include <QObject>
 #include <QTimer>
+
+#include "link/pacedsequence.h"
 
 class PacingClock : public QObject
 {
@@ -26,30 +31,30 @@ public:
     QTimer Timer1;
     qint16 TickCount = 0;
 
-    // One tick. At 32767 the counter stays put: it is reset before every wait, so it only
-    // gets there if something left the timer running for 109 minutes.
+    // One tick: counts, then steps the running sequence. At 32767 the counter stays put:
+    // every wait resets it, so it only gets there if something left the timer running for
+    // 109 minutes.
     void Timer1_Timer();
 
-    // Processes window events until TickCount >= target. False when aborted meanwhile (or,
-    // inside a sequence, since the sequence began), or when Timer1 is not running (no tick
-    // could ever come).
-    bool waitForTick(qint16 target = 1);
+    // Runs the sequence's steps up to its first wait. False, and nothing run, while
+    // another sequence runs.
+    bool start(PacedSequence sequence);
     void abort();
+    bool sequenceRunning() const { return m_running != nullptr; }
 
-    bool beginSequence();
-    void endSequence();
-    bool sequenceRunning() const { return m_sequenceRunning; }
-    // True when abort() was called since the running sequence began.
-    bool sequenceAborted() const
-    {
-        return m_sequenceRunning && m_sequenceGeneration != m_abortGeneration;
-    }
+    void hold();
+    void release();
+    bool held() const { return m_holds > 0; }
 
 signals:
     void sequenceRunningChanged(bool running);
 
 private:
-    quint64 m_abortGeneration = 0;
-    quint64 m_sequenceGeneration = 0;
-    bool m_sequenceRunning = false;
+    struct Running;
+
+    void advance();
+    void finish(bool completed);
+
+    std::shared_ptr<Running> m_running;
+    int m_holds = 0;
 };

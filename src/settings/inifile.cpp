@@ -24,6 +24,8 @@ struct Parsed {
     QByteArrayView name;      // section or key name, blanks removed
     qsizetype valueBegin = 0; // raw value without its surrounding blanks (Key only)
     qsizetype valueEnd = 0;
+    qsizetype textBegin = 0; // the line's text, after a UTF-8 signature, before its ending
+    qsizetype textEnd = 0;
     bool hasText = false; // anything but blanks on the line
 };
 
@@ -85,6 +87,8 @@ Parsed parse(QByteArrayView content, const Line &line)
         begin = kUtf8Bom.size();
     const QByteArrayView raw = content.sliced(begin, std::max<qsizetype>(line.end - begin, 0));
     const QByteArrayView text = trimmed(raw);
+    parsed.textBegin = begin;
+    parsed.textEnd = std::max(begin, line.end);
     parsed.hasText = !text.isEmpty();
     if (text.startsWith('[')) {
         const qsizetype close = text.indexOf(']');
@@ -165,6 +169,15 @@ QByteArrayView lineEnding(QByteArrayView content)
 #endif
 }
 
+// A value read back: one enclosing pair of double or single quotes taken off.
+QByteArrayView unquoted(QByteArrayView value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
 bool hasLineBreak(QByteArrayView text)
 {
     return text.contains('\n') || text.contains('\r');
@@ -189,11 +202,8 @@ std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
     const Location where = locate(content, trimmed(section), trimmed(key));
     if (!where.keyFound)
         return std::nullopt;
-    QByteArrayView value =
-        content.sliced(where.key.valueBegin, where.key.valueEnd - where.key.valueBegin);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
+    const QByteArrayView value =
+        unquoted(content.sliced(where.key.valueBegin, where.key.valueEnd - where.key.valueBegin));
     return value.first(std::min(value.size(), kMaxValueLength)).toByteArray();
 }
 
@@ -213,9 +223,16 @@ QByteArray update(QByteArrayView content, QByteArrayView section, QByteArrayView
     QByteArray result;
     result.reserve(content.size() + sectionName.size() + keyName.size() + safeValue.size() + 8);
     if (where.keyFound) {
-        result.append(content.first(where.key.valueBegin));
-        result.append(safeValue);
-        result.append(content.sliced(where.key.valueEnd));
+        const Parsed &line = where.key;
+        // A line that already reads back as the new value keeps its own look.
+        const QByteArrayView old = content.sliced(line.valueBegin, line.valueEnd - line.valueBegin);
+        if (unquoted(old) == unquoted(trimmed(safeValue)))
+            return content.toByteArray();
+        // Otherwise the whole line is written anew, without blanks around "=", the key spelled
+        // as the file has it; the line ending stays.
+        result.append(content.first(line.textBegin));
+        result.append(line.name).append('=').append(safeValue);
+        result.append(content.sliced(line.textEnd));
         return result;
     }
 

@@ -11,7 +11,9 @@
 // of the file is passed over. lookup gives nothing for a missing section or key, and an
 // empty value for a key that is present but empty.
 //
-// Update: an existing key's value is replaced in place; a new key goes at the end of its
+// Update: an existing key's line is rewritten where it stands as "key=value", without blanks
+// around "=", the key spelled as the file spells it, with the line's own ending; a line that
+// already reads back as the new value is left as it is. A new key goes at the end of its
 // section (after its last non-blank line); a new section goes at the end of the file.
 // Every other byte stays as it was: unknown lines, their order, the file's own line endings.
 // New lines use the file's line ending (the platform's for a file without one). A CR or LF in

@@ -33,12 +33,22 @@ std::array<Message, kMessageCount> ModuleSettings::blankMessages()
     return messages;
 }
 
+std::vector<ReceivedFrame> ModuleModel::receive(std::span<const std::uint8_t> bytes)
+{
+    std::vector<ReceivedFrame> received;
+    for (Frame &frame : m_reader.feed(bytes)) {
+        std::optional<Reply> reply = apply(frame);
+        received.push_back({std::move(frame), reply});
+    }
+    return received;
+}
+
 std::vector<std::uint8_t> ModuleModel::feed(std::span<const std::uint8_t> bytes)
 {
     std::vector<std::uint8_t> replies;
-    for (const Frame &frame : m_reader.feed(bytes)) {
-        if (auto reply = apply(frame))
-            append(replies, *reply);
+    for (const ReceivedFrame &received : receive(bytes)) {
+        if (received.reply)
+            append(replies, *received.reply);
     }
     return replies;
 }

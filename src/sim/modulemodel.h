@@ -77,12 +77,20 @@ struct ModuleSettings {
     friend bool operator==(const ModuleSettings &, const ModuleSettings &) = default;
 };
 
+// A frame the module read, and the reply it gave.
+struct ReceivedFrame {
+    proto::Frame frame;
+    std::optional<Reply> reply;
+};
+
 class ModuleModel
 {
 public:
     ModuleModel() { powerCycle(); }
 
-    // Bytes from the PC; returns the bytes of every reply they cause, in order.
+    // Bytes from the PC; returns every frame they complete, in order, each applied.
+    std::vector<ReceivedFrame> receive(std::span<const std::uint8_t> bytes);
+    // The same, for those who only want the bytes of the replies.
     std::vector<std::uint8_t> feed(std::span<const std::uint8_t> bytes);
     // One whole frame as FrameReader cuts it; returns its reply, if it has one.
     std::optional<Reply> apply(const proto::Frame &frame);
@@ -95,7 +103,6 @@ public:
     const ModuleSettings &settings() const { return m_settings; }
     const ModuleSettings &flash() const { return m_flash; }
     const GlyphTable &flashGlyphs() const { return m_flashGlyphs; }
-    int pendingBytes() const { return m_reader.pending(); }
 
     // The outside world. Out-of-range pins, keys or inputs are ignored.
     std::optional<Reply> setInputPin(int pin, bool high); // pin 0-7 is P2 pin 1-8

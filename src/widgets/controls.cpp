@@ -100,6 +100,24 @@ void showMessage(QWidget *owner, const QString &text, const QString &objectName)
     box.exec();
 }
 
+void showWithoutWaiting(QMessageBox *box)
+{
+    // Modal the way exec() makes a box (application-modal here). setWindowModality() would
+    // also put back the close button that the save's question leaves out.
+    box->setAttribute(Qt::WA_ShowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
+QMessageBox *openMessage(QWidget *owner, const QString &text, const QString &objectName)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("VantelApp"), text,
+                                QMessageBox::Ok, owner);
+    box->setObjectName(objectName);
+    showWithoutWaiting(box);
+    return box;
+}
+
 QStringList numbers(int first, int last)
 {
     QStringList items;

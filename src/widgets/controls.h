@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QStringList>
 
+class QMessageBox;
+
 namespace controls
 {
 
@@ -40,6 +42,12 @@ QColor fill(const QWidget *widget);
 // `owner` should be the main window: a box owned by a page goes grey with the page when a
 // lost device disables the pages, and then cannot be closed.
 void showMessage(QWidget *owner, const QString &text, const QString &objectName);
+
+// Shows `box` without waiting for its answer, which comes through its finished signal. It
+// is application-modal as a waiting box would be, and deleted once closed.
+void showWithoutWaiting(QMessageBox *box);
+// The program's own message (as above) shown that way; the box is returned for its signal.
+QMessageBox *openMessage(QWidget *owner, const QString &text, const QString &objectName);
 
 // "1", "2", ... "n" (or from `first`).
 QStringList numbers(int first, int last);

@@ -1,12 +1,14 @@
-// The 200 ms pacing tick and the waits built on it. Time bounds are generous: the machine
-// that runs these may be slow and busy, so only gross faults (no tick, a hang, a tick far too
-// early) fail.
+// The 200 ms pacing tick and the paced sequences it steps. The transitions are driven by
+// calling the tick handler by hand, so they need no clock; the few timed checks have
+// generous bounds, since the machine that runs them may be slow and busy.
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "link/pacingclock.h"
+
+#include <QStringList>
 
 namespace
 {
@@ -23,16 +25,10 @@ class TestPacingClock : public QObject
 private slots:
     void disabledTimerDoesNotCount();
     void firstTickAfterAboutTwoHundredMs();
-    void waitForTickReachesTarget_data();
-    void waitForTickReachesTarget();
-    void abortEndsWaitPromptly();
-    void abortBeforeWaitDoesNotLeak();
-    void waitWithDisabledTimerReturns();
-    void timerStoppedDuringWaitEndsIt();
-    void eventsRunDuringWait();
     void saturatesAt32767();
-    void oneSequenceAtATime();
-    void abortOutsideAWaitEndsTheSequencesWaits();
+    void transitions_data();
+    void transitions();
+    void timerStepsASequence();
 };
 
 void TestPacingClock::disabledTimerDoesNotCount()
@@ -60,105 +56,6 @@ void TestPacingClock::firstTickAfterAboutTwoHundredMs()
     clock.Timer1.stop();
 }
 
-void TestPacingClock::waitForTickReachesTarget_data()
-{
-    QTest::addColumn<int>("target");
-    QTest::newRow("one tick") << 1;
-    QTest::newRow("three ticks") << 3;
-}
-
-void TestPacingClock::waitForTickReachesTarget()
-{
-    QFETCH(int, target);
-    PacingClock clock;
-    clock.TickCount = 0;
-    clock.Timer1.start();
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QVERIFY(clock.waitForTick(static_cast<qint16>(target)));
-    QVERIFY(clock.TickCount >= target);
-    const qint64 ms = elapsed.elapsed();
-    QVERIFY2(ms >= target * 150 && ms <= target * 200 + 800, qPrintable(QString::number(ms)));
-}
-
-void TestPacingClock::abortEndsWaitPromptly()
-{
-    PacingClock clock;
-    clock.TickCount = 0;
-    clock.Timer1.start();
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    connect(&watchdog, &QTimer::timeout, &clock.Timer1, &QTimer::stop);
-    watchdog.start(kWatchdogMs);
-
-    // Far beyond any tick the test waits for: only the abort can end this wait in time.
-    QElapsedTimer elapsed;
-    QTimer::singleShot(300, &clock, [&] {
-        elapsed.start();
-        clock.abort();
-    });
-    QVERIFY(!clock.waitForTick(1000));
-    QVERIFY(elapsed.isValid());
-    QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
-    QVERIFY(watchdog.isActive());
-}
-
-// An abort meant for an earlier wait must not end the next one.
-void TestPacingClock::abortBeforeWaitDoesNotLeak()
-{
-    PacingClock clock;
-    clock.abort();
-    clock.TickCount = 0;
-    clock.Timer1.start();
-    QVERIFY(clock.waitForTick(1));
-}
-
-void TestPacingClock::waitWithDisabledTimerReturns()
-{
-    PacingClock clock;
-    clock.TickCount = 0;
-    // A stray event source so that a wait stuck on an idle event loop still comes back and
-    // fails the time check below instead of hanging the test.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    watchdog.start(kWatchdogMs);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QVERIFY(!clock.waitForTick(1));
-    QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
-    QCOMPARE(clock.TickCount, qint16{0});
-}
-
-void TestPacingClock::timerStoppedDuringWaitEndsIt()
-{
-    PacingClock clock;
-    clock.TickCount = 0;
-    clock.Timer1.start();
-    QTimer::singleShot(50, &clock, [&] { clock.Timer1.stop(); });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    watchdog.start(kWatchdogMs);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QVERIFY(!clock.waitForTick(1));
-    QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
-}
-
-// The wait keeps the window alive: other handlers run, and one of them may reset the counter
-// (a second paced command), which only prolongs the wait.
-void TestPacingClock::eventsRunDuringWait()
-{
-    PacingClock clock;
-    clock.TickCount = 0;
-    clock.Timer1.start();
-    int handlersRun = 0;
-    QTimer other;
-    connect(&other, &QTimer::timeout, &clock, [&] { ++handlersRun; });
-    other.start(20);
-    QVERIFY(clock.waitForTick(2));
-    QVERIFY2(handlersRun >= 3, qPrintable(QString::number(handlersRun)));
-}
-
 void TestPacingClock::saturatesAt32767()
 {
     PacingClock clock;
@@ -172,52 +69,98 @@ void TestPacingClock::saturatesAt32767()
     QCOMPARE(clock.TickCount, qint16{32767});
 }
 
-void TestPacingClock::oneSequenceAtATime()
+// The sequence under test sends "a", waits, sends "b", waits, sends "c": the shape of the
+// message upload. Each event is applied in turn and the log tells what ran, and how the
+// sequence ended.
+void TestPacingClock::transitions_data()
 {
-    PacingClock clock;
-    QSignalSpy running(&clock, &PacingClock::sequenceRunningChanged);
-    QVERIFY(!clock.sequenceRunning());
-    QVERIFY(clock.beginSequence());
-    QVERIFY(clock.sequenceRunning());
-    QVERIFY(!clock.beginSequence());
-    QCOMPARE(running.size(), 1);
-    QCOMPARE(running.at(0).at(0).toBool(), true);
-
-    clock.endSequence();
-    QVERIFY(!clock.sequenceRunning());
-    clock.endSequence();
-    QCOMPARE(running.size(), 2);
-    QCOMPARE(running.at(1).at(0).toBool(), false);
-
-    QVERIFY(clock.beginSequence());
-    clock.endSequence();
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("log");
+    const auto events = [](const char *list) { return QString::fromLatin1(list).split(' '); };
+    QTest::newRow("start sends the first frame at once") << QStringList() << "a";
+    QTest::newRow("each tick sends the next frame") << events("tick tick") << "a b c completed";
+    QTest::newRow("a wait takes one tick, not one per tick passed")
+        << events("hold tick tick tick release") << "a b";
+    QTest::newRow("released after ticks: goes on at once, then waits a full tick")
+        << events("hold tick tick release tick") << "a b c completed";
+    QTest::newRow("released before the tick: the wait still waits for it")
+        << events("hold release") << "a";
+    QTest::newRow("two holds need two releases") << events("hold hold tick release") << "a";
+    QTest::newRow("abort during a wait ends it; later ticks send nothing")
+        << events("tick abort tick tick") << "a b aborted";
+    QTest::newRow("abort from inside a step stops the steps after it")
+        << events("abort-in-next-step tick tick") << "a b aborted";
+    QTest::newRow("abort while held") << events("hold tick abort release tick") << "a aborted";
+    QTest::newRow("a second sequence is refused while one runs")
+        << events("start tick tick start") << "a refused b c completed x";
 }
 
-// A sequence can be aborted while it is not waiting (a write that finds the device gone
-// opens a box from inside the send); its next wait must not go on as if nothing happened.
-void TestPacingClock::abortOutsideAWaitEndsTheSequencesWaits()
+void TestPacingClock::transitions()
+{
+    QFETCH(QStringList, events);
+    QFETCH(QString, log);
+    PacingClock clock;
+    QSignalSpy running(&clock, &PacingClock::sequenceRunningChanged);
+    QStringList ran;
+    bool abortInStep = false;
+    const auto send = [&](const char *frame) {
+        return [&, frame] {
+            ran << QString::fromLatin1(frame);
+            if (std::exchange(abortInStep, false))
+                clock.abort();
+        };
+    };
+    const auto sequence = [&] {
+        PacedSequence s;
+        s.startTicking().run(send("a")).waitForTick().run(send("b")).waitForTick().run(send("c"));
+        s.onEnd([&](bool completed) { ran << (completed ? "completed" : "aborted"); });
+        return s;
+    };
+
+    QVERIFY(clock.start(sequence()));
+    QVERIFY(clock.Timer1.isActive());
+    for (const QString &event : events) {
+        if (event == "tick")
+            clock.Timer1_Timer();
+        else if (event == "hold")
+            clock.hold();
+        else if (event == "release")
+            clock.release();
+        else if (event == "abort")
+            clock.abort();
+        else if (event == "abort-in-next-step")
+            abortInStep = true;
+        else if (event == "start" && !clock.start(PacedSequence().run(send("x"))))
+            ran << "refused";
+    }
+    QCOMPARE(ran.join(' '), log);
+
+    const bool ended = log.contains("completed") || log.contains("aborted");
+    QCOMPARE(clock.sequenceRunning(), !ended);
+    QCOMPARE(clock.Timer1.isActive(), !ended);
+    QCOMPARE(running.first().at(0).toBool(), true);
+    QCOMPARE(running.last().at(0).toBool(), !ended);
+    clock.abort();
+}
+
+// The real timer moves a sequence on: three frames one tick apart, and the timer off after.
+void TestPacingClock::timerStepsASequence()
 {
     PacingClock clock;
-    QVERIFY(clock.beginSequence());
-    QVERIFY(!clock.sequenceAborted());
-    clock.TickCount = 0;
-    clock.Timer1.start();
-    clock.abort();
-    QVERIFY(clock.sequenceAborted());
     QElapsedTimer elapsed;
+    QList<qint64> sent;
+    const auto stamp = [&] { sent << elapsed.elapsed(); };
+    PacedSequence sequence;
+    sequence.startTicking().run(stamp).waitForTick().run(stamp).waitForTick().run(stamp);
     elapsed.start();
-    QVERIFY(!clock.waitForTick(1));
-    QVERIFY2(elapsed.elapsed() < 100, qPrintable(QString::number(elapsed.elapsed())));
-    clock.endSequence();
-    QVERIFY(!clock.sequenceAborted());
-
-    // The next sequence starts clean.
-    QVERIFY(clock.beginSequence());
-    QVERIFY(!clock.sequenceAborted());
-    clock.TickCount = 0;
-    QVERIFY(clock.waitForTick(1));
-    clock.Timer1.stop();
-    clock.endSequence();
+    QVERIFY(clock.start(std::move(sequence)));
+    QTRY_VERIFY_WITH_TIMEOUT(!clock.sequenceRunning(), kWatchdogMs);
+    QCOMPARE(sent.size(), 3);
+    for (int k = 1; k < 3; ++k) {
+        const qint64 gap = sent[k] - sent[k - 1];
+        QVERIFY2(gap >= 150 && gap <= 600, qPrintable(QString::number(gap)));
+    }
+    QVERIFY(!clock.Timer1.isActive());
 }
 
 QTEST_GUILESS_MAIN(TestPacingClock)

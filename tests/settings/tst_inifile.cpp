@@ -188,8 +188,17 @@ void TestIniFile::update_data()
                              "BL=100\n";
     QTest::newRow("replace keeps every other byte")
         << messy << QByteArray("settings") << QByteArray("COMMPORT") << QByteArray("12")
-        << QByteArray("; comment\norphan=1\n\n[Settings]\n  CommPort = 12  \ngarbage line\n"
+        << QByteArray("; comment\norphan=1\n\n[Settings]\nCommPort=12\ngarbage line\n"
                       "# hash\n\n[LCD]\nBL=100\n");
+    QTest::newRow("rewritten line keeps the file's spelling of the key")
+        << QByteArray("[Settings]\n\tcommport = 6 \n") << QByteArray("Settings")
+        << QByteArray("CommPort") << QByteArray("7") << QByteArray("[Settings]\ncommport=7\n");
+    QTest::newRow("rewritten line keeps CRLF")
+        << QByteArray("[LCD]\r\n BL = 1 \r\nX=1\r\n") << QByteArray("LCD") << QByteArray("BL")
+        << QByteArray("2") << QByteArray("[LCD]\r\nBL=2\r\nX=1\r\n");
+    QTest::newRow("value already held leaves the line as it is")
+        << QByteArray("[LCD]\nBL= \"120\" \n") << QByteArray("LCD") << QByteArray("BL")
+        << QByteArray("120") << QByteArray("[LCD]\nBL= \"120\" \n");
     QTest::newRow("replace quoted value")
         << QByteArray("[MSG]\nM1=\"old\"\n") << QByteArray("MSG") << QByteArray("M1")
         << QByteArray("new") << QByteArray("[MSG]\nM1=new\n");

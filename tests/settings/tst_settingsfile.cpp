@@ -132,7 +132,7 @@ void TestSettingsFile::rewriteKeepsForeignLines()
 
     QCOMPARE(
         readBytes(ini.path()),
-        QByteArray("; hand-edited\r\n[Settings]\r\nCommPort = 5\r\nnote\r\n"
+        QByteArray("; hand-edited\r\n[Settings]\r\nCommPort=5\r\nnote\r\n"
                    "[MSG]\r\nM1=\"  Hello  \"\r\nM2=Two\r\n[Other]\r\nK=V\r\n[LCD]\r\nBL=9\r\n"));
 }
 

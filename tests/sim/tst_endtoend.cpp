@@ -285,7 +285,7 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
     for (int k = 0; k < proto::kMessageCount; ++k)
         m_f->find<QLineEdit>(QStringLiteral("txtMsg(%1)").arg(k))
             ->setText(QStringLiteral("Message %1").arg(k + 1));
-    // The upload is paced (one message per tick); the click returns when it is done.
+    // The upload is paced (one message per tick) and goes on after the click returns.
     m_f->click(QStringLiteral("cmdSetMsg"));
     for (int k = 0; k < proto::kMessageCount; ++k) {
         const sim::Message &stored =

@@ -8,8 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-// The vantel-sim program on its pseudo-terminal, in plain mode: the test plays the
-// utility on the link the program makes.
+// The vantel-sim program on its pseudo-terminal, in plain mode unless a test says
+// otherwise: the test plays the utility on the link the program makes.
 class TestVantelSim : public QObject
 {
     Q_OBJECT
@@ -24,9 +24,12 @@ private slots:
     void quitsAtOnceWhenItsPartnerIsGone();
     void refusesAProcessIdThatIsNone_data();
     void refusesAProcessIdThatIsNone();
+    void windowAnswersAndQuitsCleanly();
+    void refusesConflictingOrBadOptions_data();
+    void refusesConflictingOrBadOptions();
 
 private:
-    bool startSim(const QStringList &extra = {});
+    bool startSim(const QStringList &extra = {}, const QString &face = QStringLiteral("--no-ui"));
     QByteArray readPort(int count);
     QByteArray waitForLog(const QByteArray &text);
 
@@ -42,6 +45,7 @@ void TestVantelSim::init()
     QVERIFY(m_dir.isValid());
     m_link = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()));
     m_log.clear();
+    m_process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
 }
 
 void TestVantelSim::cleanup()
@@ -55,11 +59,10 @@ void TestVantelSim::cleanup()
     }
 }
 
-bool TestVantelSim::startSim(const QStringList &extra)
+bool TestVantelSim::startSim(const QStringList &extra, const QString &face)
 {
     m_process.start(QStringLiteral(VANTEL_SIM_PATH),
-                    QStringList{QStringLiteral("--no-ui"), QStringLiteral("--link"), m_link} +
-                        extra);
+                    QStringList{face, QStringLiteral("--link"), m_link} + extra);
     if (!m_process.waitForStarted() || waitForLog("vantel-sim: module on").isEmpty())
         return false;
     m_port = ::open(QFile::encodeName(m_link).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -206,6 +209,60 @@ void TestVantelSim::refusesAProcessIdThatIsNone()
     QVERIFY(m_process.waitForFinished());
     QCOMPARE(m_process.exitCode(), 2);
     QVERIFY(m_process.readAllStandardError().contains("--exit-with takes a process id"));
+    QVERIFY(!QFileInfo(m_link).isSymLink());
+}
+
+// The window on the offscreen platform (the test's environment sets it): the module
+// answers on its link, and a termination signal ends it cleanly.
+void TestVantelSim::windowAnswersAndQuitsCleanly()
+{
+    QVERIFY(qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
+    QVERIFY(startSim({QStringLiteral("--zoom"), QStringLiteral("3"), QStringLiteral("--analog2"),
+                      QStringLiteral("700")},
+                     QStringLiteral("--window")));
+    QCOMPARE(::write(m_port, "\xFE\x0C", 2), 2);
+    QCOMPARE(readPort(3), QByteArray::fromHex("FB02BC"));
+
+    m_process.terminate();
+    QVERIFY(m_process.waitForFinished());
+    QCOMPARE(m_process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_process.exitCode(), 0);
+    QVERIFY(!QFileInfo(m_link).isSymLink());
+}
+
+void TestVantelSim::refusesConflictingOrBadOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("display");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("window and plain")
+        << QStringList{"--window", "--no-ui"} << true << QByteArray("choose one of --window");
+    QTest::newRow("terminal and window")
+        << QStringList{"--terminal", "--window"} << true << QByteArray("choose one of --window");
+    QTest::newRow("zoom 0") << QStringList{"--no-ui", "--zoom", "0"} << true
+                            << QByteArray("--zoom takes a whole number from 1 to 8");
+    QTest::newRow("zoom 9") << QStringList{"--window", "--zoom", "9"} << true
+                            << QByteArray("--zoom takes a whole number from 1 to 8");
+    QTest::newRow("a window without a display")
+        << QStringList{"--window"} << false << QByteArray("--window needs a display");
+}
+
+void TestVantelSim::refusesConflictingOrBadOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, display);
+    QFETCH(QByteArray, message);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!display) {
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+    }
+    m_process.setProcessEnvironment(environment);
+    m_process.start(QStringLiteral(VANTEL_SIM_PATH),
+                    options + QStringList{QStringLiteral("--link"), m_link});
+    QVERIFY(m_process.waitForFinished());
+    QCOMPARE(m_process.exitCode(), 2);
+    QVERIFY(m_process.readAllStandardError().contains(message));
     QVERIFY(!QFileInfo(m_link).isSymLink());
 }
 

@@ -5,27 +5,11 @@
 #include <QThread>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <pty.h>
 #include <unistd.h>
 
 PtyPeer::PtyPeer()
 {
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&m_master, &slave, name, nullptr, nullptr) != 0) {
-        m_master = -1;
-        return;
-    }
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
-    // Keeping a slave descriptor open means the master never sees a hang-up while the
-    // program under test opens and closes the port.
-    m_slaveKeepAlive = slave;
-    m_slavePath = QString::fromLocal8Bit(name);
-    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    m_pty.open();
 }
 
 PtyPeer::~PtyPeer()
@@ -35,12 +19,12 @@ PtyPeer::~PtyPeer()
 
 bool PtyPeer::send(const QByteArray &bytes)
 {
-    if (m_master < 0)
+    if (!m_pty.isOpen())
         return false;
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n =
-            ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        const ssize_t n = ::write(m_pty.master(), bytes.constData() + done,
+                                  static_cast<size_t>(bytes.size() - done));
         if (n < 0) {
             if (errno == EAGAIN || errno == EINTR) {
                 QCoreApplication::processEvents();
@@ -55,11 +39,11 @@ bool PtyPeer::send(const QByteArray &bytes)
 
 void PtyPeer::drain()
 {
-    if (m_master < 0)
+    if (!m_pty.isOpen())
         return;
     char buffer[4096];
     for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_pty.master(), buffer, sizeof buffer);
         if (n <= 0)
             break;
         m_received.append(buffer, n);
@@ -89,15 +73,10 @@ QByteArray PtyPeer::waitForBytes(int count, int timeoutMs)
 
 bool PtyPeer::lineSettings(termios &settings) const
 {
-    return m_master >= 0 && tcgetattr(m_master, &settings) == 0;
+    return m_pty.isOpen() && tcgetattr(m_pty.master(), &settings) == 0;
 }
 
 void PtyPeer::hangUp()
 {
-    if (m_slaveKeepAlive >= 0)
-        ::close(m_slaveKeepAlive);
-    if (m_master >= 0)
-        ::close(m_master);
-    m_slaveKeepAlive = -1;
-    m_master = -1;
+    m_pty.close();
 }

@@ -7,6 +7,8 @@
 
 #include <termios.h>
 
+#include "pty/pseudoterminal.h"
+
 class PtyPeer
 {
 public:
@@ -15,8 +17,8 @@ public:
     PtyPeer(const PtyPeer &) = delete;
     PtyPeer &operator=(const PtyPeer &) = delete;
 
-    bool isValid() const { return m_master >= 0; }
-    const QString &slavePath() const { return m_slavePath; }
+    bool isValid() const { return m_pty.isOpen(); }
+    const QString &slavePath() const { return m_pty.slavePath(); }
 
     // Bytes to the program, as if the module sent them.
     bool send(const QByteArray &bytes);
@@ -33,8 +35,6 @@ public:
 private:
     void drain();
 
-    int m_master = -1;
-    int m_slaveKeepAlive = -1;
-    QString m_slavePath;
+    PseudoTerminal m_pty;
     QByteArray m_received;
 };

@@ -42,6 +42,27 @@ std::optional<KeyAction> actionForKey(char key)
     }
 }
 
+char keypadShortcut(int key)
+{
+    return "0123456789abcdef"[key & 0xF];
+}
+
+char pinShortcut(int pin)
+{
+    return static_cast<char>('g' + (pin & 7));
+}
+
+int keypadRow(int key)
+{
+    static constexpr int kRowOfKey[] = {0, 2, 3, 1};
+    return kRowOfKey[key % 4];
+}
+
+int keypadColumn(int key)
+{
+    return key / 4;
+}
+
 QStringList helpLines()
 {
     return {QStringLiteral("keypad 0-9 a-f (space: all up)   pins g-n = 1-8   analog 1: - +   "

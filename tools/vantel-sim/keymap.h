@@ -40,6 +40,12 @@ constexpr int kAnalogStep = 16;
 constexpr int kAnalogMaximum = 1023; // the converter's range; the options reach 65535
 
 std::optional<KeyAction> actionForKey(char key);
+// The key of the key map that stands for a keypad key or a P2 pin.
+char keypadShortcut(int key);
+char pinShortcut(int pin);
+// The keypad as the utility lays it out: column c holds keys 4c to 4c+3 in rows 0, 2, 3, 1.
+int keypadRow(int key);
+int keypadColumn(int key);
 // The key help in two lines: the outside world, then the program.
 QStringList helpLines();
 

@@ -1,24 +1,33 @@
 // vantel-sim: a virtual display module on a pseudo-terminal, so the utility can be used
 // and tried without the hardware. Start it, then point the utility's port at the link it
 // prints (VANTEL_COM1=<link>).
+//
+// It shows the module in a window when a display is there, else in the terminal, else
+// (output not a terminal, or --no-ui) as plain log lines.
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <unistd.h>
 
+#include "displayview.h"
 #include "keyboard.h"
 #include "keymap.h"
+#include "modulewindow.h"
 #include "processwatcher.h"
 #include "ptyport.h"
 #include "signalwatcher.h"
 #include "simulator.h"
+#include "terminalscreen.h"
 
 namespace
 {
+
+enum class Face { Window, Terminal, Plain };
 
 QString defaultLink()
 {
@@ -30,15 +39,61 @@ QString defaultLink()
 
 void say(const QString &text)
 {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
+    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
     std::fflush(stdout);
+}
+
+bool displayPresent()
+{
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    return false;
+}
+
+QStringList arguments(int argc, char *argv[])
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // A window needs an application object made for it, and that needs a display; so the
+    // choice is read from the arguments before there is one. --help needs no display.
+    const QStringList given = arguments(argc, argv);
+    const int faces =
+        given.count(QStringLiteral("--window")) + given.count(QStringLiteral("--terminal")) +
+        given.count(QStringLiteral("--no-ui")) + given.count(QStringLiteral("--plain"));
+    if (faces > 1) {
+        std::fputs("vantel-sim: choose one of --window, --terminal and --no-ui\n", stderr);
+        return 2;
+    }
+    const bool help = given.contains(QStringLiteral("--help")) ||
+                      given.contains(QStringLiteral("--help-all")) ||
+                      given.contains(QStringLiteral("-h")) || given.contains(QStringLiteral("-?"));
+    Face face = Face::Plain;
+    if (given.contains(QStringLiteral("--window")) || (faces == 0 && displayPresent()))
+        face = Face::Window;
+    else if (!given.contains(QStringLiteral("--no-ui")) &&
+             !given.contains(QStringLiteral("--plain")) && ::isatty(STDOUT_FILENO))
+        face = Face::Terminal;
+    if (face == Face::Window && !help && !displayPresent()) {
+        std::fputs("vantel-sim: --window needs a display (DISPLAY or WAYLAND_DISPLAY); "
+                   "--terminal draws the module here\n",
+                   stderr);
+        return 2;
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (face == Face::Window && !help)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantel-sim"));
 
     QCommandLineParser parser;
@@ -49,9 +104,18 @@ int main(int argc, char *argv[])
     const QCommandLineOption linkOption(QStringLiteral("link"),
                                         QStringLiteral("Stable symbolic link to the port."),
                                         QStringLiteral("path"), defaultLink());
+    const QCommandLineOption windowOption(
+        QStringLiteral("window"),
+        QStringLiteral("Show the module in a window, dot for dot (the default with a display)."));
+    const QCommandLineOption terminalOption(
+        QStringLiteral("terminal"),
+        QStringLiteral("Show the module in this terminal (the default without a display)."));
     const QCommandLineOption plainOption(
         QStringList{QStringLiteral("no-ui"), QStringLiteral("plain")},
         QStringLiteral("No screen: log lines on standard output, keys from standard input."));
+    const QCommandLineOption zoomOption(QStringLiteral("zoom"),
+                                        QStringLiteral("Scale of the display in the window."),
+                                        QStringLiteral("1-8"));
     const QCommandLineOption analog1Option(QStringLiteral("analog1"),
                                            QStringLiteral("Starting value of analog input 1."),
                                            QStringLiteral("0-65535"), QStringLiteral("0"));
@@ -62,8 +126,9 @@ int main(int argc, char *argv[])
         QStringLiteral("exit-with"),
         QStringLiteral("Quit when the process with this id ends (the utility beside it)."),
         QStringLiteral("pid"));
-    parser.addOptions({linkOption, plainOption, analog1Option, analog2Option, exitWithOption});
-    parser.process(app);
+    parser.addOptions({linkOption, windowOption, terminalOption, plainOption, zoomOption,
+                       analog1Option, analog2Option, exitWithOption});
+    parser.process(*app);
 
     bool ok1 = false;
     bool ok2 = false;
@@ -81,8 +146,13 @@ int main(int argc, char *argv[])
         std::fputs("vantel-sim: --exit-with takes a process id\n", stderr);
         return 2;
     }
-    const bool screen = !parser.isSet(plainOption) && ::isatty(STDOUT_FILENO);
-
+    bool zoomOk = true;
+    const int zoom = parser.isSet(zoomOption) ? parser.value(zoomOption).toInt(&zoomOk) : 0;
+    if (!zoomOk || (parser.isSet(zoomOption) && (zoom < simtool::DisplayView::kMinScale ||
+                                                 zoom > simtool::DisplayView::kMaxScale))) {
+        std::fputs("vantel-sim: --zoom takes a whole number from 1 to 8\n", stderr);
+        return 2;
+    }
     simtool::SignalWatcher signalWatcher;
     simtool::PtyPort port;
     if (!port.open(parser.value(linkOption))) {
@@ -97,22 +167,44 @@ int main(int argc, char *argv[])
         say(QStringLiteral("vantel-sim: start the utility with VANTEL_COM1=%1")
                 .arg(port.linkPath()));
 
-    simtool::Keyboard keyboard(screen);
-    simtool::Simulator simulator(&port, screen);
+    simtool::Simulator simulator(&port);
     simulator.presetAnalog(0, analog1);
     simulator.presetAnalog(1, analog2);
-    QObject::connect(&keyboard, &simtool::Keyboard::pressed, &simulator,
-                     &simtool::Simulator::press);
-    QObject::connect(&simulator, &simtool::Simulator::quitRequested, &app, &QCoreApplication::quit);
-    QObject::connect(&signalWatcher, &simtool::SignalWatcher::quitRequested, &app,
+    QObject::connect(&simulator, &simtool::Simulator::quitRequested, app.get(),
                      &QCoreApplication::quit);
-    QObject::connect(&signalWatcher, &simtool::SignalWatcher::resized, &simulator,
-                     &simtool::Simulator::redraw);
+    QObject::connect(&signalWatcher, &simtool::SignalWatcher::quitRequested, app.get(),
+                     &QCoreApplication::quit);
+
+    // Keys come from standard input except in the window, which has its own.
+    std::unique_ptr<simtool::Keyboard> keyboard;
+    if (face != Face::Window) {
+        keyboard = std::make_unique<simtool::Keyboard>(face == Face::Terminal);
+        QObject::connect(keyboard.get(), &simtool::Keyboard::pressed, &simulator,
+                         &simtool::Simulator::press);
+    }
+    std::unique_ptr<simtool::TerminalScreen> screen;
+    std::unique_ptr<simtool::ModuleWindow> window;
+    switch (face) {
+    case Face::Window:
+        window = std::make_unique<simtool::ModuleWindow>(&simulator);
+        window->setScale(zoom > 0 ? zoom : simtool::ModuleWindow::defaultScale());
+        window->show();
+        break;
+    case Face::Terminal:
+        screen = std::make_unique<simtool::TerminalScreen>(&simulator);
+        QObject::connect(&signalWatcher, &simtool::SignalWatcher::resized, screen.get(),
+                         &simtool::TerminalScreen::redraw);
+        break;
+    case Face::Plain:
+        QObject::connect(&simulator, &simtool::Simulator::logged,
+                         [](const QString &line) { say(line); });
+        break;
+    }
+
     simtool::ProcessWatcher partner;
-    QObject::connect(&partner, &simtool::ProcessWatcher::ended, &app, &QCoreApplication::quit);
+    QObject::connect(&partner, &simtool::ProcessWatcher::ended, app.get(), &QCoreApplication::quit);
     if (exitWith > 0)
         partner.watch(static_cast<pid_t>(exitWith));
     simulator.start();
-    const int status = QCoreApplication::exec();
-    return status;
+    return QCoreApplication::exec();
 }

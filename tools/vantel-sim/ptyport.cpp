@@ -5,8 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <pty.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -41,26 +39,15 @@ PtyPort::~PtyPort()
 bool PtyPort::open(const QString &linkPath)
 {
     close();
-    char name[256] = {};
-    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
-        m_error = QStringLiteral("cannot open a pseudo-terminal: ") + systemError();
-        m_master = m_slave = -1;
+    if (!m_pty.open()) {
+        m_error = m_pty.errorString();
         return false;
     }
-    termios raw{};
-    ::tcgetattr(m_slave, &raw);
-    ::cfmakeraw(&raw);
-    ::cfsetspeed(&raw, B9600);
-    ::tcsetattr(m_slave, TCSANOW, &raw);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
-    m_slavePath = QString::fromLocal8Bit(name);
     if (!linkPath.isEmpty() && !makeLink(linkPath)) {
         close();
         return false;
     }
-    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+    m_notifier = new QSocketNotifier(m_pty.master(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &PtyPort::readMaster);
     return true;
 }
@@ -76,7 +63,7 @@ bool PtyPort::makeLink(const QString &linkPath)
     }
     const QByteArray temporary = link + ".new" + QByteArray::number(::getpid());
     ::unlink(temporary.constData());
-    if (::symlink(QFile::encodeName(m_slavePath).constData(), temporary.constData()) != 0 ||
+    if (::symlink(QFile::encodeName(slavePath()).constData(), temporary.constData()) != 0 ||
         ::rename(temporary.constData(), link.constData()) != 0) {
         m_error = QStringLiteral("cannot make the link ") + linkPath + QStringLiteral(": ") +
                   systemError();
@@ -92,22 +79,18 @@ void PtyPort::close()
     delete m_notifier;
     m_notifier = nullptr;
     m_unreadCheck.stop();
-    if (!m_linkPath.isEmpty() && QFile::symLinkTarget(m_linkPath) == m_slavePath)
+    if (!m_linkPath.isEmpty() && QFile::symLinkTarget(m_linkPath) == slavePath())
         ::unlink(QFile::encodeName(m_linkPath).constData());
     m_linkPath.clear();
-    for (int *fd : {&m_master, &m_slave}) {
-        if (*fd >= 0)
-            ::close(*fd);
-        *fd = -1;
-    }
+    m_pty.close();
 }
 
 bool PtyPort::write(const QByteArray &bytes)
 {
     qsizetype done = 0;
-    while (m_master >= 0 && done < bytes.size()) {
-        const ssize_t n =
-            ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    while (m_pty.isOpen() && done < bytes.size()) {
+        const ssize_t n = ::write(m_pty.master(), bytes.constData() + done,
+                                  static_cast<size_t>(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -122,15 +105,15 @@ bool PtyPort::write(const QByteArray &bytes)
 
 void PtyPort::dropUnread()
 {
-    if (m_slave < 0)
+    if (!m_pty.isOpen())
         return;
     if (m_sinceWrite.isValid() && m_sinceWrite.elapsed() < kUnreadLimitMs) {
         m_unreadCheck.start(static_cast<int>(kUnreadLimitMs - m_sinceWrite.elapsed()));
         return;
     }
     int waiting = 0;
-    if (::ioctl(m_slave, FIONREAD, &waiting) == 0 && waiting > 0) {
-        ::tcflush(m_slave, TCIFLUSH);
+    if (::ioctl(m_pty.slave(), FIONREAD, &waiting) == 0 && waiting > 0) {
+        ::tcflush(m_pty.slave(), TCIFLUSH);
         emit unreadDropped(waiting);
     }
 }
@@ -138,7 +121,7 @@ void PtyPort::dropUnread()
 int PtyPort::portSpeed() const
 {
     termios settings{};
-    if (m_master < 0 || ::tcgetattr(m_master, &settings) != 0)
+    if (!m_pty.isOpen() || ::tcgetattr(m_pty.master(), &settings) != 0)
         return 0;
     switch (::cfgetospeed(&settings)) {
     case B1200:
@@ -167,7 +150,7 @@ void PtyPort::readMaster()
     QByteArray bytes;
     char buffer[4096];
     for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_pty.master(), buffer, sizeof buffer);
         if (n > 0) {
             bytes.append(buffer, n);
             continue;

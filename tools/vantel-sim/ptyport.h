@@ -2,8 +2,9 @@
 // The virtual module's end of the serial line: the master side of a pseudo-terminal. The
 // utility opens the slave side, or the stable link that points at it, like a serial port.
 //
-// The program keeps a descriptor of the slave open itself, so the master never reads a
-// hang-up while the utility closes and reopens the port. The link is made by renaming a
+// The program keeps a descriptor of the slave open itself (pty/pseudoterminal.h), so the
+// master never reads a hang-up while the utility closes and reopens the port. The link is
+// made by renaming a
 // fresh symlink over the old one, and removed at the end only while it still points at
 // this program's slave (a second instance may have taken it over).
 //
@@ -17,6 +18,8 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
+#include "pty/pseudoterminal.h"
 
 class QSocketNotifier;
 
@@ -34,7 +37,7 @@ public:
     // Opens the pseudo-terminal and points linkPath at it; on failure errorString() says why.
     bool open(const QString &linkPath);
     void close();
-    const QString &slavePath() const { return m_slavePath; }
+    const QString &slavePath() const { return m_pty.slavePath(); }
     const QString &linkPath() const { return m_linkPath; }
     const QString &errorString() const { return m_error; }
 
@@ -51,9 +54,7 @@ private:
     bool makeLink(const QString &linkPath);
     void dropUnread();
 
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
+    PseudoTerminal m_pty;
     QString m_linkPath;
     QString m_error;
     QSocketNotifier *m_notifier = nullptr;

@@ -47,34 +47,6 @@ QString cursorStyle(sim::CursorType type)
     return {};
 }
 
-QString cursorName(sim::CursorType type)
-{
-    switch (type) {
-    case sim::CursorType::Hidden:
-        return QStringLiteral("hidden");
-    case sim::CursorType::Underline:
-        return QStringLiteral("underline");
-    case sim::CursorType::Blinking:
-        return QStringLiteral("blinking");
-    }
-    return {};
-}
-
-QString glyphSetName(sim::GlyphSet set)
-{
-    switch (set) {
-    case sim::GlyphSet::Custom:
-        return QStringLiteral("custom characters");
-    case sim::GlyphSet::HorizontalBars:
-        return QStringLiteral("horizontal bars");
-    case sim::GlyphSet::VerticalBars:
-        return QStringLiteral("vertical bars");
-    case sim::GlyphSet::BigNumbers:
-        return QStringLiteral("big numbers");
-    }
-    return {};
-}
-
 QString displayRow(const sim::ModuleModel &model, int row)
 {
     const auto &display = model.display();
@@ -148,7 +120,7 @@ QStringList portLines(const sim::ModuleModel &model)
     QString levels = QStringLiteral("level ");
     for (int pin = 0; pin < sim::kInputPins; ++pin) {
         pins += QStringLiteral(" %1").arg(pin + 1);
-        keys += QStringLiteral(" ") + QChar('g' + pin);
+        keys += QStringLiteral(" ") + QLatin1Char(pinShortcut(pin));
         const bool output = (settings.p2Directions >> pin) & 1;
         levels += output                ? QStringLiteral(" o")
                   : model.inputPin(pin) ? QStringLiteral(" ") + kBold + '1' + kReset
@@ -158,13 +130,11 @@ QStringList portLines(const sim::ModuleModel &model)
     const QString pinStyle = keypad ? kDim : QString();
     const std::array<QString, 4> left = {pinStyle + pins + kReset, pinStyle + keys + kReset,
                                          pinStyle + levels + kReset, QString(22, QLatin1Char(' '))};
-    // The keypad as the utility lays it out: column c holds keys 4c..4c+3 in rows 0, 2, 3, 1.
-    static constexpr std::array<int, 4> kRowOfKey = {0, 2, 3, 1};
     const QString keyStyle = keypad ? QString() : kDim;
     std::array<QString, 4> grid;
     for (int key = 0; key < sim::kKeypadKeys; ++key) {
-        const QString label = QStringLiteral(" %1 ").arg(key, 0, 16);
-        grid[static_cast<std::size_t>(kRowOfKey[static_cast<std::size_t>(key % 4)])] +=
+        const QString label = QStringLiteral(" %1 ").arg(keypadShortcut(key));
+        grid[static_cast<std::size_t>(keypadRow(key))] +=
             model.key(key) ? kReverse + label + kReset + keyStyle : label;
     }
     for (std::size_t row = 0; row < grid.size(); ++row)
@@ -176,6 +146,34 @@ QStringList portLines(const sim::ModuleModel &model)
 }
 
 } // namespace
+
+QString cursorName(sim::CursorType type)
+{
+    switch (type) {
+    case sim::CursorType::Hidden:
+        return QStringLiteral("hidden");
+    case sim::CursorType::Underline:
+        return QStringLiteral("underline");
+    case sim::CursorType::Blinking:
+        return QStringLiteral("blinking");
+    }
+    return {};
+}
+
+QString glyphSetName(sim::GlyphSet set)
+{
+    switch (set) {
+    case sim::GlyphSet::Custom:
+        return QStringLiteral("custom characters");
+    case sim::GlyphSet::HorizontalBars:
+        return QStringLiteral("horizontal bars");
+    case sim::GlyphSet::VerticalBars:
+        return QStringLiteral("vertical bars");
+    case sim::GlyphSet::BigNumbers:
+        return QStringLiteral("big numbers");
+    }
+    return {};
+}
 
 QString renderScreen(const sim::ModuleModel &model, const ViewInfo &view)
 {

@@ -23,6 +23,9 @@ struct ViewInfo {
     const std::deque<QString> *log = nullptr;
 };
 
+// Words for the module's states, as both front ends show them.
+QString cursorName(sim::CursorType type);
+QString glyphSetName(sim::GlyphSet set);
 // The whole terminal picture, starting at the home position; every line clears its rest.
 QString renderScreen(const sim::ModuleModel &model, const ViewInfo &view);
 // The display as five plain lines: borders and the four rows.
