@@ -1,14 +1,16 @@
 // vantel-bench: measures the utility against its performance targets and prints one table.
 // Every figure is the median of repeated runs; the range column shows the spread.
 //
-//   vantel-bench [--quick] [--offscreen] [--only startup|decoder|window]
+//   vantel-bench [--quick] [--offscreen] [--only startup|decoder|window|ctl]
 //                [--app PATH] [--minimal PATH]
 //
 // The window runs on a virtual X server started here (Xvfb), or offscreen when there is
 // none. Exit status 0 when every row with a target met it.
 
+#include "ctlprobe.h"
 #include "decoderbench.h"
 #include "link/protocol.h"
+#include "ptyline.h"
 #include "startupprobe.h"
 #include "windowbench.h"
 #include "xserver.h"
@@ -121,7 +123,8 @@ Options parse(int argc, char *argv[])
             options.minimal = QString::fromLocal8Bit(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: vantel-bench [--quick] [--offscreen] "
-                                 "[--only startup|decoder|window] [--app PATH] [--minimal PATH]\n");
+                                 "[--only startup|decoder|window|ctl] [--app PATH] "
+                                 "[--minimal PATH]\n");
             std::exit(2);
         }
     }
@@ -391,6 +394,30 @@ void windowRows(const Options &options, std::vector<Row> &rows)
          verdict(lost && answered < 1)});
 }
 
+void ctlRow(const Options &options, std::vector<Row> &rows)
+{
+    progress("vantelctl start-up to its first byte");
+    PtyLine line;
+    const FirstByteSamples samples =
+        measureFirstByte(QStringLiteral(VANTELCTL_PATH), line, options.quick ? 10 : 30);
+    const QString name = QStringLiteral("vantelctl: start to first byte on the wire (clear)");
+    if (!samples.error.isEmpty() || samples.ms.empty()) {
+        rows.push_back({name, samples.error, {}, QStringLiteral("< 20 ms"), verdict(false)});
+        return;
+    }
+    rows.push_back(
+        {name, number(median(samples.ms), 1) + QStringLiteral(" ms"),
+         QStringLiteral("p95 %1, max %2 ms (n=%3)")
+             .arg(number(percentile(samples.ms, 0.95), 1), number(percentile(samples.ms, 1.0), 1))
+             .arg(samples.ms.size()),
+         QStringLiteral("< 20 ms"), verdict(median(samples.ms) < 20)});
+    rows.push_back({QStringLiteral("vantelctl: CPU time of the whole run (clear)"),
+                    number(median(samples.cpuMs), 1) + QStringLiteral(" ms"),
+                    spread(samples.cpuMs, 1, "ms"),
+                    {},
+                    {}});
+}
+
 void printTable(const std::vector<Row> &rows)
 {
     const QStringList header = {QStringLiteral("Measurement"), QStringLiteral("Median"),
@@ -449,6 +476,8 @@ int main(int argc, char *argv[])
         decoderRow(options, rows);
     if (wanted("window"))
         windowRows(options, rows);
+    if (wanted("ctl"))
+        ctlRow(options, rows);
 
     std::printf("VantelApp benchmark%s\n", options.quick ? " (quick)" : "");
     std::printf("Machine: %s, %d logical CPUs, %s RAM; %s, kernel %s\n",

@@ -1,6 +1,7 @@
 #include "link/framedescriber.h"
 
 #include <string>
+#include <vector>
 
 #include "link/framereader.h"
 
@@ -21,12 +22,38 @@ std::string hex(int value)
     return std::string("0x") + kDigits[(value >> 4) & 0xF] + kDigits[value & 0xF];
 }
 
-std::string quoted(std::span<const std::uint8_t> codes)
+std::string hexBytes(std::span<const std::uint8_t> bytes)
 {
-    std::string text = "\"";
-    for (std::uint8_t code : codes)
-        text += code >= 0x20 && code < 0x7F ? static_cast<char>(code) : '?';
-    return text + '"';
+    std::string text;
+    for (std::uint8_t byte : bytes)
+        text += (text.empty() ? "" : " ") + hex(byte).substr(2);
+    return text;
+}
+
+// "1", "1 and 6", "1, 3 and 6".
+std::string spokenList(const std::vector<int> &numbers)
+{
+    std::string text;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == numbers.size() ? " and " : ", ";
+        text += num(numbers[i]);
+    }
+    return text;
+}
+
+// "keys 1 and 6 down", "key 3 down", "no keys down".
+std::string counted(const std::vector<int> &numbers, const char *one, const char *many,
+                    const char *state)
+{
+    if (numbers.empty())
+        return std::string("no ") + many + " " + state;
+    return std::string(numbers.size() == 1 ? one : many) + " " + spokenList(numbers) + " " + state;
+}
+
+bool typedCharacterFrame(const Frame &frame)
+{
+    return frame.size() == 1 && frame[0] >= kFirstTypedChar && frame[0] != kPrefix;
 }
 
 std::string character(std::uint8_t code)
@@ -79,7 +106,7 @@ std::string command(const Frame &frame)
     const int b = frame.size() > 3 ? frame[3] : 0;
     const std::span<const std::uint8_t> args(frame.begin() + 2, frame.end());
     if (code >= kStoreMessageFirst && code <= kStoreMessageLast)
-        return "store message " + num(code - kStoreMessageFirst + 1) + " " + quoted(args);
+        return "store message " + num(code - kStoreMessageFirst + 1) + " " + quotedText(args);
     switch (code) {
     case kCursorHidden:
         return "cursor hidden";
@@ -139,7 +166,7 @@ std::string command(const Frame &frame)
         return "show message " + num(b) + " on row " + num(a) +
                ignoredIf(a >= kRows || b < 1 || b > kMessageCount, "row or message");
     case kBigNumber:
-        return "draw big number " + quoted(args);
+        return "draw big number " + quotedText(args);
     case kSetCustomChars:
         return "set the eight custom characters";
     default:
@@ -148,6 +175,20 @@ std::string command(const Frame &frame)
 }
 
 } // namespace
+
+std::string quotedText(std::span<const std::uint8_t> codes)
+{
+    std::string text = "\"";
+    for (std::uint8_t code : codes) {
+        if (code == '"' || code == '\\')
+            text += std::string("\\") + static_cast<char>(code);
+        else if (code >= 0x20 && code < 0x7F)
+            text += static_cast<char>(code);
+        else
+            text += "\\x" + hex(code).substr(2);
+    }
+    return text + '"';
+}
 
 std::string describeFrame(const Frame &frame)
 {
@@ -165,6 +206,82 @@ std::string describeFrame(const Frame &frame)
     if (first <= kLastCustomChar || first >= kFirstTypedChar)
         return character(first);
     return control(first);
+}
+
+std::string describeBytes(std::span<const std::uint8_t> bytes)
+{
+    FrameReader reader;
+    std::vector<Frame> frames = reader.feed(bytes);
+    std::string text;
+    const auto add = [&text](const std::string &part) {
+        text += (text.empty() ? "" : ", ") + part;
+    };
+    for (std::size_t i = 0; i < frames.size();) {
+        std::size_t end = i;
+        Frame run;
+        while (end < frames.size() && typedCharacterFrame(frames[end]))
+            run.push_back(frames[end++][0]);
+        if (run.size() > 1) {
+            add("write " + quotedText(run));
+            i = end;
+        } else {
+            add(describeFrame(frames[i++]));
+        }
+    }
+    if (const auto pending = static_cast<std::size_t>(reader.pending()); pending > 0) {
+        const std::uint8_t code = pending > 1 ? bytes[bytes.size() - pending + 1] : 0;
+        add(pending > 1 ? "incomplete command " + hex(code) + ", ignored"
+                        : std::string("prefix without a command"));
+    }
+    return text.empty() ? describeFrame({}) : text;
+}
+
+std::string describeReply(const Reply &reply, P2Mode mode)
+{
+    const DecodedReply decoded = decodeReply(reply, mode);
+    switch (decoded.kind) {
+    case DecodedReply::Kind::SaveAck:
+        return "settings stored in flash";
+    case DecodedReply::Kind::Analog:
+        return "analog input " + num(decoded.analogIndex + 1) + " reads " +
+               num(decoded.analogValue);
+    case DecodedReply::Kind::InputStatus:
+        return "input status: " + counted(pinsHigh(reply), "pin", "pins", "high");
+    case DecodedReply::Kind::KeypadState:
+        return "keypad: " + counted(keysDown(reply), "key", "keys", "down");
+    case DecodedReply::Kind::Ignored:
+        break;
+    }
+    return "reply " + hex(reply.b0) + " has no meaning, ignored";
+}
+
+std::vector<int> pinsHigh(const Reply &reply)
+{
+    std::vector<int> high;
+    for (int pin = 0; pin < 8; ++pin)
+        if ((reply.b2 >> pin) & 1)
+            high.push_back(pin + 1);
+    return high;
+}
+
+std::vector<int> keysDown(const Reply &reply)
+{
+    // Bit b of B1 is the key in keypad column b / 4, row b % 4; B2 holds columns 2 and 3 the
+    // same way. People number the keys along the rows: row * 4 + column + 1.
+    std::vector<int> down;
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            const std::uint8_t source = column < 2 ? reply.b1 : reply.b2;
+            if ((source >> ((column % 2) * 4 + row)) & 1)
+                down.push_back(row * 4 + column + 1);
+        }
+    }
+    return down;
+}
+
+std::string describeDropped(std::span<const std::uint8_t> bytes)
+{
+    return "dropped " + hexBytes(bytes) + " (no whole reply)";
 }
 
 } // namespace proto

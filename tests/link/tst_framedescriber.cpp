@@ -9,6 +9,10 @@ class TestFrameDescriber : public QObject
 private slots:
     void describes_data();
     void describes();
+    void describesWrites_data();
+    void describesWrites();
+    void describesReplies_data();
+    void describesReplies();
 };
 
 void TestFrameDescriber::describes_data()
@@ -52,6 +56,80 @@ void TestFrameDescriber::describes()
     const QByteArray raw = QByteArray::fromHex(frame);
     QCOMPARE(QString::fromStdString(proto::describeFrame(proto::Frame(raw.begin(), raw.end()))),
              text);
+}
+
+// A whole write as the transmit side logs it: frames cut as the module reads them.
+void TestFrameDescriber::describesWrites_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("typed run reads as one text")
+        << QByteArray("0D") + QByteArray("Settings Saved Onto Flash").toHex()
+        << "clear display, write \"Settings Saved Onto Flash\"";
+    QTest::newRow("quotes, backslashes and 8-bit codes escaped")
+        << QByteArray("22615C") + QByteArray("E9") << R"(write "\"a\\\xE9")";
+    QTest::newRow("two commands in one write")
+        << QByteArray("FE3200000B") << "set cursor row 0 column 0, cursor home";
+    QTest::newRow("custom characters are not text")
+        << QByteArray("000148") << "write custom character 0, write custom character 1, write 'H'";
+    QTest::newRow("command cut short at the end")
+        << QByteArray("41FE3203") << "write 'A', incomplete command 0x32, ignored";
+    QTest::newRow("lone prefix at the end")
+        << QByteArray("41FE") << "write 'A', prefix without a command";
+    QTest::newRow("prefix as an argument is no prefix")
+        << QByteArray("FE30FE41") << "P2 mode keypad, write 'A'";
+}
+
+void TestFrameDescriber::describesWrites()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const QByteArray raw = QByteArray::fromHex(bytes);
+    const auto *data = reinterpret_cast<const std::uint8_t *>(raw.constData());
+    QCOMPARE(
+        QString::fromStdString(proto::describeBytes({data, static_cast<std::size_t>(raw.size())})),
+        text);
+}
+
+// Keys are numbered as on the drawn keypad, row by row: key(1) of the window sits in row 2,
+// column 0, which is key 9 for a person.
+void TestFrameDescriber::describesReplies_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("save acknowledged")
+        << QByteArray("FE2020") << false << "settings stored in flash";
+    QTest::newRow("analog 1") << QByteArray("FA01F4") << false << "analog input 1 reads 500";
+    QTest::newRow("analog 2 high byte")
+        << QByteArray("FB03FF") << false << "analog input 2 reads 1023";
+    QTest::newRow("pins 1 and 6, B1 ignored")
+        << QByteArray("FDFF21") << false << "input status: pins 1 and 6 high";
+    QTest::newRow("one pin") << QByteArray("FC0080") << false << "input status: pin 8 high";
+    QTest::newRow("no pins") << QByteArray("FE2000") << false << "input status: no pins high";
+    QTest::newRow("keys 1 and 6") << QByteArray("FC2100") << true << "keypad: keys 1 and 6 down";
+    QTest::newRow("window's key(1)") << QByteArray("FC0400") << true << "keypad: key 9 down";
+    QTest::newRow("second byte, columns 2 and 3")
+        << QByteArray("FC0011") << true << "keypad: keys 3 and 4 down";
+    QTest::newRow("three keys") << QByteArray("FC0181") << true << "keypad: keys 1, 3 and 16 down";
+    QTest::newRow("no keys") << QByteArray("FF0000") << true << "keypad: no keys down";
+    QTest::newRow("no such reply")
+        << QByteArray("120000") << false << "reply 0x12 has no meaning, ignored";
+}
+
+void TestFrameDescriber::describesReplies()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, keypad);
+    QFETCH(QString, text);
+    const QByteArray raw = QByteArray::fromHex(reply);
+    const Reply r{static_cast<std::uint8_t>(raw[0]), static_cast<std::uint8_t>(raw[1]),
+                  static_cast<std::uint8_t>(raw[2])};
+    QCOMPARE(
+        QString::fromStdString(proto::describeReply(r, keypad ? P2Mode::Keypad : P2Mode::Gpio)),
+        text);
 }
 
 QTEST_GUILESS_MAIN(TestFrameDescriber)

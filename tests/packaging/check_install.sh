@@ -18,6 +18,9 @@ expect=(
     share/man/man1/vantelapp.1.gz
     share/doc/vantelapp/copyright
     share/doc/vantelapp/changelog.gz
+    bin/vantelctl
+    share/man/man1/vantelctl.1.gz
+    share/bash-completion/completions/vantelctl
 )
 for f in "${expect[@]}"; do
     [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
@@ -36,6 +39,10 @@ wait $pid || true
 [ -f "$home/.config/vantelapp/vantel.ini" ] || { echo "no per-user settings file"; exit 1; }
 [ ! -e "$prefix/bin/vantel.ini" ] || { echo "settings written beside the installed program"; exit 1; }
 
+# The command-line tool runs from the prefix without a display.
+"$prefix/bin/vantelctl" --dry-run goto 0 19 | grep -q '^FE 32 00 13 ' ||
+    { echo "installed vantelctl does not run"; exit 1; }
+
 (cd "$build" && cpack -G DEB > /dev/null)
 deb=$(ls "$build"/vantelapp_*.deb | head -n 1)
 contents=$(dpkg-deb -c "$deb")
@@ -43,6 +50,7 @@ for f in ./usr/bin/vantelapp ./usr/share/applications/org.vantelapp.VantelApp.de
          ./usr/share/doc/vantelapp/copyright; do
     grep -q " $f\$" <<< "$contents" || { echo "package lacks $f"; exit 1; }
 done
+grep -q " ./usr/bin/vantelctl\$" <<< "$contents" || { echo "package lacks vantelctl"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libc6; do
     grep -q "$lib" <<< "$depends" || { echo "package does not depend on $lib: $depends"; exit 1; }

@@ -1,0 +1,40 @@
+#pragma once
+// The command line of vantelctl: options first, then commands separated by "--".
+//
+//   vantelctl [--port COMn|PATH] [--speed 9600|19200] [--dry-run [--format hex|c|python]]
+//             COMMAND [ARGS] [-- COMMAND [ARGS] ...]
+//
+// Only the options are read here; each command's words go to the parser (parser.h) as
+// they stand, so a command's own arguments may start with "-" (text -5, listen --json).
+
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+#include "script/scriptwriter.h"
+
+namespace script
+{
+
+struct Invocation {
+    QString port;             // as given; empty: the settings file's
+    std::optional<int> speed; // 9600 or 19200; nothing: the settings file's
+    bool dryRun = false;
+    DryRunFormat format = DryRunFormat::Hex;
+    bool help = false;
+    bool version = false;
+    std::vector<QStringList> commands;
+};
+
+// The invocation, or the usage error to print: which option or word, and what is allowed.
+std::variant<Invocation, QString> parseInvocation(const QStringList &arguments);
+
+// COMn (any letter case) as its number, or nothing for anything else (a device path).
+std::optional<int> comPortNumber(const QString &port);
+
+QString usageText();
+
+} // namespace script

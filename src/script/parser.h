@@ -1,0 +1,132 @@
+#pragma once
+// One grammar for the command line and for scripts: a command is its name and its words,
+// whether the shell split them (vantelctl goto 0 19) or a script line did (goto 0 19).
+// A script line may instead be a frame in hex (FE 32 00 13), two digits per byte, any
+// number of bytes per word. Comments, blank lines and quoting: tokenizer.h.
+//
+// Everything is checked before anything is sent: the parser turns commands and whole
+// scripts (with every script they play) into steps (step.h) and stops at the first error,
+// which names the line or the command, the argument and what is allowed. A list of steps
+// from a parser without an error is whole.
+//
+// The parser keeps what later commands depend on:
+//   - the glyph table: `glyph` changes one slot of it and uploads all eight; it starts as
+//     the settings file's section UDC, or the table of the last `glyphs FILE`;
+//   - the P2 mode: `gpio-mode keypad` makes a later `listen` read status replies as keys.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "link/protocol.h"
+#include "script/step.h"
+
+namespace script
+{
+
+class Arguments;
+
+// Waits and timeouts the commands use.
+constexpr int kPacingMs = 200;        // between stored messages, after a store to flash
+constexpr int kReplyTimeoutMs = 1000; // for read-analog and save-flash
+constexpr int kLongestWaitMs = 3600 * 1000;
+// A frame must fit the window's transmit buffer, so that any script can be played from it.
+constexpr int kLongestFrame = 71;
+
+struct ParserSetup {
+    // The settings file whose glyph table `glyph` starts from.
+    QString settingsPath;
+    // Standard input, for `play -` on the command line.
+    std::function<QByteArray()> readStandardInput;
+};
+
+class Parser
+{
+public:
+    explicit Parser(ParserSetup setup);
+
+    // One command of the command line, as the shell split it. False on an error.
+    bool addCommand(const QStringList &words);
+    // A whole script; `name` appears in messages, `folder` anchors the files it names.
+    bool addScript(const QByteArray &content, const QString &name, const QString &folder);
+
+    const std::vector<Step> &steps() const { return m_steps; }
+    // The first error: "show.vtl:4: goto: ROW 7 is out of range (allowed: 0 to 3)".
+    const QString &error() const { return m_error; }
+
+    // "goto ROW COLUMN" and one line of help for every command, for --help.
+    static QStringList commandHelp();
+
+private:
+    struct Command {
+        const char *name;
+        const char *usage;
+        const char *help;
+        bool (Parser::*run)(Arguments &);
+    };
+    static const std::vector<Command> &commands();
+
+    bool addLine(const QString &line, const Origin &origin);
+    bool addWords(const QStringList &words, bool firstQuoted, const Origin &origin);
+    bool fail(const Origin &origin, const QString &message);
+    QString pathFor(const QString &file) const;
+
+    void send(proto::Frame frame);
+    void wait(int ms);
+    void await(Step::Awaited awaited, int since, bool print);
+    bool addText(Arguments &args, const QString &text);
+    // The glyph table of a settings file's section UDC, read as the window reads it.
+    bool glyphTableFrom(Arguments &args, const QString &path, bool mustExist);
+    bool playFile(Arguments &args, const QString &file);
+
+    // The commands.
+    bool clear(Arguments &args);
+    bool home(Arguments &args);
+    bool nextLine(Arguments &args);
+    bool backspace(Arguments &args);
+    bool text(Arguments &args);
+    bool character(Arguments &args);
+    bool goTo(Arguments &args);
+    bool cursor(Arguments &args);
+    bool clearRow(Arguments &args);
+    bool clearColumn(Arguments &args);
+    bool backlight(Arguments &args);
+    bool glyph(Arguments &args);
+    bool glyphs(Arguments &args);
+    bool loadGlyphs(Arguments &args);
+    bool hbar(Arguments &args);
+    bool vbar(Arguments &args);
+    bool bignum(Arguments &args);
+    bool message(Arguments &args);
+    bool storeMessages(Arguments &args);
+    bool saveFlash(Arguments &args);
+    bool moduleSpeed(Arguments &args);
+    bool gpioMode(Arguments &args);
+    bool pinDirections(Arguments &args);
+    bool readAnalog(Arguments &args);
+    bool listen(Arguments &args);
+    bool raw(Arguments &args);
+    bool waitCommand(Arguments &args);
+    bool play(Arguments &args);
+
+    ParserSetup m_setup;
+    std::vector<Step> m_steps;
+    QString m_error;
+    Origin m_origin; // of the command being read
+    std::optional<std::array<std::uint8_t, proto::kGlyphTableSize>> m_glyphs;
+    P2Mode m_mode = P2Mode::Gpio;
+    QStringList m_playing; // scripts being read, outermost first, as canonical paths
+    QString m_folder;      // of the script being read; empty for the command line
+    int m_scriptDepth = 0;
+};
+
+// Frames in hex as a script writes them, two digits per byte: nothing when a word is not.
+std::optional<proto::Frame> parseHexWords(const QStringList &words);
+
+} // namespace script

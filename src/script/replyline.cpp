@@ -1,0 +1,93 @@
+#include "script/replyline.h"
+
+#include <cmath>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "link/framedescriber.h"
+#include "link/protocol.h"
+
+namespace script
+{
+
+namespace
+{
+
+std::span<const std::uint8_t> spanOf(const QByteArray &bytes)
+{
+    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+            static_cast<std::size_t>(bytes.size())};
+}
+
+QString hex(const QByteArray &bytes)
+{
+    return proto::hexCaption(bytes).trimmed();
+}
+
+QJsonArray numbers(const std::vector<int> &values)
+{
+    QJsonArray array;
+    for (int value : values)
+        array.append(value);
+    return array;
+}
+
+QString line(QJsonObject object, const QByteArray &bytes, double ms, const std::string &text)
+{
+    object.insert(QStringLiteral("ms"), std::round(ms * 10) / 10);
+    object.insert(QStringLiteral("bytes"), hex(bytes));
+    object.insert(QStringLiteral("text"), QString::fromStdString(text));
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+QString replyText(const Reply &reply, P2Mode mode)
+{
+    return hex(reply.bytes()) + QStringLiteral("  ") +
+           QString::fromStdString(proto::describeReply(reply, mode));
+}
+
+QString replyJson(const Reply &reply, P2Mode mode, double ms)
+{
+    const DecodedReply decoded = decodeReply(reply, mode);
+    QJsonObject object;
+    switch (decoded.kind) {
+    case DecodedReply::Kind::SaveAck:
+        object.insert(QStringLiteral("kind"), QStringLiteral("save-ack"));
+        break;
+    case DecodedReply::Kind::Analog:
+        object.insert(QStringLiteral("kind"), QStringLiteral("analog"));
+        object.insert(QStringLiteral("input"), decoded.analogIndex + 1);
+        object.insert(QStringLiteral("value"), decoded.analogValue);
+        break;
+    case DecodedReply::Kind::InputStatus:
+        object.insert(QStringLiteral("kind"), QStringLiteral("inputs"));
+        object.insert(QStringLiteral("high"), numbers(proto::pinsHigh(reply)));
+        break;
+    case DecodedReply::Kind::KeypadState:
+        object.insert(QStringLiteral("kind"), QStringLiteral("keypad"));
+        object.insert(QStringLiteral("down"), numbers(proto::keysDown(reply)));
+        break;
+    case DecodedReply::Kind::Ignored:
+        object.insert(QStringLiteral("kind"), QStringLiteral("unknown"));
+        break;
+    }
+    return line(object, reply.bytes(), ms, proto::describeReply(reply, mode));
+}
+
+QString droppedText(const QByteArray &bytes)
+{
+    return QString::fromStdString(proto::describeDropped(spanOf(bytes)));
+}
+
+QString droppedJson(const QByteArray &bytes, double ms)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("kind"), QStringLiteral("dropped"));
+    return line(object, bytes, ms, proto::describeDropped(spanOf(bytes)));
+}
+
+} // namespace script

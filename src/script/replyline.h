@@ -1,0 +1,23 @@
+#pragma once
+// A reply as `listen` prints it: a line of text,
+//   FA 01 F4  analog input 1 reads 500
+// or one JSON object per line, for programs:
+//   {"ms":812.4,"bytes":"FA 01 F4","kind":"analog","input":1,"value":500,
+//    "text":"analog input 1 reads 500"}
+// kind is "save-ack", "analog" (input, value), "inputs" (high: pins), "keypad" (down:
+// keys), "unknown", or "dropped" for bytes that formed no reply. ms counts from the start.
+
+#include <QByteArray>
+#include <QString>
+
+#include "link/replydecoder.h"
+
+namespace script
+{
+
+QString replyText(const Reply &reply, P2Mode mode);
+QString replyJson(const Reply &reply, P2Mode mode, double ms);
+QString droppedText(const QByteArray &bytes);
+QString droppedJson(const QByteArray &bytes, double ms);
+
+} // namespace script

@@ -1,0 +1,128 @@
+#include "script/scriptwriter.h"
+
+#include <cmath>
+
+#include <QStringList>
+
+#include "link/framedescriber.h"
+
+namespace script
+{
+
+namespace
+{
+
+constexpr int kBytesPerArrayLine = 16;
+
+QString meaning(const proto::Frame &frame)
+{
+    return QString::fromStdString(proto::describeBytes(frame));
+}
+
+QString hexLine(const proto::Frame &frame)
+{
+    return proto::hexCaption(frame).trimmed() + QStringLiteral("  # ") + meaning(frame);
+}
+
+QString awaitedText(Step::Awaited awaited)
+{
+    switch (awaited) {
+    case Step::Awaited::Analog1:
+        return QStringLiteral("the module answers FA with the reading of analog input 1");
+    case Step::Awaited::Analog2:
+        return QStringLiteral("the module answers FB with the reading of analog input 2");
+    case Step::Awaited::SaveAck:
+        return QStringLiteral("the module answers FE 20 20 once its flash is written");
+    }
+    return {};
+}
+
+// Everything but the frames, in words.
+QString note(const Step &step)
+{
+    switch (step.kind) {
+    case Step::Kind::Send:
+        break;
+    case Step::Kind::Wait:
+        return QStringLiteral("wait %1 ms").arg(step.ms);
+    case Step::Kind::Await:
+        return awaitedText(step.awaited);
+    case Step::Kind::Listen:
+        return QStringLiteral("listen: the module's replies arrive whenever it sends them");
+    }
+    return {};
+}
+
+// The bytes of every frame, each frame under its meaning; `end` closes a comment, and a
+// meaning that holds it (write "*/") is kept from closing it early.
+QString arrayBody(const std::vector<Step> &steps, const QString &comment, const QString &end)
+{
+    QStringList lines;
+    const auto commentLine = [&](QString text) {
+        if (!end.isEmpty())
+            text.replace(end.trimmed(), QStringLiteral("* /"));
+        lines << QStringLiteral("    ") + comment + text + end;
+    };
+    for (const Step &step : steps) {
+        if (step.kind != Step::Kind::Send) {
+            commentLine(note(step));
+            continue;
+        }
+        commentLine(meaning(step.frame));
+        for (std::size_t at = 0; at < step.frame.size(); at += kBytesPerArrayLine) {
+            QStringList bytes;
+            for (std::size_t i = at; i < std::min(step.frame.size(), at + kBytesPerArrayLine); ++i)
+                bytes << QStringLiteral("0x") +
+                             QString::number(step.frame[i], 16).rightJustified(2, u'0').toUpper();
+            lines << QStringLiteral("    ") + bytes.join(QStringLiteral(", ")) + QLatin1Char(',');
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+QString framesToScript(const std::vector<TimedFrame> &frames, bool waits)
+{
+    QStringList lines;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (waits && i > 0) {
+            const auto pause = std::lround(frames[i].atMs - frames[i - 1].atMs);
+            if (pause > 0)
+                lines << QStringLiteral("wait %1").arg(pause);
+        }
+        lines << hexLine(frames[i].bytes);
+    }
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString dryRun(const std::vector<Step> &steps, DryRunFormat format)
+{
+    const bool sends = std::any_of(steps.begin(), steps.end(),
+                                   [](const Step &s) { return s.kind == Step::Kind::Send; });
+    QStringList lines;
+    switch (format) {
+    case DryRunFormat::Hex:
+        for (const Step &step : steps)
+            lines << (step.kind == Step::Kind::Send   ? hexLine(step.frame)
+                      : step.kind == Step::Kind::Wait ? QStringLiteral("wait %1").arg(step.ms)
+                                                      : QStringLiteral("# ") + note(step));
+        break;
+    case DryRunFormat::C:
+        if (!sends) {
+            lines << QStringLiteral("/* nothing to send */");
+            break;
+        }
+        lines << QStringLiteral("static const unsigned char vantel_bytes[] = {")
+              << arrayBody(steps, QStringLiteral("/* "), QStringLiteral(" */"))
+              << QStringLiteral("};");
+        break;
+    case DryRunFormat::Python:
+        lines << QStringLiteral("vantel_bytes = bytes([")
+              << arrayBody(steps, QStringLiteral("# "), QString()) << QStringLiteral("])");
+        break;
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+} // namespace script

@@ -1,0 +1,164 @@
+#include "script/vantelctl.h"
+
+#include "link/serialportservice.h"
+#include "script/invocation.h"
+#include "script/parser.h"
+#include "script/replyfeed.h"
+#include "script/runner.h"
+#include "settings/numeric.h"
+#include "settings/settingsfile.h"
+
+namespace script
+{
+
+namespace
+{
+
+const QString kSettings9600 = QStringLiteral("9600,n,8,1");
+const QString kSettings19200 = QStringLiteral("19200,n,8,1");
+
+struct PortChoice {
+    int comPort = 0;    // 1.. for COMn
+    QString devicePath; // or a device as it stands
+    QString shownAs;    // "COM3", "/dev/ttyUSB0"
+    QString problem;    // why there is no port
+};
+
+// --port, or the settings file's CommPort read as the window reads it at start-up: missing
+// is COM1, anything that is not one of COM1 to COM20 selects no port.
+PortChoice choosePort(const QString &given, const SettingsFile &settings)
+{
+    PortChoice choice;
+    if (!given.isEmpty()) {
+        if (const auto number = comPortNumber(given)) {
+            choice.comPort = *number;
+            choice.shownAs = QStringLiteral("COM%1").arg(*number);
+        } else {
+            choice.devicePath = given;
+            choice.shownAs = given;
+        }
+        return choice;
+    }
+    const QString text = settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
+    const auto index = text.isEmpty() ? std::optional<qint16>(0) : toInt16RoundHalfEven(text, -1.0);
+    if (!index || *index < 0 || *index >= 20) {
+        choice.problem = QStringLiteral("%1 names no port (CommPort=%2); use --port COMn or "
+                                        "--port PATH")
+                             .arg(settings.path(), text);
+        return choice;
+    }
+    choice.comPort = *index + 1;
+    choice.shownAs = QStringLiteral("COM%1").arg(choice.comPort);
+    return choice;
+}
+
+QString lineSettings(const std::optional<int> &speed, const SettingsFile &settings)
+{
+    if (speed)
+        return *speed == 9600 ? kSettings9600 : kSettings19200;
+    const QString saved = settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
+    return saved.left(4) == QLatin1String("9600") ? kSettings9600 : kSettings19200;
+}
+
+} // namespace
+
+Vantelctl::Vantelctl(World world, QObject *parent) : QObject(parent), m_world(std::move(world)) {}
+
+Vantelctl::~Vantelctl() = default;
+
+std::optional<int> Vantelctl::start(const QStringList &arguments)
+{
+    const auto parsed = parseInvocation(arguments);
+    if (const auto *problem = std::get_if<QString>(&parsed)) {
+        m_world.err(QStringLiteral("vantelctl: ") + *problem);
+        return UsageError;
+    }
+    const Invocation &invocation = std::get<Invocation>(parsed);
+    if (invocation.help) {
+        m_world.out(usageText());
+        return Success;
+    }
+    if (invocation.version) {
+        m_world.out(QStringLiteral("vantelctl ") + m_world.version);
+        return Success;
+    }
+    Parser parser({m_world.settingsPath, m_world.readStandardInput});
+    for (const QStringList &command : invocation.commands) {
+        if (!parser.addCommand(command)) {
+            m_world.err(QStringLiteral("vantelctl: ") + parser.error());
+            return UsageError;
+        }
+    }
+    if (invocation.dryRun) {
+        m_world.out(dryRun(parser.steps(), invocation.format).chopped(1));
+        return Success;
+    }
+    return openAndRun(invocation, parser.steps());
+}
+
+std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vector<Step> steps)
+{
+    const SettingsFile settings(m_world.settingsPath);
+    const PortChoice port = choosePort(invocation.port, settings);
+    if (!port.problem.isEmpty()) {
+        m_world.err(QStringLiteral("vantelctl: ") + port.problem);
+        return Failure;
+    }
+    m_port = std::make_unique<SerialPortService>();
+    if (port.comPort == 0) {
+        m_port->setDeviceResolver([path = port.devicePath](int) { return path; });
+        m_port->setCommPort(1);
+    } else {
+        m_port->setCommPort(port.comPort);
+    }
+    m_port->setSettings(lineSettings(invocation.speed, settings));
+    m_port->setInputModeBinary();
+    if (!m_port->open()) {
+        const ports::OpenProblem &problem = m_port->lastOpenProblem();
+        QString line = QStringLiteral("vantelctl: cannot open %1").arg(port.shownAs);
+        if (!problem.device.isEmpty() && problem.device != port.shownAs)
+            line += QStringLiteral(" (%1)").arg(problem.device);
+        line += QStringLiteral(": ") + problem.advice();
+        if (problem.kind == ports::OpenProblem::Kind::NoDevice)
+            line += QStringLiteral(" (set VANTEL_COM%1 to a device, or use --port PATH)")
+                        .arg(port.comPort);
+        m_world.err(line);
+        return Failure;
+    }
+
+    m_runner = std::make_unique<ScriptRunner>([this](const proto::Frame &frame) {
+        return m_port->output(QByteArray(reinterpret_cast<const char *>(frame.data()),
+                                         static_cast<qsizetype>(frame.size())));
+    });
+    m_feed = std::make_unique<ReplyFeed>(*m_port);
+    connect(m_feed.get(), &ReplyFeed::reply, m_runner.get(), &ScriptRunner::takeReply);
+    connect(m_feed.get(), &ReplyFeed::dropped, m_runner.get(), &ScriptRunner::takeDropped);
+    connect(m_port.get(), &SerialPortService::deviceLost, m_runner.get(),
+            [this, shownAs = port.shownAs](const QString &reason) {
+                m_runner->fail(QStringLiteral("%1 vanished: %2").arg(shownAs, reason));
+            });
+    connect(m_runner.get(), &ScriptRunner::printed, this, [this](const QString &line) {
+        if (!m_world.out(line))
+            m_runner->stop();
+    });
+    connect(m_runner.get(), &ScriptRunner::finished, this, &Vantelctl::end, Qt::QueuedConnection);
+    m_runner->start(std::move(steps));
+    return std::nullopt;
+}
+
+void Vantelctl::stop()
+{
+    if (m_runner)
+        m_runner->stop();
+}
+
+void Vantelctl::end(int status, const QString &problem)
+{
+    if (!problem.isEmpty())
+        m_world.err(QStringLiteral("vantelctl: ") + problem);
+    // Whatever is still queued reaches the module before the port closes.
+    m_port->close();
+    emit finished(status);
+}
+
+} // namespace script

@@ -1,0 +1,67 @@
+#pragma once
+// vantelctl from its arguments to its exit status; main() only supplies the world around
+// it (streams, environment, signals) and runs the event loop.
+//
+// 1. The options and every command are checked first (invocation.h, parser.h); any error
+//    is a usage error: one line, status 2, no port opened.
+// 2. --dry-run prints what would be sent and ends.
+// 3. Otherwise the port opens (--port, or the settings file's port and speed, as the window
+//    picks them), the steps play (runner.h), and the port is flushed and closed. A port
+//    that cannot be opened, a device that vanishes or a module that does not answer in
+//    time ends the run with one line and status 1.
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QObject>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+class SerialPortService;
+
+namespace script
+{
+
+class ScriptRunner;
+class ReplyFeed;
+struct Invocation;
+
+struct World {
+    QString version;
+    QString settingsPath;
+    std::function<QByteArray()> readStandardInput;
+    // Standard output and error, a line at a time; false when the line could not be written
+    // (the reader went away), which ends a listen.
+    std::function<bool(const QString &)> out;
+    std::function<void(const QString &)> err;
+};
+
+class Vantelctl : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Vantelctl(World world, QObject *parent = nullptr);
+    ~Vantelctl() override;
+
+    // The exit status when the program is done already (help, usage error, dry run, a port
+    // that would not open), or nothing while the run goes on: finished() then tells.
+    std::optional<int> start(const QStringList &arguments);
+    // Ctrl+C or SIGTERM: ends a listen as success, anything else as interrupted.
+    void stop();
+
+signals:
+    void finished(int status);
+
+private:
+    std::optional<int> openAndRun(const Invocation &invocation, std::vector<struct Step> steps);
+    void end(int status, const QString &problem);
+
+    World m_world;
+    std::unique_ptr<SerialPortService> m_port;
+    std::unique_ptr<ReplyFeed> m_feed;
+    std::unique_ptr<ScriptRunner> m_runner;
+};
+
+} // namespace script

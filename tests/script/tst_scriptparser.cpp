@@ -1,0 +1,247 @@
+// The grammar shared by scripts and the command line: what each line turns into, how the
+// parser keeps state between lines (glyph table, P2 mode), scripts that play scripts, and
+// the written form of frames reading back into the same frames.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "script/parser.h"
+#include "script/scriptwriter.h"
+
+namespace
+{
+
+// "FE 32 00 13 | wait 200 | await ack | listen count 3 json keypad"
+QString summary(const std::vector<script::Step> &steps)
+{
+    QStringList parts;
+    for (const script::Step &step : steps) {
+        switch (step.kind) {
+        case script::Step::Kind::Send:
+            parts << proto::hexCaption(step.frame).trimmed();
+            break;
+        case script::Step::Kind::Wait:
+            parts << QStringLiteral("wait %1").arg(step.ms);
+            break;
+        case script::Step::Kind::Await:
+            parts << (step.awaited == script::Step::Awaited::SaveAck ? QStringLiteral("await ack")
+                      : step.awaited == script::Step::Awaited::Analog1
+                          ? QStringLiteral("await analog1")
+                          : QStringLiteral("await analog2"));
+            break;
+        case script::Step::Kind::Listen:
+            parts << QStringLiteral("listen") +
+                         (step.count ? QStringLiteral(" count %1").arg(step.count) : QString()) +
+                         (step.format == script::Step::Format::Json ? QStringLiteral(" json")
+                                                                    : QString()) +
+                         (step.mode == P2Mode::Keypad ? QStringLiteral(" keypad") : QString());
+            break;
+        }
+    }
+    return parts.join(QStringLiteral(" | "));
+}
+
+QString hexOf(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+} // namespace
+
+class TestScriptParser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void lines_data();
+    void lines();
+    void glyphTableStartsFromTheSettingsFileAndCarriesOn();
+    void scriptsPlayScriptsBesideThem();
+    void writtenFramesReadBackTheSame();
+
+private:
+    script::Parser parser() const;
+    QTemporaryDir m_dir;
+};
+
+void TestScriptParser::init()
+{
+    QVERIFY(m_dir.isValid());
+    QFile::remove(m_dir.filePath(QStringLiteral("vantel.ini")));
+}
+
+script::Parser TestScriptParser::parser() const
+{
+    return script::Parser({m_dir.filePath(QStringLiteral("vantel.ini")), {}});
+}
+
+void TestScriptParser::lines_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("steps");
+
+    const QString flashText = hexOf("Settings Saved Onto Flash");
+    const QString a71 = hexOf(QByteArray(71, 'a'));
+    const QString glyphSlot2 = QStringLiteral("FE 64 ") + hexOf(QByteArray(16, '\0')) +
+                               QStringLiteral(" 1F 00 00 00 00 00 00 11 ") +
+                               hexOf(QByteArray(40, '\0'));
+
+    QTest::newRow("clear") << "clear"
+                           << "0D";
+    QTest::newRow("home") << "home"
+                          << "0B";
+    QTest::newRow("backspace") << "backspace"
+                               << "08";
+    QTest::newRow("text with escapes") << R"(text "say \"hi\" \\ \xE9")"
+                                       << "73 61 79 20 22 68 69 22 20 5C 20 E9";
+    QTest::newRow("text in Windows-1252") << "text é€"
+                                          << "E9 80";
+    QTest::newRow("long text split to fit the transmit buffer")
+        << QStringLiteral("text ") + QString(80, QLatin1Char('a'))
+        << a71 + QStringLiteral(" | ") + hexOf(QByteArray(9, 'a'));
+    QTest::newRow("char") << "char 7"
+                          << "07";
+    QTest::newRow("goto") << "goto 3 19"
+                          << "FE 32 03 13";
+    QTest::newRow("hex and binary numbers") << "goto 0x3 0b10011"
+                                            << "FE 32 03 13";
+    QTest::newRow("cursor style") << "cursor blinking"
+                                  << "FE 03";
+    QTest::newRow("cursor move") << "cursor right"
+                                 << "0F";
+    QTest::newRow("clear-row") << "clear-row 3"
+                               << "FE 2D 03";
+    QTest::newRow("clear-column") << "clear-column 19"
+                                  << "FE 2E 13";
+    QTest::newRow("backlight off") << "backlight off"
+                                   << "FE 07";
+    QTest::newRow("backlight level") << "backlight level 250"
+                                     << "FE 28 FA";
+    QTest::newRow("glyph in its slot, others blank without a settings file")
+        << "glyph 2 31 0 0 0 0 0 0 0b10001" << glyphSlot2;
+    QTest::newRow("load-glyphs") << "load-glyphs"
+                                 << "FE 08";
+    QTest::newRow("hbar right") << "hbar right 100"
+                                << "FE 2C 64";
+    QTest::newRow("vbar init") << "vbar init"
+                               << "FE 05";
+    QTest::newRow("vbar") << "vbar 19 32"
+                          << "FE 33 13 20";
+    QTest::newRow("bignum right-aligned") << "bignum 42"
+                                          << "FE 63 20 20 34 32";
+    QTest::newRow("bignum signed fraction") << "bignum -3.5"
+                                            << "FE 63 2D 33 2E 35";
+    QTest::newRow("message") << "message 3 20"
+                             << "FE 34 03 14";
+    QTest::newRow("save-flash as the window, then the acknowledgement")
+        << "save-flash"
+        << QStringLiteral("FE 20 | wait 200 | 0D | ") + flashText + QStringLiteral(" | await ack");
+    QTest::newRow("module-speed") << "module-speed 19200"
+                                  << "FE 1F";
+    QTest::newRow("pin-directions") << "pin-directions 0x81"
+                                    << "FE 31 81";
+    QTest::newRow("read-analog") << "read-analog 2"
+                                 << "FE 0C | await analog2";
+    QTest::newRow("listen") << "listen --count 3 --json --keypad"
+                            << "listen count 3 json keypad";
+    QTest::newRow("listen reads keys after gpio-mode keypad") << "gpio-mode keypad\nlisten"
+                                                              << "FE 30 FE | listen keypad";
+    QTest::newRow("raw, bytes grouped or apart") << "raw FE320013 41"
+                                                 << "FE 32 00 13 41";
+    QTest::newRow("hex line with a comment") << "fe 32 00 13  # goto 0 19"
+                                             << "FE 32 00 13";
+    QTest::newRow("wait") << "wait 3600000"
+                          << "wait 3600000";
+    QTest::newRow("comments, blank lines, CR LF")
+        << "# only a comment\r\n\r\n   \t\r\nclear # and this\r\n"
+        << "0D";
+    QTest::newRow("quoted hash is text") << R"(text "#1")"
+                                         << "23 31";
+}
+
+void TestScriptParser::lines()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, steps);
+    script::Parser p = parser();
+    QVERIFY2(p.addScript(script.toUtf8(), QStringLiteral("t.vtl"), m_dir.path()),
+             qPrintable(p.error()));
+    QCOMPARE(summary(p.steps()), steps);
+}
+
+void TestScriptParser::glyphTableStartsFromTheSettingsFileAndCarriesOn()
+{
+    writeFile(m_dir.filePath(QStringLiteral("vantel.ini")),
+              "[UDC]\nUCHAR1R1=31\nUCHAR1R8=255\nUCHAR2R1=1\n");
+    writeFile(m_dir.filePath(QStringLiteral("other.ini")), "[UDC]\nUCHAR8R8=7\n");
+    script::Parser p = parser();
+    QVERIFY2(p.addScript("glyph 1 2 2 2 2 2 2 2 2\nglyph 2 3 3 3 3 3 3 3 3\nglyphs other.ini\n"
+                         "glyph 0 4 4 4 4 4 4 4 4",
+                         QStringLiteral("t.vtl"), m_dir.path()),
+             qPrintable(p.error()));
+    QCOMPARE(p.steps().size(), 4u);
+    const auto table = [&](int step) {
+        const proto::Frame &frame = p.steps()[static_cast<std::size_t>(step)].frame;
+        return QByteArray(reinterpret_cast<const char *>(frame.data()) + 2, 64);
+    };
+    // Slot 0 comes from the file (255 is sent as stored), slot 1 is the new glyph.
+    QCOMPARE(table(0).left(16), QByteArray::fromHex("1F000000000000FF0202020202020202"));
+    // The next glyph keeps the one before it.
+    QCOMPARE(table(1).mid(8, 16), QByteArray::fromHex("02020202020202020303030303030303"));
+    QCOMPARE(table(2), QByteArray(63, '\0') + '\x07');
+    QCOMPARE(table(3).left(8), QByteArray(8, '\x04'));
+    QCOMPARE(table(3).right(1), QByteArray("\x07"));
+}
+
+void TestScriptParser::scriptsPlayScriptsBesideThem()
+{
+    writeFile(m_dir.filePath(QStringLiteral("sub/b.vtl")), "home\nplay ../c.vtl\n");
+    writeFile(m_dir.filePath(QStringLiteral("c.vtl")), "\n\nclear\n");
+    writeFile(m_dir.filePath(QStringLiteral("a.vtl")), "play sub/b.vtl\nplay c.vtl\n");
+    script::Parser p = parser();
+    QVERIFY2(p.addCommand({QStringLiteral("play"), m_dir.filePath(QStringLiteral("a.vtl"))}),
+             qPrintable(p.error()));
+    QCOMPARE(summary(p.steps()), QStringLiteral("0B | 0D | 0D"));
+    QCOMPARE(p.steps()[1].origin.where(), QStringLiteral("../c.vtl:3"));
+    QCOMPARE(p.steps()[2].origin.where(), QStringLiteral("c.vtl:3"));
+}
+
+// What the line log saves and what --dry-run prints both read back into the same frames.
+void TestScriptParser::writtenFramesReadBackTheSame()
+{
+    const QByteArray flash = "Settings Saved Onto Flash";
+    const std::vector<script::TimedFrame> frames = {
+        {{0xFE, 0x20}, 10.0},
+        {{0x0D}, 210.4},
+        {proto::Frame(flash.begin(), flash.end()), 210.6},
+        {{0x22, 0x5C, 0xE9, 0x23}, 1210.0}, // quote, backslash, é, hash: escaped in comments
+        {{0xFE, 0x32}, 1211.0},             // cut short: the comment says so
+    };
+    const QString written = script::framesToScript(frames, true);
+    QVERIFY2(written.contains(QStringLiteral("FE 20  # store settings in flash\nwait 200\n")),
+             qPrintable(written));
+    script::Parser p = parser();
+    QVERIFY2(p.addScript(written.toUtf8(), QStringLiteral("log.vtl"), m_dir.path()),
+             qPrintable(p.error() + QLatin1Char('\n') + written));
+    QCOMPARE(summary(p.steps()), QStringLiteral("FE 20 | wait 200 | 0D | ") + hexOf(flash) +
+                                     QStringLiteral(" | wait 999 | 22 5C E9 23 | wait 1 | FE 32"));
+
+    script::Parser again = parser();
+    QVERIFY(again.addScript(script::dryRun(p.steps(), script::DryRunFormat::Hex).toUtf8(),
+                            QStringLiteral("dry.vtl"), m_dir.path()));
+    QCOMPARE(summary(again.steps()), summary(p.steps()));
+}
+
+QTEST_GUILESS_MAIN(TestScriptParser)
+#include "tst_scriptparser.moc"

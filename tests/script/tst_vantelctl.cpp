@@ -1,0 +1,565 @@
+// The real vantelctl, run as a separate program with --port on a pseudo-terminal whose other
+// end plays the module model: what commands and scripts leave on the module, what the tool
+// prints of the module's replies, and how it refuses bad input and unusable ports.
+//
+// The program is copied into a folder of the test's own, so the settings file it reads
+// (vantel.ini beside the executable) is the test's.
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "modulepump.h"
+#include "script/parser.h"
+
+namespace
+{
+
+constexpr int kRunTimeoutMs = 20000;
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QString padded(const QString &text)
+{
+    return text.leftJustified(proto::kColumns, QLatin1Char(' '));
+}
+
+QProcessEnvironment cleanEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : environment.keys())
+        if (name.startsWith(QLatin1String("VANTEL_COM")))
+            environment.remove(name);
+    return environment;
+}
+
+} // namespace
+
+class TestVantelctl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void commandsShowOnTheModule_data();
+    void commandsShowOnTheModule();
+    void glyphsAndFlashReachTheModule();
+    void scriptPlaysPacedAndWhole();
+    void readAnalogPrintsTheReading();
+    void silentModuleFailsTheReading();
+    void listenPrintsWhatTheModuleSends_data();
+    void listenPrintsWhatTheModuleSends();
+    void listenEndsOnTermination();
+    void badInputIsRefusedWithNothingSent_data();
+    void badInputIsRefusedWithNothingSent();
+    void unusablePortsSayWhy_data();
+    void unusablePortsSayWhy();
+    void portAndSpeedComeFromTheSettingsFile();
+    void dryRunPrintsWhatPlayBackSends();
+    void readmeExamplesParse();
+
+private:
+    void start(QProcess &process, const QStringList &arguments, bool withPort = true);
+    Run finish(QProcess &process);
+    Run run(const QStringList &arguments, const QByteArray &input = {}, bool withPort = true);
+    void writeFile(const QString &name, const QByteArray &content);
+    QByteArray heardNow();
+
+    QTemporaryDir m_bin;  // the program and its vantel.ini
+    QTemporaryDir m_work; // the working folder: scripts and settings files named on the line
+    QString m_ctl;
+    QProcessEnvironment m_environment;
+    std::unique_ptr<PtyPeer> m_peer;
+    std::unique_ptr<ModulePump> m_pump;
+};
+
+void TestVantelctl::initTestCase()
+{
+    QVERIFY(m_bin.isValid() && m_work.isValid());
+    m_ctl = m_bin.filePath(QStringLiteral("vantelctl"));
+    QVERIFY(QFile::copy(QStringLiteral(VANTELCTL_PATH), m_ctl));
+}
+
+void TestVantelctl::init()
+{
+    QFile::remove(m_bin.filePath(QStringLiteral("vantel.ini")));
+    m_environment = cleanEnvironment();
+    m_peer = std::make_unique<PtyPeer>();
+    QVERIFY(m_peer->isValid());
+    m_pump = std::make_unique<ModulePump>(*m_peer);
+}
+
+void TestVantelctl::cleanup()
+{
+    m_pump.reset();
+    m_peer.reset();
+}
+
+void TestVantelctl::start(QProcess &process, const QStringList &arguments, bool withPort)
+{
+    process.setProcessEnvironment(m_environment);
+    process.setWorkingDirectory(m_work.path());
+    process.start(m_ctl,
+                  withPort ? QStringList{QStringLiteral("--port"), m_peer->slavePath()} + arguments
+                           : arguments);
+    QVERIFY(process.waitForStarted());
+}
+
+Run TestVantelctl::finish(QProcess &process)
+{
+    // The model answers from this event loop, so the wait must keep it running.
+    if (process.state() != QProcess::NotRunning) {
+        QSignalSpy finished(&process, &QProcess::finished);
+        if (!finished.wait(kRunTimeoutMs))
+            process.kill();
+    }
+    process.waitForFinished();
+    m_pump->pump();
+    Run result;
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+Run TestVantelctl::run(const QStringList &arguments, const QByteArray &input, bool withPort)
+{
+    QProcess process;
+    start(process, arguments, withPort);
+    if (!input.isNull()) {
+        process.write(input);
+        process.closeWriteChannel();
+    }
+    return finish(process);
+}
+
+void TestVantelctl::writeFile(const QString &name, const QByteArray &content)
+{
+    QFile file(QDir(m_work.path()).filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray TestVantelctl::heardNow()
+{
+    m_pump->pump();
+    return m_pump->heard();
+}
+
+void TestVantelctl::commandsShowOnTheModule_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("text at a position") << QStringList{"goto", "2", "5", "--", "text", "Hi there"}
+                                        << 2 << padded(QStringLiteral("     Hi there"));
+    QTest::newRow("quotes reach the module as the shell passed them")
+        << QStringList{"text", R"(say "hi" \x41)"} << 0
+        << padded(QStringLiteral(R"(say "hi" \x41)"));
+    QTest::newRow("clear, then text from home")
+        << QStringList{"text", "abc", "--", "clear", "--", "text", "X"} << 0
+        << padded(QStringLiteral("X"));
+    QTest::newRow("clear-row") << QStringList{"goto", "1",  "0",         "--", "text",
+                                              "abc",  "--", "clear-row", "1"}
+                               << 1 << padded(QString());
+    QTest::newRow("custom character and wrap")
+        << QStringList{"goto", "0", "19", "--", "char", "3", "--", "text", "w"} << 1
+        << padded(QStringLiteral("w"));
+}
+
+void TestVantelctl::commandsShowOnTheModule()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, row);
+    QFETCH(QString, shown);
+    const Run result = run(arguments);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(m_pump->rowText(row), shown);
+}
+
+void TestVantelctl::glyphsAndFlashReachTheModule()
+{
+    // The other slots come from the settings file, as the window would send them.
+    QFile ini(m_bin.filePath(QStringLiteral("vantel.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[UDC]\nUCHAR1R1=4\nUCHAR1R8=31\n");
+    ini.close();
+    const Run result = run({"glyph", "2", "0b10001", "0", "0b01010", "0", "0b00100", "0", "0", "31",
+                            "--", "backlight", "level", "100", "--", "save-flash"});
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.status, 0);
+    const sim::Glyph expected = {0x11, 0, 0x0A, 0, 0x04, 0, 0, 0x1F};
+    QCOMPARE(m_pump->model().glyphs()[2], expected);
+    QCOMPARE(m_pump->model().flashGlyphs()[2], expected);
+    QCOMPARE(m_pump->model().glyphs()[0], (sim::Glyph{4, 0, 0, 0, 0, 0, 0, 31}));
+    QCOMPARE(m_pump->model().flash().backlightLevel, 100);
+    QCOMPARE(m_pump->rowText(0), padded(QStringLiteral("Settings Saved Onto Flash")).left(20));
+    QCOMPARE(m_pump->rowText(1), padded(QStringLiteral("Flash")));
+
+    writeFile(QStringLiteral("glyphs.ini"), "[udc]\nuchar8r8=7\n");
+    QCOMPARE(run({"glyphs", "glyphs.ini"}).status, 0);
+    QCOMPARE(m_pump->model().glyphs()[2], sim::Glyph{});
+    QCOMPARE(m_pump->model().glyphs()[7], (sim::Glyph{0, 0, 0, 0, 0, 0, 0, 7}));
+}
+
+void TestVantelctl::scriptPlaysPacedAndWhole()
+{
+    writeFile(QStringLiteral("msgs.ini"), "[MSG]\nM1=Hello\nM2=second message\n");
+    writeFile(QStringLiteral("show.vtl"), R"(# messages from a settings file, then one of them
+store-messages msgs.ini
+message 3 2
+
+goto 0 0
+text "Line \"one\" #1"   # a comment after quoted text
+wait 10
+FE 32 01 00              # the same as goto 1 0
+text two
+)");
+    QElapsedTimer clock;
+    clock.start();
+    const Run result = run({"play", "show.vtl"});
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.status, 0);
+    // Twenty messages one 200 ms tick apart, as the window uploads them.
+    QVERIFY2(clock.elapsed() >= 20 * script::kPacingMs,
+             qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(m_pump->rowText(0), padded(QStringLiteral(R"(Line "one" #1)")));
+    QCOMPARE(m_pump->rowText(1), padded(QStringLiteral("two")));
+    QCOMPARE(m_pump->rowText(3), padded(QStringLiteral("second message")));
+    const sim::Message first = m_pump->model().settings().messages[0];
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(first.data()), 20),
+             QByteArray("Hello").leftJustified(20));
+}
+
+void TestVantelctl::readAnalogPrintsTheReading()
+{
+    m_pump->model().setAnalog(1, 1023); // the value only; the module sends it when asked
+    const Run result = run({"read-analog", "2"});
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.out, QByteArray("1023\n"));
+    QCOMPARE(result.status, 0);
+}
+
+void TestVantelctl::silentModuleFailsTheReading()
+{
+    PtyPeer silent;
+    const Run result = run({"--port", silent.slavePath(), "read-analog", "1"}, {}, false);
+    QCOMPARE(result.err,
+             QByteArray("vantelctl: read-analog 1: no answer from the module within 1000 ms\n"));
+    QCOMPARE(result.out, QByteArray());
+    QCOMPARE(result.status, 1);
+    QCOMPARE(silent.takeReceived(), QByteArray("\xFE\x0B"));
+}
+
+void TestVantelctl::listenPrintsWhatTheModuleSends_data()
+{
+    QTest::addColumn<bool>("json");
+    QTest::newRow("text") << false;
+    QTest::newRow("json") << true;
+}
+
+void TestVantelctl::listenPrintsWhatTheModuleSends()
+{
+    QFETCH(bool, json);
+    m_pump->model().setAnalog(0, 500);
+    QProcess process;
+    QStringList arguments = {"gpio-mode", "keypad",  "--", "read-analog", "1", "--",
+                             "listen",    "--count", "2"};
+    if (json)
+        arguments << QStringLiteral("--json");
+    start(process, arguments);
+    // Once the request has reached the module, its answer is on the line before any key.
+    QTRY_VERIFY_WITH_TIMEOUT(heardNow().endsWith("\xFE\x0B"), 5000);
+    const auto first = m_pump->model().setKey(0, true);  // key(0): row 0, column 0
+    const auto second = m_pump->model().setKey(7, true); // key(7): row 1, column 1
+    QVERIFY(first && second);
+    m_pump->send(first);
+    m_pump->send(second);
+    const Run result = finish(process);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.status, 0);
+    const QList<QByteArray> lines = result.out.split('\n');
+    QCOMPARE(lines.size(), 4); // the reading, two replies, and the end of the last line
+    QCOMPARE(lines[0], QByteArray("500"));
+    if (!json) {
+        QCOMPARE(lines[1], first->bytes().toHex(' ').toUpper() + "  keypad: key 1 down");
+        QCOMPARE(lines[2], second->bytes().toHex(' ').toUpper() + "  keypad: keys 1 and 6 down");
+        return;
+    }
+    const QJsonObject reply = QJsonDocument::fromJson(lines[2]).object();
+    QCOMPARE(reply.value(QStringLiteral("kind")).toString(), QStringLiteral("keypad"));
+    QCOMPARE(reply.value(QStringLiteral("down")).toVariant().toList(), QVariantList({1, 6}));
+    QCOMPARE(reply.value(QStringLiteral("bytes")).toString(),
+             QString::fromLatin1(second->bytes().toHex(' ').toUpper()));
+    QVERIFY(reply.value(QStringLiteral("ms")).toDouble() > 0);
+}
+
+void TestVantelctl::listenEndsOnTermination()
+{
+    QProcess process;
+    start(process, {"raw", "41", "--", "listen"});
+    QTRY_VERIFY_WITH_TIMEOUT(heardNow().endsWith("A"), 5000);
+    m_pump->send(m_pump->model().setInputPin(0, true));
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += process.readAllStandardOutput()).contains('\n'), 5000);
+    QVERIFY2(out.endsWith("  input status: pin 1 high\n"), out.constData());
+    process.terminate();
+    const Run result = finish(process);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.status, 0);
+}
+
+void TestVantelctl::badInputIsRefusedWithNothingSent_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("script"); // written to bad.vtl when not empty
+    QTest::addColumn<QString>("message");
+
+    const QStringList play = {"play", "bad.vtl"};
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << QByteArray()
+                                     << "unknown command 'frobnicate' (see vantelctl --help)";
+    QTest::newRow("missing argument") << QStringList{"goto", "1"} << QByteArray()
+                                      << "goto: missing COLUMN (usage: goto ROW COLUMN)";
+    QTest::newRow("not a number") << QStringList{"clear-row", "two"} << QByteArray()
+                                  << "clear-row: ROW 'two' is not a number (allowed: 0 to 3)";
+    QTest::newRow("out of range") << QStringList{"goto", "0", "20"} << QByteArray()
+                                  << "goto: COLUMN 20 is out of range (allowed: 0 to 19)";
+    QTest::newRow("negative") << QStringList{"backlight", "level", "-1"} << QByteArray()
+                              << "backlight: LEVEL -1 is out of range (allowed: 0 to 250)";
+    QTest::newRow("word not allowed")
+        << QStringList{"cursor", "up"} << QByteArray()
+        << "cursor: 'up' is not allowed for STYLE (allowed: hidden, underline, blinking, left, "
+           "right)";
+    QTest::newRow("extra argument") << QStringList{"clear", "now"} << QByteArray()
+                                    << "clear: unexpected argument 'now' (usage: clear)";
+    QTest::newRow("character without a code")
+        << QStringList{"text", "→"} << QByteArray() << "text: '→' has no Windows-1252 code";
+    QTest::newRow("the prefix as text")
+        << QStringList{"text", "þ"} << QByteArray()
+        << "text: 'þ' has the code FE, the command prefix, and cannot be written as text";
+    QTest::newRow("glyph row wider than five pixels")
+        << QStringList{"glyph", "0", "32", "0", "0", "0", "0", "0", "0", "0"} << QByteArray()
+        << "glyph: ROW1 32 is out of range (allowed: 0 to 31)";
+    QTest::newRow("big number too long") << QStringList{"bignum", "12345"} << QByteArray()
+                                         << "bignum: NUMBER '12345' is longer than four characters";
+    QTest::newRow("missing file") << QStringList{"store-messages", "nowhere.ini"} << QByteArray()
+                                  << "store-messages: cannot read 'nowhere.ini': no such file";
+    QTest::newRow("listen for nothing") << QStringList{"listen", "--count", "0"} << QByteArray()
+                                        << "listen: N 0 is out of range (allowed: 1 or more)";
+    QTest::newRow("raw not hex")
+        << QStringList{"raw", "FE", "3"} << QByteArray()
+        << "raw: '3' is not hex bytes (allowed: two hex digits per byte, such as FE 32 00 13 or "
+           "FE320013)";
+    QTest::newRow("a later command is wrong: the first is not sent either")
+        << QStringList{"clear", "--", "goto", "4", "0"} << QByteArray()
+        << "goto: ROW 4 is out of range (allowed: 0 to 3)";
+    QTest::newRow("option value") << QStringList{"--speed", "4800", "clear"} << QByteArray()
+                                  << "--speed '4800' is not allowed (allowed: 9600, 19200)";
+    QTest::newRow("unknown option")
+        << QStringList{"--baud", "9600", "clear"} << QByteArray()
+        << "unknown option '--baud' (allowed: --port, --speed, --dry-run, --format, --help, "
+           "--version)";
+    QTest::newRow("format without dry run")
+        << QStringList{"--format", "c", "clear"} << QByteArray()
+        << "--format goes with --dry-run (it formats the bytes printed instead of sent)";
+    QTest::newRow("empty command")
+        << QStringList{"clear", "--", "--", "home"} << QByteArray()
+        << "'--' with no command before it (commands are separated by '--')";
+    QTest::newRow("no command") << QStringList{} << QByteArray()
+                                << "no command given (see vantelctl --help)";
+
+    QTest::newRow("script: error on line 3, after good lines")
+        << play << QByteArray("clear\n# fine\ngoto 9 0\n")
+        << "bad.vtl:3: goto: ROW 9 is out of range (allowed: 0 to 3)";
+    QTest::newRow("script: missing quote")
+        << play << QByteArray("text \"abc\n") << "bad.vtl:1: missing closing quote";
+    QTest::newRow("script: unknown escape")
+        << play << QByteArray("text \"a\\tb\"")
+        << R"(bad.vtl:1: unknown escape \t in quotes (allowed: \", \\, \xHH))";
+    QTest::newRow("script: text after a quote")
+        << play << QByteArray("text \"a\"b") << "bad.vtl:1: text straight after a closing quote";
+    QTest::newRow("script: bad hex")
+        << play << QByteArray("FE 3Z\n")
+        << "bad.vtl:1: frame: '3Z' is not hex bytes (allowed: two hex digits per byte, such as "
+           "FE 32 00 13 or FE320013)";
+    QTest::newRow("script: frame longer than the transmit buffer")
+        << play << QByteArray(72, 'A').toHex()
+        << "bad.vtl:1: frame: 72 bytes in one frame (allowed: up to 71; split it over several "
+           "lines)";
+    QTest::newRow("script: plays itself")
+        << play << QByteArray("clear\nplay bad.vtl\n")
+        << "bad.vtl:2: play: 'bad.vtl' is already being played: a script cannot play itself, "
+           "directly or through others";
+    QTest::newRow("script: standard input inside")
+        << play << QByteArray("play -")
+        << "bad.vtl:1: play: '-' (standard input) can only be played from the command line";
+    QTest::newRow("script: wait too long")
+        << play << QByteArray("wait 3600001")
+        << "bad.vtl:1: wait: MS 3600001 is out of range (allowed: 0 to 3600000)";
+}
+
+void TestVantelctl::badInputIsRefusedWithNothingSent()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, script);
+    QFETCH(QString, message);
+    if (!script.isEmpty())
+        writeFile(QStringLiteral("bad.vtl"), script);
+    const Run result = run(arguments);
+    QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("vantelctl: ") + message + '\n');
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.out, QByteArray());
+    QCOMPARE(m_pump->heardHex(), QByteArray());
+}
+
+void TestVantelctl::unusablePortsSayWhy_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("no such device")
+        << QStringList{"--port", "/dev/vantel-none", "clear"} << QByteArray()
+        << "cannot open /dev/vantel-none: no such device";
+    QTest::newRow("no device for the port")
+        << QStringList{"--port", "COM9999", "clear"} << QByteArray()
+        << "cannot open COM9999: no device for this port (set VANTEL_COM9999 to a device, or use "
+           "--port PATH)";
+    QTest::newRow("settings file names no port")
+        << QStringList{"clear"} << QByteArray("[Settings]\nCommPort=0\n")
+        << "<ini> names no port (CommPort=0); use --port COMn or --port PATH";
+    QTest::newRow("held by another program")
+        << QStringList{"--port", "<pty>", "clear"} << QByteArray()
+        << "cannot open <pty>: held by another program";
+}
+
+void TestVantelctl::unusablePortsSayWhy()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, message);
+    const QString ini = m_bin.filePath(QStringLiteral("vantel.ini"));
+    if (!settings.isEmpty()) {
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(settings);
+    }
+    QSerialPort holder(m_peer->slavePath());
+    if (arguments.contains(QStringLiteral("<pty>")))
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+    arguments.replaceInStrings(QStringLiteral("<pty>"), m_peer->slavePath());
+    message.replace(QStringLiteral("<ini>"), ini)
+        .replace(QStringLiteral("<pty>"), m_peer->slavePath());
+    const Run result = run(arguments, {}, false);
+    QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("vantelctl: ") + message + '\n');
+    QCOMPARE(result.status, 1);
+}
+
+void TestVantelctl::portAndSpeedComeFromTheSettingsFile()
+{
+    QFile ini(m_bin.filePath(QStringLiteral("vantel.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Settings]\nCommPort=3\nSetting=9600,n,8,1\n");
+    ini.close();
+    m_environment.insert(QStringLiteral("VANTEL_COM3"), m_peer->slavePath());
+    // The line speed is seen while the port is open: closing it restores the old one.
+    speed_t speed = 0;
+    const auto sendAndSeeSpeed = [&](const QStringList &arguments, const QByteArray &heard) {
+        speed = 0;
+        QProcess process;
+        start(process, arguments + QStringList{"--", "wait", "300"}, false);
+        QTRY_VERIFY_WITH_TIMEOUT(heardNow().endsWith(heard), 5000);
+        termios line{};
+        QVERIFY(m_peer->lineSettings(line));
+        QCOMPARE(finish(process).status, 0);
+        speed = cfgetospeed(&line);
+    };
+    sendAndSeeSpeed({"text", "x"}, "x");
+    QCOMPARE(speed, speed_t(B9600));
+    // --speed and --port COMn override the file; COMn maps as in the window.
+    ini.remove();
+    sendAndSeeSpeed({"--port", "com3", "--speed", "19200", "text", "y"}, "y");
+    QCOMPARE(speed, speed_t(B19200));
+    QCOMPARE(m_pump->heard(), QByteArray("xy"));
+}
+
+// --dry-run prints a script that plays back the very bytes the commands send.
+void TestVantelctl::dryRunPrintsWhatPlayBackSends()
+{
+    const QStringList commands = {"goto", "1",         "2",   "--", "text",        R"(a"b)",
+                                  "--",   "backlight", "off", "--", "read-analog", "1"};
+    const Run dry = run(QStringList{"--dry-run"} + commands);
+    QCOMPARE(dry.status, 0);
+    QCOMPARE(m_pump->heardHex(), QByteArray());
+    QVERIFY2(dry.out.contains("FE 32 01 02  # set cursor row 1 column 2\n"), dry.out.constData());
+
+    m_pump->model().setAnalog(0, 7);
+    const Run played = run({"play", "-"}, dry.out);
+    QCOMPARE(played.status, 0);
+    QCOMPARE(m_pump->heardHex(), QByteArray("FE 32 01 02 61 22 62 FE 07 FE 0B"));
+
+    const Run c = run({"--dry-run", "--format", "c", "goto", "0", "19"});
+    QCOMPARE(c.out, QByteArray("static const unsigned char vantel_bytes[] = {\n"
+                               "    /* set cursor row 0 column 19 */\n"
+                               "    0xFE, 0x32, 0x00, 0x13,\n"
+                               "};\n"));
+    const Run python = run({"--dry-run", "--format", "python", "clear"});
+    QCOMPARE(python.out, QByteArray("vantel_bytes = bytes([\n"
+                                    "    # clear display\n"
+                                    "    0x0D,\n"
+                                    "])\n"));
+}
+
+// Every vantelctl line among the README's scripting examples is a valid command line.
+void TestVantelctl::readmeExamplesParse()
+{
+    QFile readme(QStringLiteral(VANTEL_README_PATH));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const qsizetype start = text.indexOf(QStringLiteral("\n### Examples"),
+                                         text.indexOf(QStringLiteral("\n## Scripting the module")));
+    QVERIFY(start >= 0);
+    const QString section =
+        text.mid(start, text.indexOf(QStringLiteral("\n## "), start + 1) - start);
+    static const QRegularExpression command(
+        QStringLiteral(R"(^\s*(?:[^#\n]*;\s*)?(vantelctl .*)$)"),
+        QRegularExpression::MultilineOption);
+    writeFile(QStringLiteral("glyphs.ini"), "[UDC]\nUCHAR1R1=14\n");
+    int examples = 0;
+    for (auto it = command.globalMatch(section); it.hasNext(); ++examples) {
+        const QString line = it.next().captured(1);
+        // The shell expands the line as in the example, with sample values for its variables.
+        QProcess shell;
+        shell.setWorkingDirectory(m_work.path());
+        shell.start(QStringLiteral("bash"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("vantelctl() { \"%1\" --dry-run \"$@\"; }; ip=192.0.2.7; "
+                                    "busy=37; %2")
+                         .arg(m_ctl, line)});
+        QVERIFY(shell.waitForFinished());
+        QVERIFY2(shell.exitCode() == 0,
+                 qPrintable(line + QStringLiteral(": ") + shell.readAllStandardError()));
+    }
+    QVERIFY2(examples >= 3, qPrintable(QString::number(examples)));
+}
+
+QTEST_GUILESS_MAIN(TestVantelctl)
+#include "tst_vantelctl.moc"

@@ -1,0 +1,53 @@
+// vantelctl: the display module from a shell, a script or a cron job. Everything but the
+// world around the program (streams, signals, the event loop) is in src/script.
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <csignal>
+#include <cstdio>
+
+#include "script/terminationsignals.h"
+#include "script/vantelctl.h"
+#include "settings/settingsfile.h"
+
+namespace
+{
+
+bool writeLine(FILE *stream, const QString &line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toLocal8Bit();
+    return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream) ==
+               static_cast<std::size_t>(bytes.size()) &&
+           std::fflush(stream) == 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // A reader that goes away (vantelctl listen | head -1) ends the listen through a failed
+    // write rather than killing the program with the port still open.
+    std::signal(SIGPIPE, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantelctl"));
+
+    script::World world;
+    world.version = QStringLiteral(VANTEL_VERSION);
+    world.settingsPath = defaultSettingsPath();
+    world.readStandardInput = [] {
+        QFile input;
+        return input.open(stdin, QIODevice::ReadOnly) ? input.readAll() : QByteArray();
+    };
+    world.out = [](const QString &line) { return writeLine(stdout, line); };
+    world.err = [](const QString &line) { writeLine(stderr, line); };
+
+    script::Vantelctl ctl(std::move(world));
+    script::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &script::TerminationSignals::received, &ctl,
+                     &script::Vantelctl::stop);
+    QObject::connect(&ctl, &script::Vantelctl::finished, &app, &QCoreApplication::exit);
+    if (const auto status = ctl.start(app.arguments().mid(1)))
+        return *status;
+    return QCoreApplication::exec();
+}
