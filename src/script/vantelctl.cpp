@@ -1,9 +1,10 @@
 #include "script/vantelctl.h"
 
+#include "link/replyreader.h"
+
 #include "link/serialportservice.h"
 #include "script/invocation.h"
 #include "script/parser.h"
-#include "script/replyfeed.h"
 #include "script/runner.h"
 #include "settings/numeric.h"
 #include "settings/settingsfile.h"
@@ -112,7 +113,6 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vect
         m_port->setCommPort(port.comPort);
     }
     m_port->setSettings(lineSettings(invocation.speed, settings));
-    m_port->setInputModeBinary();
     if (!m_port->open()) {
         const ports::OpenProblem &problem = m_port->lastOpenProblem();
         QString line = QStringLiteral("vantelctl: cannot open %1").arg(port.shownAs);
@@ -130,9 +130,14 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vect
         return m_port->output(QByteArray(reinterpret_cast<const char *>(frame.data()),
                                          static_cast<qsizetype>(frame.size())));
     });
-    m_feed = std::make_unique<ReplyFeed>(*m_port);
-    connect(m_feed.get(), &ReplyFeed::reply, m_runner.get(), &ScriptRunner::takeReply);
-    connect(m_feed.get(), &ReplyFeed::dropped, m_runner.get(), &ScriptRunner::takeDropped);
+    m_replies = std::make_unique<ReplyReader>(*m_port);
+    connect(m_replies.get(), &ReplyReader::repliesRead, m_runner.get(),
+            [this](const ReplyBatch &batch) {
+                for (const Reply &reply : batch.replies)
+                    m_runner->takeReply(reply);
+            });
+    connect(m_replies.get(), &ReplyReader::bytesDropped, m_runner.get(),
+            [this](const QByteArray &bytes) { m_runner->takeDropped(bytes); });
     connect(m_port.get(), &SerialPortService::deviceLost, m_runner.get(),
             [this, shownAs = port.shownAs](const QString &reason) {
                 m_runner->fail(QStringLiteral("%1 vanished: %2").arg(shownAs, reason));

@@ -19,13 +19,13 @@
 #include <QString>
 #include <QStringList>
 
+class ReplyReader;
 class SerialPortService;
 
 namespace script
 {
 
 class ScriptRunner;
-class ReplyFeed;
 struct Invocation;
 
 struct World {
@@ -60,7 +60,7 @@ private:
 
     World m_world;
     std::unique_ptr<SerialPortService> m_port;
-    std::unique_ptr<ReplyFeed> m_feed;
+    std::unique_ptr<ReplyReader> m_replies;
     std::unique_ptr<ScriptRunner> m_runner;
 };
 
