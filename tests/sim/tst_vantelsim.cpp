@@ -117,7 +117,7 @@ void TestVantelSim::answersOnItsLinkAndCleansUp()
     QCOMPARE(readPort(6), QByteArray::fromHex("FA01F4FE2020"));
     const QByteArray log = waitForLog("settings stored");
     QVERIFY(log.contains("FE 32 03 13  set cursor row 3 column 19\n"));
-    QVERIFY(log.contains("reply FA 01 F4  analog input 1 reading 500\n"));
+    QVERIFY(log.contains("reply FA 01 F4  analog input 1 reads 500\n"));
     QVERIFY(!log.contains('\x1b')); // plain mode: no terminal control sequences
 
     m_process.terminate();

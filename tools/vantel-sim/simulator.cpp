@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "link/framedescriber.h"
-#include "replytext.h"
 #include "screenrenderer.h"
 
 namespace simtool
@@ -149,7 +148,8 @@ void Simulator::send(const std::optional<Reply> &reply)
 {
     if (!reply)
         return;
-    log(replyLogLine(*reply, m_model.settings().p2Mode));
+    log(QStringLiteral("reply ") + proto::hexCaption(reply->bytes()) + QLatin1Char(' ') +
+        QString::fromStdString(proto::describeReply(*reply, m_model.settings().p2Mode)));
     if (!m_port->write(reply->bytes()))
         log(QStringLiteral("the reply could not be written"));
 }
