@@ -12,7 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VANTEL_BUILD_DIR:-$root/build}
 VANTEL_EXTRA_PACKAGES="xvfb xauth fonts-dejavu-extra" "$root/scripts/setup.sh"
 
-app=("$build/src/vantelapp")
+app=("$build/src/app/vantelapp")
 sim=("$build/tools/vantel-sim/vantel-sim")
 headless=false
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
