@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and checks what lands where, then builds the
-# Debian package and checks its contents and computed dependencies.
+# Installs the build into a temporary prefix and checks what lands where and how the
+# installed program shows itself on an X display, then builds the Debian package and checks
+# its contents, computed dependencies and the hardening of its programs.
 # Usage: check_install.sh <build dir>
 set -euo pipefail
 build=$1
@@ -28,14 +29,45 @@ done
 desktop-file-validate "$prefix/share/applications/org.vantelapp.VantelApp.desktop"
 grep -q '^Exec=vantelapp$' "$prefix/share/applications/org.vantelapp.VantelApp.desktop"
 
-# The installed executable keeps its settings in the per-user folder, not beside itself.
+# AppStream: clean but for the capitals the id shares with the desktop entry. Each screenshot
+# is the picture of the same name in docs/screenshots/, published under the homepage.
+metainfo=$prefix/share/metainfo/org.vantelapp.VantelApp.metainfo.xml
+report=$(appstreamcli validate --pedantic --no-net "$metainfo") || { echo "$report"; exit 1; }
+! grep -E '^[EWIP]: ' <<< "$report" | grep -v cid-contains-uppercase-letter || exit 1
+homepage=$(sed -n 's|.*<url type="homepage">\(.*\)</url>.*|\1|p' "$metainfo")
+grep -q '<image' "$metainfo" || { echo "no screenshot"; exit 1; }
+for url in $(sed -n 's|.*<image[^>]*>\(.*\)</image>.*|\1|p' "$metainfo"); do
+    picture=$(dirname "$0")/../../docs/screenshots/${url#"${homepage}screenshots/"}
+    file "$picture" | grep -q 'PNG image' || { echo "screenshot $url is not $picture"; exit 1; }
+done
+
+# On an X display of its own the installed program shows the installed theme's icon (every
+# installed size, 48x48 among them) or, without an icon theme, its built-in one (the sizes Qt
+# draws a scalable icon at: 16 to 128); its window class is the entry's StartupWMClass.
 home=$(mktemp -d)
-trap 'rm -rf "$prefix" "$home"' EXIT
-HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=offscreen timeout 20 \
-    "$prefix/bin/vantelapp" & pid=$!
-sleep 2
-kill -TERM $pid
-wait $pid || true
+Xvfb -displayfd 3 -nolisten tcp 3> "$home/display" 2> /dev/null & xvfb=$!
+trap 'kill $xvfb; rm -rf "$prefix" "$home"' EXIT
+for _ in $(seq 100); do [ -s "$home/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$home/display")
+shown_window() { # <XDG_DATA_DIRS>: prints the window's class and icon sizes, then closes it
+    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_DIRS=$1 QT_QPA_PLATFORM=xcb \
+        VANTEL_REPORT_SHOWN=1 timeout 30 "$prefix/bin/vantelapp" > "$home/shown" 2> /dev/null &
+    local pid=$!
+    for _ in $(seq 300); do grep -qs '^shown' "$home/shown" && break; sleep 0.1; done
+    xprop -len 100000000 -name "Vantel 20x4 Characters RS232 LCD Dsiplay" WM_CLASS _NET_WM_ICON |
+        grep -Eo '^WM_CLASS.*|Icon \([0-9]+ x [0-9]+\)' || true
+    kill -TERM $pid
+    wait $pid || true
+}
+themed=$(shown_window "$prefix/share:/usr/share")
+built_in=$(shown_window "$home/no-icon-theme")
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$prefix/share/applications/org.vantelapp.VantelApp.desktop")
+grep -q "^WM_CLASS.*, \"$wm_class\"$" <<< "$themed" && grep -q 'Icon (48 x 48)' <<< "$themed" ||
+    { echo "not the installed icon or class: $themed"; exit 1; }
+grep -q 'Icon (64 x 64)' <<< "$built_in" && ! grep -q 'Icon (48 x 48)' <<< "$built_in" ||
+    { echo "not the built-in icon: $built_in"; exit 1; }
+
+# The installed executable keeps its settings in the per-user folder, not beside itself.
 [ -f "$home/.config/vantelapp/vantel.ini" ] || { echo "no per-user settings file"; exit 1; }
 [ ! -e "$prefix/bin/vantel.ini" ] || { echo "settings written beside the installed program"; exit 1; }
 
@@ -54,5 +86,17 @@ grep -q " ./usr/bin/vantelctl\$" <<< "$contents" || { echo "package lacks vantel
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libc6; do
     grep -q "$lib" <<< "$depends" || { echo "package does not depend on $lib: $depends"; exit 1; }
+done
+[ "$(dpkg-deb -f "$deb" Homepage)" = "$homepage" ] || { echo "two homepages"; exit 1; }
+
+# Every packaged program is hardened as Debian checks it: position-independent, relocations
+# read-only and bound at start, stack protector, fortified libc calls, no .comment section.
+dpkg-deb -x "$deb" "$prefix/deb"
+for program in "$prefix"/deb/usr/bin/*; do
+    elf=$(readelf -hlSdW --dyn-syms "$program")
+    for mark in 'Type: +DYN' GNU_RELRO '\(FLAGS\) +BIND_NOW' ' __stack_chk_fail@' ' __[a-z]+_chk@'; do
+        grep -Eq "$mark" <<< "$elf" || { echo "${program##*/} lacks $mark"; exit 1; }
+    done
+    ! grep -q '\.comment' <<< "$elf" || { echo "${program##*/} keeps .comment"; exit 1; }
 done
 echo "install and package look right"
