@@ -14,11 +14,11 @@
 namespace
 {
 
+// Lines are words and numbers, never a NUL. Flushed at once, so a reader on a pipe sees each
+// reply as it arrives, and a reader that went away shows up as a failed write.
 bool writeLine(FILE *stream, const QString &line)
 {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toLocal8Bit();
-    return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream) ==
-               static_cast<std::size_t>(bytes.size()) &&
+    return std::fprintf(stream, "%s\n", line.toLocal8Bit().constData()) >= 0 &&
            std::fflush(stream) == 0;
 }
 
