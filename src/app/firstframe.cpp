@@ -1,8 +1,10 @@
 #include "app/firstframe.h"
 
+#include <QCoreApplication>
 #include <QEvent>
-#include <QTimer>
+#include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 namespace firstframe
 {
@@ -10,30 +12,35 @@ namespace firstframe
 namespace
 {
 
-class FirstPaintWatch : public QObject
+// Watches the whole application, whose filters are asked before any object's, so the work
+// follows whatever other watchers of the expose do (the start-up report among them).
+class FirstExposeWatch : public QObject
 {
 public:
-    FirstPaintWatch(QWidget *window, std::function<void()> work)
+    FirstExposeWatch(QWidget *window, std::function<void()> work)
         : QObject(window), m_window(window), m_work(std::move(work))
     {
-        window->installEventFilter(this);
+        QCoreApplication::instance()->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_window && event->type() == QEvent::Paint && m_work) {
-            m_window->removeEventFilter(this);
-            // Queued: the paint being delivered now is flushed to the screen first.
-            QTimer::singleShot(0, m_window, std::move(m_work));
-            m_work = nullptr;
-            deleteLater();
-        }
-        return false;
+        if (event->type() != QEvent::Expose || !m_window || !m_window->windowHandle() ||
+            watched != m_window->windowHandle() || !m_window->windowHandle()->isExposed())
+            return false;
+        QCoreApplication::instance()->removeEventFilter(this);
+        // The window handles the expose now, painting and handing over its frame; the event
+        // then counts as handled and goes no further.
+        QCoreApplication::sendEvent(watched, event);
+        const std::function<void()> work = std::move(m_work);
+        deleteLater();
+        work();
+        return true;
     }
 
 private:
-    QWidget *m_window;
+    QPointer<QWidget> m_window;
     std::function<void()> m_work;
 };
 
@@ -41,7 +48,7 @@ private:
 
 void afterFirstFrame(QWidget *window, std::function<void()> work)
 {
-    new FirstPaintWatch(window, std::move(work));
+    new FirstExposeWatch(window, std::move(work));
 }
 
 } // namespace firstframe
