@@ -3,6 +3,7 @@
 #include "app/accessibility.h"
 #include "app/captionfit.h"
 #include "app/firstframe.h"
+#include "app/groupboxstyle.h"
 #include "app/keyboard.h"
 #include "app/windowfont.h"
 #include "app/wrappingtabbar.h"
@@ -50,6 +51,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_context{transmitter, pacing, settings}
 {
     accessibility::installFactory();
+    groupboxstyle::install();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
     setFont(windowFont());
