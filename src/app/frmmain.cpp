@@ -51,7 +51,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_context{transmitter, pacing, settings}
 {
     accessibility::installFactory();
-    groupboxstyle::install();
+    groupboxstyle::install(); // the application's style, before any control exists
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
     setFont(windowFont());
