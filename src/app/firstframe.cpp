@@ -32,7 +32,10 @@ protected:
         QCoreApplication::instance()->removeEventFilter(this);
         // The window handles the expose now, painting and handing over its frame; the event
         // then counts as handled and goes no further.
+        const QPointer<FirstExposeWatch> self(this); // gone if the window goes while painting
         QCoreApplication::sendEvent(watched, event);
+        if (!self)
+            return true;
         const std::function<void()> work = std::move(m_work);
         deleteLater();
         work();

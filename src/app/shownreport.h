@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 
@@ -45,7 +46,10 @@ protected:
             return false;
         // Handled here: the window paints and flushes, then the report goes out.
         handle->removeEventFilter(this);
+        const QPointer<ShownReport> self(this); // gone if the window goes while painting
         QCoreApplication::sendEvent(watched, event);
+        if (!self)
+            return true;
         if (!m_painted) { // nothing drawn yet: wait for the next expose
             handle->installEventFilter(this);
             return true;

@@ -10,6 +10,8 @@
 
 #include <link.h>
 
+#include <memory>
+
 namespace
 {
 
@@ -77,11 +79,11 @@ void GroupBoxStyleTest::framesLookAsFusionDrawsThem()
     QFETCH(QString, title);
     QFETCH(bool, checkable);
     QFETCH(bool, enabled);
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
     QGroupBox box(title);
     box.setCheckable(checkable);
     box.setEnabled(enabled);
     box.resize(230, 90);
-    std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
     const QImage expected = picture(box, fusion.get());
     const QImage drawn = picture(box, QApplication::style());
     QCOMPARE(drawn, expected);
@@ -89,7 +91,8 @@ void GroupBoxStyleTest::framesLookAsFusionDrawsThem()
 
 void GroupBoxStyleTest::otherStylesAreLeftAlone()
 {
-    QApplication::setStyle(QStringLiteral("windows"));
+    if (!QApplication::setStyle(QStringLiteral("windows")))
+        QSKIP("no Windows style here");
     groupboxstyle::install();
     QVERIFY(!qobject_cast<QProxyStyle *>(QApplication::style()));
 }
