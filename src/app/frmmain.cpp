@@ -2,6 +2,8 @@
 
 #include "app/accessibility.h"
 #include "app/captionfit.h"
+#include "app/firstframe.h"
+#include "app/groupboxstyle.h"
 #include "app/keyboard.h"
 #include "app/windowfont.h"
 #include "app/wrappingtabbar.h"
@@ -29,7 +31,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -50,6 +51,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_context{transmitter, pacing, settings}
 {
     accessibility::installFactory();
+    groupboxstyle::install(); // the application's style, before any control exists
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
     setFont(windowFont());
@@ -169,7 +171,7 @@ void frmMain::buildPages()
 void frmMain::Form_Load()
 {
     // Naming the device may list every serial port of the system, which takes longer than
-    // drawing the window: do it once, right after the window is up.
+    // drawing the window: do it once, right after the window's first frame.
     m_loading = true;
     // Steps 1-4 (lists filled, pins marked as inputs) happened while the controls were built.
     CommPortText = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
@@ -212,7 +214,7 @@ void frmMain::Form_Load()
     lcdSettings->loadMessages();
     customCharacters->loadGlyphTable();
     m_loading = false;
-    QTimer::singleShot(0, this, [this] {
+    firstframe::afterFirstFrame(this, [this] {
         if (!m_openProblemShown) // a Connect came first: its reason stays
             updateDeviceLabel();
     });

@@ -1,8 +1,12 @@
 #pragma once
 // A start-up probe for the benchmark, off unless asked for. With VANTEL_REPORT_SHOWN=1 the
 // program prints "shown <ms>" on standard output as soon as its window has been exposed and
-// painted once (<ms>: time since main() began); with VANTEL_EXIT_AFTER_SHOWN=1 as well it
-// then leaves its event loop at once, without touching the settings file.
+// has painted its first frame (<ms>: time since main() began); with VANTEL_EXIT_AFTER_SHOWN=1
+// as well it then leaves its event loop, without touching the settings file.
+//
+// A widget window paints and hands its frame to the window system while it handles the
+// expose event, so the probe lets the window handle it and reports straight after. Work the
+// program runs after its first frame (firstframe.h) comes after the report.
 //
 // Header-only so the benchmark's minimal window reports the same moment the same way
 // without linking the utility's libraries.
@@ -10,7 +14,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QTimer>
+#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 
@@ -32,22 +36,30 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Expose && watched == m_window->windowHandle() &&
-            m_window->windowHandle()->isExposed())
-            m_exposed = true;
-        else if (event->type() == QEvent::Paint && watched == m_window && m_exposed)
+        QWindow *handle = m_window->windowHandle();
+        if (event->type() == QEvent::Paint && watched == m_window) {
             m_painted = true;
-        if (m_exposed && m_painted && !m_reported) {
-            m_reported = true;
-            // Queued: the paint being delivered now reaches the screen before this runs.
-            QTimer::singleShot(0, this, [this] {
-                std::printf("shown %.3f\n", double(m_sinceMain.nsecsElapsed()) / 1e6);
-                std::fflush(stdout);
-                if (qEnvironmentVariableIntValue("VANTEL_EXIT_AFTER_SHOWN") == 1)
-                    QCoreApplication::exit(0);
-            });
+            return false;
         }
-        return false;
+        if (m_reported || event->type() != QEvent::Expose || watched != handle ||
+            !handle->isExposed())
+            return false;
+        // Handled here: the window paints and flushes, then the report goes out.
+        handle->removeEventFilter(this);
+        const QPointer<ShownReport> self(this); // gone if the window goes while painting
+        QCoreApplication::sendEvent(watched, event);
+        if (!self)
+            return true;
+        if (!m_painted) { // nothing drawn yet: wait for the next expose
+            handle->installEventFilter(this);
+            return true;
+        }
+        m_reported = true;
+        std::printf("shown %.3f\n", double(m_sinceMain.nsecsElapsed()) / 1e6);
+        std::fflush(stdout);
+        if (qEnvironmentVariableIntValue("VANTEL_EXIT_AFTER_SHOWN") == 1)
+            QCoreApplication::exit(0);
+        return true;
     }
 
 private:
@@ -58,7 +70,6 @@ private:
 
     QWidget *m_window = nullptr;
     QElapsedTimer m_sinceMain;
-    bool m_exposed = false;
     bool m_painted = false;
     bool m_reported = false;
 };
