@@ -5,6 +5,7 @@
 
 #include "app/frmmain.h"
 #include "config/backlightpage.h"
+#include "framecheck.h"
 #include "graphics/customcharacterspage.h"
 #include "io/inputsoutputspage.h"
 #include "modulepump.h"
@@ -28,8 +29,8 @@ namespace
 {
 
 constexpr int kTimeoutMs = 5000;
-constexpr unsigned kWhite = InputsOutputsPage::kBitSetColour;
-constexpr unsigned kRed = InputsOutputsPage::kBitClearColour;
+constexpr unsigned kWhite = 0xFFFFFF;
+constexpr unsigned kRed = 0x0000FF;
 const QString kBlankRow(proto::kColumns, QLatin1Char(' '));
 const QString kAlphabet = QStringLiteral("abcdefghijklmnopqrst");
 
@@ -78,7 +79,6 @@ private slots:
 private:
     void showPage(QWidget *page);
     void type(const QString &text);
-    void selectInList(const QString &name, int index);
     QStringList screen() const;
 
     std::unique_ptr<WindowFixture> m_f;
@@ -109,16 +109,6 @@ void EndToEndTest::type(const QString &text)
     auto *box = m_f->window().textDisplay->txtASCIIInput;
     box->setFocus();
     QTest::keyClicks(box, text);
-}
-
-// Picks an item the way a user's pick arrives (activated), so handlers that listen for
-// picks run too.
-void EndToEndTest::selectInList(const QString &name, int index)
-{
-    auto *list = m_f->find<QComboBox>(name);
-    QVERIFY2(list, qPrintable(name));
-    list->setCurrentIndex(index);
-    emit list->activated(index);
 }
 
 QStringList EndToEndTest::screen() const
@@ -209,7 +199,7 @@ void EndToEndTest::drawnGlyphLandsInItsSlot()
                 m_f->click(QStringLiteral("bitmapr%1(%2)").arg(row).arg(weight));
         }
     }
-    selectInList(QStringLiteral("cboUCH"), 2); // position 3: slot 2
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboUCH=2"))); // position 3: slot 2
     m_f->click(QStringLiteral("cmdSaveBitmap"));
     m_f->click(QStringLiteral("cmdSendBitmap"));
 
@@ -266,9 +256,8 @@ void EndToEndTest::barsAndBigNumbersAreDrawn()
     QFETCH(sim::GlyphSet, glyphs);
     QFETCH(QStringList, expected);
     for (const QString &step : steps) {
-        const QStringList pick = step.split(QLatin1Char('='));
-        if (pick.size() == 2)
-            selectInList(pick[0], pick[1].toInt());
+        if (step.contains(QLatin1Char('=')))
+            QVERIFY(framecheck::select(*m_f, step));
         else
             m_f->click(step);
     }
@@ -298,7 +287,7 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
     type(kAlphabet.repeated(proto::kRows - 1));
     m_f->window().cboRow->setCurrentIndex(3);
     for (int number : {7, 20, 1}) {
-        selectInList(QStringLiteral("cboPMsg"), number - 1);
+        QVERIFY(framecheck::select(*m_f, QStringLiteral("cboPMsg=%1").arg(number - 1)));
         m_f->click(QStringLiteral("cmdDisTxt"));
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(3),
                                   padded(QStringLiteral("Message %1").arg(number)), kTimeoutMs);
@@ -309,7 +298,7 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
 void EndToEndTest::saveInFlashIsAcknowledged()
 {
     // Something to keep: the blinking cursor.
-    selectInList(QStringLiteral("cboCursor"), 2);
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboCursor=2")));
     m_f->click(QStringLiteral("cmdSetCursor"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().cursorType, sim::CursorType::Blinking,
                               kTimeoutMs);
@@ -344,7 +333,7 @@ void EndToEndTest::keypadPressLightsItsIndicator()
 {
     QFETCH(int, key);
     InputsOutputsPage &page = *m_f->window().inputsOutputs;
-    selectInList(QStringLiteral("cbogpio"), 1); // KEYPAD
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cbogpio=1"))); // KEYPAD
     m_f->click(QStringLiteral("cmdgpmode"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, P2Mode::Keypad, kTimeoutMs);
 
@@ -364,8 +353,8 @@ void EndToEndTest::inputPinsShowWithTheirDirections()
 {
     InputsOutputsPage &page = *m_f->window().inputsOutputs;
     showPage(&page);
-    selectInList(QStringLiteral("cboio(1)"), 1);  // pin 1 OUT
-    selectInList(QStringLiteral("cboio(64)"), 1); // pin 7 OUT
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboio(1)=1")));  // pin 1 OUT
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboio(64)=1"))); // pin 7 OUT
     m_f->click(QStringLiteral("cmdCfgIO"));
     QTRY_COMPARE_WITH_TIMEOUT(int(m_pump->model().settings().p2Directions), 0x41, kTimeoutMs);
 

@@ -10,19 +10,6 @@
 
 using namespace framecheck;
 
-namespace
-{
-
-const QStringList kLists = {QStringLiteral("cboCursor"), QStringLiteral("cboRow"),
-                            QStringLiteral("cboColumn")};
-
-QByteArray hex(const char *digits)
-{
-    return QByteArray::fromHex(digits);
-}
-
-} // namespace
-
 class CursorControlPageTest : public QObject
 {
     Q_OBJECT
@@ -46,7 +33,7 @@ void CursorControlPageTest::initTestCase()
 
 void CursorControlPageTest::cleanup()
 {
-    selectFirstItems(*m_f, kLists);
+    QVERIFY(select(*m_f, QStringLiteral("cboCursor=0 cboRow=0 cboColumn=0")));
 }
 
 void CursorControlPageTest::buttonsSendTheirFrame_data()
