@@ -54,10 +54,7 @@ void GraphAndBigNumbersTest::type(const QString &text)
 
 void GraphAndBigNumbersTest::buttonsSendTheirFrame_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
-    QTest::addColumn<int>("clicks");
-    QTest::addColumn<QByteArray>("frame");
+    frameColumns();
 
     // The first rows run on the lists as start-up left them: width 1, height 1, column 0.
     QTest::newRow("vertical at start-up") << "cmdVertical"
@@ -101,11 +98,7 @@ void GraphAndBigNumbersTest::buttonsSendTheirFrame_data()
 
 void GraphAndBigNumbersTest::buttonsSendTheirFrame()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    QFETCH(int, clicks);
-    QFETCH(QByteArray, frame);
-    clickSends(*m_f, selections, button, clicks, frame);
+    clickSendsRow(*m_f);
 }
 
 void GraphAndBigNumbersTest::bigNumberFrames_data()

@@ -66,10 +66,7 @@ QStringList InputsOutputsPageTest::analogReadings() const
 
 void InputsOutputsPageTest::buttonsSendTheirFrame_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections"); // picks, in the order the user makes them
-    QTest::addColumn<int>("clicks");
-    QTest::addColumn<QByteArray>("frame");
+    frameColumns(); // the selections are picks, in the order the user makes them
 
     // The first rows run on the lists as start-up left them.
     QTest::newRow("directions at start-up all IN") << "cmdCfgIO"

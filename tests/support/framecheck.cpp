@@ -114,4 +114,34 @@ void clickSendsNothing(WindowFixture &f, const QString &primer, const QByteArray
     expectNothingSent(f);
 }
 
+void frameColumns()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("selections");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QByteArray>("frame");
+}
+
+void clickSendsRow(WindowFixture &f)
+{
+    QFETCH(QString, button);
+    QFETCH(QString, selections);
+    QFETCH(int, clicks);
+    QFETCH(QByteArray, frame);
+    clickSends(f, selections, button, clicks, frame);
+}
+
+void nothingColumns()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("selections");
+}
+
+void clickSendsNothingRow(WindowFixture &f, const QString &primer, const QByteArray &primed)
+{
+    QFETCH(QString, button);
+    QFETCH(QString, selections);
+    clickSendsNothing(f, primer, primed, selections, button);
+}
+
 } // namespace framecheck

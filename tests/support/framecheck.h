@@ -47,4 +47,14 @@ void clickSends(WindowFixture &f, const QString &selections, const QString &butt
 void clickSendsNothing(WindowFixture &f, const QString &primer, const QByteArray &primed,
                        const QString &selections, const QString &button);
 
+// A frame table in the shape the page tests share: frameColumns() in the _data function,
+// then rows of << button << selections << clicks << frame; clickSendsRow() runs the current
+// row with clickSends().
+void frameColumns();
+void clickSendsRow(WindowFixture &f);
+// An error table: nothingColumns(), rows of << button << selections; clickSendsNothingRow()
+// runs the current row with clickSendsNothing().
+void nothingColumns();
+void clickSendsNothingRow(WindowFixture &f, const QString &primer, const QByteArray &primed);
+
 } // namespace framecheck

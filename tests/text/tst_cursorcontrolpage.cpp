@@ -38,10 +38,7 @@ void CursorControlPageTest::cleanup()
 
 void CursorControlPageTest::buttonsSendTheirFrame_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
-    QTest::addColumn<int>("clicks");
-    QTest::addColumn<QByteArray>("frame");
+    frameColumns();
 
     // The first rows run on the lists as start-up left them.
     QTest::newRow("cursor type at start-up is hidden") << "cmdSetCursor"
@@ -71,17 +68,12 @@ void CursorControlPageTest::buttonsSendTheirFrame_data()
 
 void CursorControlPageTest::buttonsSendTheirFrame()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    QFETCH(int, clicks);
-    QFETCH(QByteArray, frame);
-    clickSends(*m_f, selections, button, clicks, frame);
+    clickSendsRow(*m_f);
 }
 
 void CursorControlPageTest::noSelectionSendsNothing_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
+    nothingColumns();
 
     QTest::newRow("cursor type") << "cmdSetCursor"
                                  << "cboCursor=-1";
@@ -93,10 +85,7 @@ void CursorControlPageTest::noSelectionSendsNothing_data()
 
 void CursorControlPageTest::noSelectionSendsNothing()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    clickSendsNothing(*m_f, QStringLiteral("cmdCurLR(0)"), QByteArray("\x0E", 1), selections,
-                      button);
+    clickSendsNothingRow(*m_f, QStringLiteral("cmdCurLR(0)"), QByteArray("\x0E", 1));
 }
 
 QTEST_MAIN(CursorControlPageTest)

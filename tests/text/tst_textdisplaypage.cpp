@@ -51,10 +51,7 @@ void TextDisplayPageTest::cleanup()
 
 void TextDisplayPageTest::buttonsSendTheirFrame_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
-    QTest::addColumn<int>("clicks");
-    QTest::addColumn<QByteArray>("frame");
+    frameColumns();
 
     // The first rows run on the lists as start-up left them.
     QTest::newRow("special character at start-up is A1") << "cmdSC"
@@ -111,11 +108,7 @@ void TextDisplayPageTest::buttonsSendTheirFrame_data()
 
 void TextDisplayPageTest::buttonsSendTheirFrame()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    QFETCH(int, clicks);
-    QFETCH(QByteArray, frame);
-    clickSends(*m_f, selections, button, clicks, frame);
+    clickSendsRow(*m_f);
 }
 
 void TextDisplayPageTest::specialItemsSendTheCodeTheyShow()
@@ -143,8 +136,7 @@ void TextDisplayPageTest::specialItemsSendTheCodeTheyShow()
 
 void TextDisplayPageTest::noSelectionSendsNothing_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
+    nothingColumns();
 
     QTest::newRow("special character") << "cmdSC"
                                        << "cboSpecial=-1";
@@ -160,9 +152,7 @@ void TextDisplayPageTest::noSelectionSendsNothing_data()
 
 void TextDisplayPageTest::noSelectionSendsNothing()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    clickSendsNothing(*m_f, QStringLiteral("cmdBackSp"), QByteArray("\x08", 1), selections, button);
+    clickSendsNothingRow(*m_f, QStringLiteral("cmdBackSp"), QByteArray("\x08", 1));
 }
 
 void TextDisplayPageTest::typedKeys_data()
