@@ -1,6 +1,6 @@
-// The "Backlight Control" page: the two switch buttons, the level slider by keyboard and
-// by mouse on one connected window, and the level surviving a restart. A pseudo-terminal
-// plays the module.
+// The "Backlight Control" page: the two switch buttons and the level slider by keyboard and
+// by mouse, on one connected window. A pseudo-terminal plays the module. (The level
+// surviving a restart unsent is in the start-up tests.)
 #include "app/frmmain.h"
 #include "config/backlightpage.h"
 #include "framecheck.h"
@@ -17,11 +17,6 @@
 
 namespace
 {
-
-QByteArray iniWithLevel(int level)
-{
-    return QByteArrayLiteral("[LCD]\r\nBL=") + QByteArray::number(level) + "\r\n";
-}
 
 QByteArray levelFrames(const QList<int> &levels)
 {
@@ -84,7 +79,6 @@ private slots:
     void everyKeyStepSendsOneFrame_data();
     void everyKeyStepSendsOneFrame();
     void dragSendsEveryPositionPassed();
-    void levelSurvivesRestartWithoutBeingSent();
 
 private:
     BacklightPage &page() { return *m_f->window().backlight; }
@@ -96,7 +90,7 @@ private:
 
 void TestBacklight::initTestCase()
 {
-    m_f = std::make_unique<WindowFixture>(iniWithLevel(120));
+    m_f = std::make_unique<WindowFixture>();
     QVERIFY(m_f->connect());
 }
 
@@ -197,30 +191,6 @@ void TestBacklight::dragSendsEveryPositionPassed()
     QCOMPARE(f.received(1, 300), QByteArray());
     QCOMPARE(page().BacklightLevel, qint16{9});
     QCOMPARE(f.window().lblTxData->text(), QStringLiteral("FE 28 09 "));
-}
-
-void TestBacklight::levelSurvivesRestartWithoutBeingSent()
-{
-    QByteArray saved;
-    {
-        WindowFixture f(iniWithLevel(119));
-        QCOMPARE(f.window().backlight->Backlightlevel->value(), 119);
-        QVERIFY(f.connect());
-        QCOMPARE(f.received(1, 300), QByteArray()); // start-up and Connect send no level
-        QSlider *slider = f.window().backlight->Backlightlevel;
-        f.window().SSTab1->setCurrentWidget(f.window().backlight);
-        slider->setFocus();
-        QTest::keyClick(slider, Qt::Key_Right);
-        QCOMPARE(f.received(3), levelFrames({120}));
-        f.closeWindow();
-        saved = f.iniContent();
-    }
-    QVERIFY2(saved.contains("BL=120"), saved.constData());
-    WindowFixture again(saved);
-    QCOMPARE(again.window().backlight->Backlightlevel->value(), 120);
-    QCOMPARE(again.window().backlight->BacklightLevel, qint16{120});
-    QVERIFY(again.connect());
-    QCOMPARE(again.received(1, 300), QByteArray());
 }
 
 QTEST_MAIN(TestBacklight)

@@ -68,8 +68,7 @@ void WindowAndSimTest::windowAndProgramTalk()
     QVERIFY(m_sim.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(logHas("VANTEL_COM1=" + QFile::encodeName(m_link)), kTimeoutMs);
 
-    WindowFixture f;
-    qputenv("VANTEL_COM3", QFile::encodeName(m_link));
+    WindowFixture f(QByteArray(), 3, m_link);
     QVERIFY(f.connect());
 
     // PC to module: typed text and a cursor move, decoded in the program's log.
