@@ -29,14 +29,17 @@ namespace
 {
 
 constexpr int kTimeoutMs = 5000;
+constexpr int kRows = 4;
+constexpr int kColumns = 20;
+constexpr int kMessages = 20;
 constexpr unsigned kWhite = 0xFFFFFF;
 constexpr unsigned kRed = 0x0000FF;
-const QString kBlankRow(proto::kColumns, QLatin1Char(' '));
+const QString kBlankRow(kColumns, QLatin1Char(' '));
 const QString kAlphabet = QStringLiteral("abcdefghijklmnopqrst");
 
 QString padded(const QString &text)
 {
-    return text.leftJustified(proto::kColumns, QLatin1Char(' '));
+    return text.leftJustified(kColumns, QLatin1Char(' '));
 }
 
 // A row as rowText() shows it, written with '#' for the solid block (code FF).
@@ -114,7 +117,7 @@ void EndToEndTest::type(const QString &text)
 QStringList EndToEndTest::screen() const
 {
     QStringList rows;
-    for (int row = 0; row < proto::kRows; ++row)
+    for (int row = 0; row < kRows; ++row)
         rows << m_pump->rowText(row);
     return rows;
 }
@@ -162,7 +165,7 @@ void EndToEndTest::screenCommands_data()
                                           << QStringList{full, blank, full, full};
     QTest::newRow("Clear Selected Column 7")
         << 1 << 7 << QStringList{"cmdClrCR(1)"} << QString()
-        << QStringList(proto::kRows, QStringLiteral("abcdefg ijklmnopqrst"));
+        << QStringList(kRows, QStringLiteral("abcdefg ijklmnopqrst"));
 }
 
 void EndToEndTest::screenCommands()
@@ -175,8 +178,8 @@ void EndToEndTest::screenCommands()
 
     // Eighty characters fill the screen and bring the cursor back home: the screen never
     // scrolls.
-    type(kAlphabet.repeated(proto::kRows));
-    QTRY_COMPARE_WITH_TIMEOUT(screen(), QStringList(proto::kRows, kAlphabet), kTimeoutMs);
+    type(kAlphabet.repeated(kRows));
+    QTRY_COMPARE_WITH_TIMEOUT(screen(), QStringList(kRows, kAlphabet), kTimeoutMs);
     QCOMPARE(m_pump->model().display().cursorRow(), 0);
     QCOMPARE(m_pump->model().display().cursorColumn(), 0);
 
@@ -271,12 +274,12 @@ void EndToEndTest::barsAndBigNumbersAreDrawn()
 
 void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
 {
-    for (int k = 0; k < proto::kMessageCount; ++k)
+    for (int k = 0; k < kMessages; ++k)
         m_f->find<QLineEdit>(QStringLiteral("txtMsg(%1)").arg(k))
             ->setText(QStringLiteral("Message %1").arg(k + 1));
     // The upload is paced (one message per tick) and goes on after the click returns.
     m_f->click(QStringLiteral("cmdSetMsg"));
-    for (int k = 0; k < proto::kMessageCount; ++k) {
+    for (int k = 0; k < kMessages; ++k) {
         const sim::Message &stored =
             m_pump->model().settings().messages[static_cast<std::size_t>(k)];
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromLatin1(reinterpret_cast<const char *>(stored.data()),
@@ -284,7 +287,7 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
                                   padded(QStringLiteral("Message %1").arg(k + 1)), kTimeoutMs);
     }
 
-    type(kAlphabet.repeated(proto::kRows - 1));
+    type(kAlphabet.repeated(kRows - 1));
     m_f->window().cboRow->setCurrentIndex(3);
     for (int number : {7, 20, 1}) {
         QVERIFY(framecheck::select(*m_f, QStringLiteral("cboPMsg=%1").arg(number - 1)));
