@@ -68,12 +68,10 @@ void sendMouse(QWidget *widget, QEvent::Type type, QPoint pos, Qt::MouseButton b
 
 using namespace framecheck;
 
-class TestBacklight : public QObject
+class TestBacklight : public PageTest
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
     void buttonsSwitchWithoutMovingTheSlider_data();
     void buttonsSwitchWithoutMovingTheSlider();
     void everyKeyStepSendsOneFrame_data();
@@ -84,20 +82,7 @@ private:
     BacklightPage &page() { return *m_f->window().backlight; }
     // The slider at `level`, as start-up leaves it from the settings file: nothing sent.
     void startAt(int level);
-
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void TestBacklight::initTestCase()
-{
-    m_f = std::make_unique<WindowFixture>();
-    QVERIFY(m_f->connect());
-}
-
-void TestBacklight::cleanupTestCase()
-{
-    m_f.reset();
-}
 
 void TestBacklight::startAt(int level)
 {

@@ -14,12 +14,10 @@
 
 using namespace framecheck;
 
-class GraphAndBigNumbersTest : public QObject
+class GraphAndBigNumbersTest : public PageTest
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
 
     void buttonsSendTheirFrame_data();
     void buttonsSendTheirFrame();
@@ -31,20 +29,7 @@ private slots:
 private:
     QLineEdit *txtBN() { return m_f->find<QLineEdit>(QStringLiteral("txtBN")); }
     void type(const QString &text);
-
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void GraphAndBigNumbersTest::initTestCase()
-{
-    m_f = std::make_unique<WindowFixture>();
-    QVERIFY(m_f->connect());
-}
-
-void GraphAndBigNumbersTest::cleanupTestCase()
-{
-    m_f.reset();
-}
 
 void GraphAndBigNumbersTest::type(const QString &text)
 {

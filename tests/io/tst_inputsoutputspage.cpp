@@ -23,12 +23,10 @@ const QString kStartPicks = QStringLiteral("cbogpio=0 cboio(1)=0 cboio(2)=0 cboi
 
 } // namespace
 
-class InputsOutputsPageTest : public QObject
+class InputsOutputsPageTest : public PageTest
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
     void cleanup();
     void buttonsSendTheirFrame_data();
     void buttonsSendTheirFrame();
@@ -36,20 +34,7 @@ private slots:
 
 private:
     QStringList analogReadings() const;
-
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void InputsOutputsPageTest::initTestCase()
-{
-    m_f = std::make_unique<WindowFixture>();
-    QVERIFY(m_f->connect());
-}
-
-void InputsOutputsPageTest::cleanupTestCase()
-{
-    m_f.reset();
-}
 
 void InputsOutputsPageTest::cleanup()
 {

@@ -45,6 +45,17 @@ bool pick(WindowFixture &f, QComboBox *list, int item)
 
 } // namespace
 
+void PageTest::initTestCase()
+{
+    m_f = std::make_unique<WindowFixture>();
+    QVERIFY(m_f->connect());
+}
+
+void PageTest::cleanupTestCase()
+{
+    m_f.reset();
+}
+
 QString caption(const QByteArray &bytes)
 {
     return bytes.isEmpty() ? QString() : QString::fromLatin1(bytes.toHex(' ').toUpper() + ' ');

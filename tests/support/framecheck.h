@@ -7,12 +7,28 @@
 // monitor.
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 
-class WindowFixture;
+#include <memory>
+
+#include "windowfixture.h"
 
 namespace framecheck
 {
+
+// The base of a page test: one window, connected on COM3 to the fixture's pseudo-terminal,
+// serves all of its tables.
+class PageTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+protected:
+    std::unique_ptr<WindowFixture> m_f;
+};
 
 // What the monitors show for these bytes ("FE 07 "), written out independently of the
 // program.

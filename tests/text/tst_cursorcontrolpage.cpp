@@ -10,26 +10,16 @@
 
 using namespace framecheck;
 
-class CursorControlPageTest : public QObject
+class CursorControlPageTest : public PageTest
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void cleanup();
     void buttonsSendTheirFrame_data();
     void buttonsSendTheirFrame();
     void noSelectionSendsNothing_data();
     void noSelectionSendsNothing();
-
-private:
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void CursorControlPageTest::initTestCase()
-{
-    m_f = std::make_unique<WindowFixture>();
-    QVERIFY(m_f->connect());
-}
 
 void CursorControlPageTest::cleanup()
 {

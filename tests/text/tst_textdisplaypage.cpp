@@ -18,11 +18,10 @@
 
 using namespace framecheck;
 
-class TextDisplayPageTest : public QObject
+class TextDisplayPageTest : public PageTest
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void cleanup();
     void buttonsSendTheirFrame_data();
     void buttonsSendTheirFrame();
@@ -33,16 +32,7 @@ private slots:
     void typedKeys();
     void composedCharacters_data();
     void composedCharacters();
-
-private:
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void TextDisplayPageTest::initTestCase()
-{
-    m_f = std::make_unique<WindowFixture>();
-    QVERIFY(m_f->connect());
-}
 
 void TextDisplayPageTest::cleanup()
 {
