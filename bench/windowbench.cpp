@@ -5,15 +5,14 @@
 #include "io/inputsoutputspage.h"
 #include "link/messagetext.h"
 #include "link/protocol.h"
-#include "settings/settingsfile.h"
 #include "stallprobe.h"
 #include "widgets/controls.h"
+#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -53,41 +52,38 @@ WindowBench::WindowBench() = default;
 
 WindowBench::~WindowBench()
 {
-    m_window.reset();
+    m_fixture.reset();
     m_line.reset();
-    qunsetenv("VANTEL_COM3");
+}
+
+frmMain &WindowBench::window()
+{
+    return m_fixture->window();
 }
 
 bool WindowBench::start(QString &error)
 {
     m_line = std::make_unique<PtyLine>();
-    if (!m_line->isValid() || !m_dir.isValid()) {
-        error = QStringLiteral("no pseudo-terminal or temporary folder");
+    if (!m_line->isValid()) {
+        error = QStringLiteral("no pseudo-terminal");
         return false;
     }
-    qputenv("VANTEL_COM3", m_line->slavePath().toLocal8Bit());
-    QByteArray ini = "[Settings]\r\nCommPort=3\r\nSetting=19200,n,8,1\r\n[MSG]\r\n";
+    QByteArray ini = "[MSG]\r\n";
     for (int k = 0; k < proto::kMessageCount; ++k)
         ini += QStringLiteral("M%1=%2\r\n").arg(k + 1).arg(messageText(k)).toLatin1();
-    const QString path = m_dir.filePath(QStringLiteral("vantel.ini"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(ini) != ini.size()) {
-        error = QStringLiteral("cannot write %1").arg(path);
+    m_fixture = std::make_unique<WindowFixture>(ini, kPort, m_line->slavePath());
+    if (m_fixture->iniContent() != ini) {
+        error = QStringLiteral("cannot write %1").arg(m_fixture->iniPath());
         return false;
     }
-    file.close();
-
-    m_settings = std::make_unique<SettingsFile>(path);
-    m_window = std::make_unique<frmMain>(*m_settings);
-    m_window->show();
-    if (!QTest::qWaitForWindowExposed(m_window.get())) {
+    if (!QTest::qWaitForWindowExposed(&window())) {
         error = QStringLiteral("the window was never exposed");
         return false;
     }
 
     // Counts what the window takes from the port in whole replies, after the window has
     // drawn each read (this connection comes after the window's own).
-    QObject::connect(&m_window->replyReader, &ReplyReader::repliesRead, m_window.get(),
+    QObject::connect(&window().replyReader, &ReplyReader::repliesRead, &window(),
                      [this](const ReplyBatch &batch) {
                          m_consumed += qsizetype(batch.replies.size()) * 3;
                          if (m_consumeTarget >= 0 && m_consumed >= m_consumeTarget) {
@@ -96,13 +92,8 @@ bool WindowBench::start(QString &error)
                          }
                      });
 
-    if (m_window->cboComm->currentIndex() != kPort - 1) {
-        error = QStringLiteral("COM3 was not selected from the settings file");
-        return false;
-    }
-    click(QStringLiteral("cmdConnect"));
-    if (!m_window->isConnected()) {
-        error = QStringLiteral("Connect failed: %1").arg(m_window->MSComm1.lastError());
+    if (!m_fixture->connect(true)) {
+        error = QStringLiteral("Connect failed: %1").arg(window().MSComm1.lastError());
         return false;
     }
     return true;
@@ -110,16 +101,9 @@ bool WindowBench::start(QString &error)
 
 void WindowBench::click(const QString &objectName)
 {
-    auto *widget = m_window->findChild<QWidget *>(objectName);
-    if (!widget)
+    if (!m_fixture->findWidget(objectName))
         qFatal("no control named %s", qPrintable(objectName));
-    // Onto the page that holds the control, as a user would have to.
-    for (QWidget *w = widget; w; w = w->parentWidget()) {
-        const int index = m_window->SSTab1->indexOf(w);
-        if (index >= 0 && m_window->SSTab1->currentIndex() != index)
-            m_window->SSTab1->setCurrentIndex(index);
-    }
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+    m_fixture->click(objectName);
 }
 
 void WindowBench::wakeMainThread()
@@ -154,7 +138,7 @@ std::vector<double> WindowBench::clickLatency(const QString &button, int frameBy
             arrived = true;
             if (endsPacedSequence) {
                 QMetaObject::invokeMethod(
-                    m_window.get(), [this] { m_window->pacing.abort(); }, Qt::QueuedConnection);
+                    &window(), [this] { window().pacing.abort(); }, Qt::QueuedConnection);
             }
             wakeMainThread();
         });
@@ -167,7 +151,7 @@ std::vector<double> WindowBench::clickLatency(const QString &button, int frameBy
             return {};
         samples.push_back(ms(m_line->arrival(frameBytes - 1) - clicked));
         if (endsPacedSequence &&
-            !waitUntil([&] { return !m_window->pacing.sequenceRunning(); }, 3000))
+            !waitUntil([&] { return !window().pacing.sequenceRunning(); }, 3000))
             return {};
     }
     return samples;
@@ -177,11 +161,11 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
 {
     Upload result;
     m_line->clearReceived();
-    LcdSettingsPage &page = *m_window->lcdSettings;
+    LcdSettingsPage &page = *window().lcdSettings;
 
     Clock::time_point endedAt;
-    const auto connection = QObject::connect(
-        &m_window->pacing, &PacingClock::sequenceRunningChanged, [&](bool running) {
+    const auto connection =
+        QObject::connect(&window().pacing, &PacingClock::sequenceRunningChanged, [&](bool running) {
             if (!running)
                 endedAt = Clock::now();
         });
@@ -190,12 +174,12 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
     QTimer others;
     others.setInterval(45);
     QObject::connect(&others, &QTimer::timeout, [&] {
-        if (!m_window->pacing.sequenceRunning())
+        if (!window().pacing.sequenceRunning())
             return;
         click(result.otherClicks % 2 == 0 ? QStringLiteral("cmdCommand(0)")
                                           : QStringLiteral("cmdSendBitmap"));
         ++result.otherClicks;
-        m_window->SSTab1->setCurrentWidget(&page);
+        window().SSTab1->setCurrentWidget(&page);
     });
     if (clickOthersMeanwhile)
         others.start();
@@ -206,7 +190,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
     click(QStringLiteral("cmdSetMsg"));
     // The upload goes on after the click: the window's own event loop runs it, and the
     // timer above clicks in between.
-    const bool ended = waitUntil([&] { return !m_window->pacing.sequenceRunning(); }, 10000);
+    const bool ended = waitUntil([&] { return !window().pacing.sequenceRunning(); }, 10000);
     probe.stop();
     others.stop();
     result.longestStallMs = probe.longestMs();
@@ -265,7 +249,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
 WindowBench::Flood WindowBench::flood(int replies, int pacedUs)
 {
     Flood result;
-    m_window->SSTab1->setCurrentWidget(m_window->inputsOutputs);
+    window().SSTab1->setCurrentWidget(window().inputsOutputs);
     QCoreApplication::processEvents();
 
     // Readings and pin states that change with every reply, so every batch redraws; the
@@ -296,9 +280,9 @@ WindowBench::Flood WindowBench::flood(int replies, int pacedUs)
     if (!done)
         return result;
 
-    const InputsOutputsPage &io = *m_window->inputsOutputs;
+    const InputsOutputsPage &io = *window().inputsOutputs;
     result.exact = m_consumed == stream.size() &&
-                   m_window->lblRxData->text() == QStringLiteral("FC 00 A5 ") &&
+                   window().lblRxData->text() == QStringLiteral("FC 00 A5 ") &&
                    io.lblAnVal[0]->text() == QStringLiteral("4660") &&
                    io.lblAnVal[1]->text() == QStringLiteral("22136");
     if (io.p2Mode() == P2Mode::Gpio) {
@@ -370,5 +354,5 @@ bool WindowBench::vanish(int ms, double &whileBoxOpen, double &afterAnswer)
     if (!waitUntil([&] { return answered; }, ms + 10000))
         return false;
     afterAnswer = idleCpuPercent(ms);
-    return sawBox && !m_window->isConnected();
+    return sawBox && !window().isConnected();
 }

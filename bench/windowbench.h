@@ -1,18 +1,19 @@
 #pragma once
-// The real window in this process, connected on COM3 to a pseudo-terminal whose far end
-// (PtyLine) times every byte. Each measurement drives the window the way a user does,
-// with mouse clicks, and lets the window's own event loop do the work.
+// The real window in this process, set up as the tests set it up (WindowFixture: a settings
+// file in a temporary folder, COM3 mapped to a pseudo-terminal, Connect clicked), except
+// that the far end of the line is a PtyLine, which times every byte. Each measurement
+// drives the window the way a user does, with mouse clicks, and lets the window's own event
+// loop do the work.
 
 #include <memory>
 #include <vector>
 
 #include <QString>
-#include <QTemporaryDir>
 
 #include "ptyline.h"
 
 class frmMain;
-class SettingsFile;
+class WindowFixture;
 
 class WindowBench
 {
@@ -58,14 +59,13 @@ public:
     bool vanish(int ms, double &whileBoxOpen, double &afterAnswer);
 
 private:
+    frmMain &window();
     void click(const QString &objectName);
     bool waitUntil(const std::function<bool()> &done, int timeoutMs);
     static void wakeMainThread();
 
-    QTemporaryDir m_dir;
     std::unique_ptr<PtyLine> m_line;
-    std::unique_ptr<SettingsFile> m_settings;
-    std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<WindowFixture> m_fixture;
     qsizetype m_consumed = 0; // bytes the window took from the port
     qsizetype m_consumeTarget = -1;
     Clock::time_point m_consumedAt;

@@ -38,14 +38,18 @@ Frame controlByte(std::uint8_t code)
     return {code};
 }
 
-Frame screenCommand(int index)
+std::optional<Frame> screenCommand(int index)
 {
-    return {byte(kCursorHome + std::clamp(index, 0, kClearDisplay - kCursorHome))};
+    if (!inRange(index, 0, kClearDisplay - kCursorHome))
+        return std::nullopt;
+    return Frame{byte(kCursorHome + index)};
 }
 
-Frame cursorMove(int index)
+std::optional<Frame> cursorMove(int index)
 {
-    return {byte(kCursorLeft + std::clamp(index, 0, kCursorRight - kCursorLeft))};
+    if (!inRange(index, 0, kCursorRight - kCursorLeft))
+        return std::nullopt;
+    return Frame{byte(kCursorLeft + index)};
 }
 
 Frame backSpace()

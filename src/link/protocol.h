@@ -103,8 +103,8 @@ constexpr std::array<std::uint8_t, 3> kReplySaveAck = {0xFE, 0x20, 0x20};
 // window never sends a byte outside the range a command allows.
 
 Frame controlByte(std::uint8_t code);
-Frame screenCommand(int index); // cmdCommand(0..2): home, next line, clear
-Frame cursorMove(int index);    // cmdCurLR(0..1): left, right
+std::optional<Frame> screenCommand(int index); // cmdCommand(0..2): home, next line, clear
+std::optional<Frame> cursorMove(int index);    // cmdCurLR(0..1): left, right
 Frame backSpace();
 std::optional<Frame> cursorType(int listIndex); // cboCursor 0..2 -> FE 01..03
 std::optional<Frame> setPosition(int row, int column);

@@ -84,19 +84,19 @@ QStringList Parser::commandHelp()
 
 bool Parser::clear(Arguments &)
 {
-    send(proto::screenCommand(2));
+    send(*proto::screenCommand(2));
     return true;
 }
 
 bool Parser::home(Arguments &)
 {
-    send(proto::screenCommand(0));
+    send(*proto::screenCommand(0));
     return true;
 }
 
 bool Parser::nextLine(Arguments &)
 {
-    send(proto::screenCommand(1));
+    send(*proto::screenCommand(1));
     return true;
 }
 
@@ -178,7 +178,7 @@ bool Parser::cursor(Arguments &args)
     if (!style)
         return false;
     const auto index = static_cast<int>(styles.indexOf(*style));
-    send(index < 3 ? *proto::cursorType(index) : proto::cursorMove(index - 3));
+    send(index < 3 ? *proto::cursorType(index) : *proto::cursorMove(index - 3));
     return true;
 }
 
@@ -406,7 +406,7 @@ bool Parser::saveFlash(Arguments &)
     send(proto::storeInFlash());
     const int store = static_cast<int>(m_steps.size()) - 1;
     wait(kPacingMs);
-    send(proto::screenCommand(2));
+    send(*proto::screenCommand(2));
     const QByteArray confirmation(proto::kFlashConfirmationText);
     send(proto::Frame(confirmation.begin(), confirmation.end()));
     await(Step::Awaited::SaveAck, store, false);

@@ -1,8 +1,6 @@
 // Driving the window from the keyboard alone: the Tab path through every page, Enter and
 // Space on buttons, Ctrl+Tab between pages and the glyph editor's cells.
 #include "app/frmmain.h"
-#include "graphics/customcharacterspage.h"
-#include "link/protocol.h"
 #include "widgets/controls.h"
 #include "windowfixture.h"
 
@@ -20,11 +18,6 @@ namespace
 {
 
 constexpr int kCustomCharactersPage = 4;
-
-QByteArray bytes(const proto::Frame &frame)
-{
-    return QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
-}
 
 // The tab strip has no name of its own; the walk calls it "tabs".
 QString stopName(const QWidget *widget)
@@ -174,13 +167,13 @@ void KeyboardTest::enterAndSpaceClickTheFocusedButton_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("Return on Clear LCD") << QStringLiteral("cmdCommand(2)") << int(Qt::Key_Return)
-                                         << 0 << bytes(proto::screenCommand(2));
+    QTest::newRow("Return on Clear LCD")
+        << QStringLiteral("cmdCommand(2)") << int(Qt::Key_Return) << 0 << QByteArray("\x0D", 1);
     QTest::newRow("keypad Enter on Turn On")
         << QStringLiteral("cmdBacklight(0)") << int(Qt::Key_Enter) << int(Qt::KeypadModifier)
-        << bytes(*proto::backlight(0));
+        << QByteArray("\xFE\x06", 2);
     QTest::newRow("Space on Set IO Direction")
-        << QStringLiteral("cmdCfgIO") << int(Qt::Key_Space) << 0 << bytes(*proto::p2Directions(0));
+        << QStringLiteral("cmdCfgIO") << int(Qt::Key_Space) << 0 << QByteArray("\xFE\x31\x00", 3);
 }
 
 void KeyboardTest::enterAndSpaceClickTheFocusedButton()
@@ -280,8 +273,7 @@ void KeyboardTest::ctrlTabFromTheTypedTextBoxSendsNothing()
     // The next bytes on the wire are the next click's, nothing before them.
     QCOMPARE(stopName(focused()), QStringLiteral("cboCursor"));
     f.click(QStringLiteral("cmdCurLR(1)"));
-    const QByteArray move = bytes(proto::cursorMove(1));
-    QCOMPARE(f.received(int(move.size())), move);
+    QCOMPARE(f.received(1), QByteArray("\x0F", 1));
 }
 
 void KeyboardTest::ctrlTabNeedsAnOpenPort()
@@ -305,7 +297,7 @@ void KeyboardTest::glyphCellsFromTheKeyboard()
     };
     const auto isOn = [&f](const char *cell) {
         return controls::toBgr(controls::fill(f.findWidget(QLatin1String(cell)))) ==
-               CustomCharactersPage::kOnColour;
+               0x000000u; // black
     };
 
     f.window().SSTab1->tabBar()->setFocus(Qt::TabFocusReason);
@@ -384,7 +376,7 @@ void KeyboardTest::focusIsMarkedOverFills()
     if (toggles) {
         // Still marked when the cell is on (black).
         press(Qt::Key_Space);
-        QCOMPARE(controls::toBgr(controls::fill(widget)), CustomCharactersPage::kOnColour);
+        QCOMPARE(controls::toBgr(controls::fill(widget)), 0x000000u);
         QCOMPARE(corner(), mark);
     }
     f.window().cboRow->setFocus(Qt::TabFocusReason);

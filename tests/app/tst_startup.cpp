@@ -340,6 +340,7 @@ void StartupTest::choicesComeBackAtNextStart()
     verifyQuietStart(next);
     frmMain &w = next.window();
     QCOMPARE(w.backlight->Backlightlevel->value(), 120);
+    QCOMPARE(w.backlight->BacklightLevel, qint16{120});
     QCOMPARE(w.cboComm->currentText(), QStringLiteral("COM3"));
     QVERIFY(w.opt19200->isChecked());
     // Connecting again sends nothing until the slider is moved.

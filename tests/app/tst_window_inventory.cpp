@@ -495,7 +495,6 @@ void WindowInventoryTest::controlsStandInTheirArrangement()
 
 void WindowInventoryTest::glyphGridKeypadAndInputRowPositions()
 {
-    frmMain &window = m_fixture->window();
     const auto at = [&](const char *name) { return m_fixture->findWidget(QLatin1String(name)); };
     const auto place = [&](QWidget *w, int left, int top) {
         return QPoint(px(w, left), px(w, top));
@@ -503,19 +502,23 @@ void WindowInventoryTest::glyphGridKeypadAndInputRowPositions()
     QWidget *frame2 = at("Frame2");
     QVERIFY(frame2);
 
-    // Glyph cells: bit weights 16 .. 1 from left to right, rows 1 .. 8 from the top.
+    // Glyph cells, 135 twips square on a pitch of 120: bit weights 16 .. 1 from left to
+    // right, rows 1 .. 8 from the top. The row labels beside them on a pitch of 240.
     const int weights[] = {16, 8, 4, 2, 1};
+    const int cellLeft[] = {360, 480, 600, 720, 840};
+    const int cellTop[] = {360, 480, 600, 720, 840, 960, 1080, 1200};
+    const int labelTop[] = {360, 600, 840, 1080, 1320, 1560, 1800, 2040};
     for (int n = 1; n <= 8; ++n) {
         for (int c = 0; c < 5; ++c) {
             QWidget *cell =
                 m_fixture->findWidget(QStringLiteral("bitmapr%1(%2)").arg(n).arg(weights[c]));
             QVERIFY(cell);
             QCOMPARE(cell->parentWidget(), frame2);
-            QCOMPARE(cell->pos(), place(cell, 360 + 120 * c, 360 + 120 * (n - 1)));
+            QCOMPARE(cell->pos(), place(cell, cellLeft[c], cellTop[n - 1]));
             QCOMPARE(cell->size(), QSize(px(cell, 135), px(cell, 135)));
         }
         QWidget *label = m_fixture->findWidget(QStringLiteral("lblrow%1").arg(n));
-        QCOMPARE(label->pos(), place(label, 1320, 360 + 240 * (n - 1)));
+        QCOMPARE(label->pos(), place(label, 1320, labelTop[n - 1]));
     }
     // The rest of the editor's frame keeps its left and top edges.
     const struct {
@@ -532,23 +535,29 @@ void WindowInventoryTest::glyphGridKeypadAndInputRowPositions()
         QVERIFY2(w->pos() == place(w, control.left, control.top), control.name);
     }
 
-    // Keypad: column c holds key(4c) .. key(4c+3), in rows 0, 2, 3, 1.
-    const int rowOf[] = {0, 2, 3, 1};
+    // Keypad: the key at each place of the grid, rows from the top, columns from the left;
+    // both run 360, 720, 1080, 1440 twips into the frame. The indices are not in reading
+    // order: each column holds four consecutive keys.
+    const int keypadGrid[4][4] = {{0, 4, 8, 12}, {3, 7, 11, 15}, {1, 5, 9, 13}, {2, 6, 10, 14}};
+    const int gridLine[] = {360, 720, 1080, 1440};
     QWidget *keypad = at("fKeypad");
-    for (int k = 0; k < 16; ++k) {
-        QWidget *key = m_fixture->findWidget(element("key", k));
-        QCOMPARE(key->parentWidget(), keypad);
-        QCOMPARE(key->pos(), place(key, 360 + 360 * (k / 4), 360 + 360 * rowOf[k % 4]));
-        QCOMPARE(key->size(), QSize(px(key, 255), px(key, 255)));
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            QWidget *key = m_fixture->findWidget(element("key", keypadGrid[row][column]));
+            QCOMPARE(key->parentWidget(), keypad);
+            QCOMPARE(key->pos(), place(key, gridLine[column], gridLine[row]));
+            QCOMPARE(key->size(), QSize(px(key, 255), px(key, 255)));
+        }
     }
+    // Input status: one row, Shape1(0) leftmost.
+    const int inputLeft[] = {240, 600, 960, 1320, 1680, 2040, 2400, 2760};
     QWidget *inputs = at("Frame7");
     for (int i = 0; i < 8; ++i) {
         QWidget *shape = m_fixture->findWidget(element("Shape1", i));
         QCOMPARE(shape->parentWidget(), inputs);
-        QCOMPARE(shape->pos(), place(shape, 240 + 360 * i, 360));
+        QCOMPARE(shape->pos(), place(shape, inputLeft[i], 360));
         QCOMPARE(shape->size(), QSize(px(shape, 255), px(shape, 255)));
     }
-    Q_UNUSED(window);
 }
 
 void WindowInventoryTest::fontsAndColours()

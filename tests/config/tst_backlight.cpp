@@ -1,7 +1,9 @@
-// The "Backlight Control" page: the two switch buttons, the level slider by keyboard and
-// by mouse, and the level surviving a restart. A pseudo-terminal plays the module.
+// The "Backlight Control" page: the two switch buttons and the level slider by keyboard and
+// by mouse, on one connected window. A pseudo-terminal plays the module. (The level
+// surviving a restart unsent is in the start-up tests.)
 #include "app/frmmain.h"
 #include "config/backlightpage.h"
+#include "framecheck.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -15,11 +17,6 @@
 
 namespace
 {
-
-QByteArray iniWithLevel(int level)
-{
-    return QByteArrayLiteral("[LCD]\r\nBL=") + QByteArray::number(level) + "\r\n";
-}
 
 QByteArray levelFrames(const QList<int> &levels)
 {
@@ -69,7 +66,9 @@ void sendMouse(QWidget *widget, QEvent::Type type, QPoint pos, Qt::MouseButton b
 
 } // namespace
 
-class TestBacklight : public QObject
+using namespace framecheck;
+
+class TestBacklight : public PageTest
 {
     Q_OBJECT
 private slots:
@@ -78,77 +77,82 @@ private slots:
     void everyKeyStepSendsOneFrame_data();
     void everyKeyStepSendsOneFrame();
     void dragSendsEveryPositionPassed();
-    void levelSurvivesRestartWithoutBeingSent();
+
+private:
+    BacklightPage &page() { return *m_f->window().backlight; }
+    // The slider at `level`, as start-up leaves it from the settings file: nothing sent.
+    void startAt(int level);
 };
+
+void TestBacklight::startAt(int level)
+{
+    page().setLevelQuietly(qint16(level));
+    QCOMPARE(page().Backlightlevel->value(), level);
+}
 
 void TestBacklight::buttonsSwitchWithoutMovingTheSlider_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<QString>("monitor");
-    QTest::newRow("Turn On") << "cmdBacklight(0)" << QByteArray("\xFE\x06", 2) << "FE 06 ";
-    QTest::newRow("Turn Off") << "cmdBacklight(1)" << QByteArray("\xFE\x07", 2) << "FE 07 ";
+    QTest::newRow("Turn On") << "cmdBacklight(0)" << hex("FE06");
+    QTest::newRow("Turn Off") << "cmdBacklight(1)" << hex("FE07");
 }
 
 void TestBacklight::buttonsSwitchWithoutMovingTheSlider()
 {
     QFETCH(QString, button);
     QFETCH(QByteArray, frame);
-    QFETCH(QString, monitor);
-    WindowFixture f(iniWithLevel(120));
-    QVERIFY(f.connect());
-    f.click(button);
-    QCOMPARE(f.received(frame.size()), frame);
-    QCOMPARE(f.window().lblTxData->text(), monitor);
-    QCOMPARE(f.window().backlight->Backlightlevel->value(), 120);
-    QCOMPARE(f.window().backlight->BacklightLevel, qint16{120});
-    QCOMPARE(f.received(1, 300), QByteArray());
+    startAt(120);
+    clickSends(*m_f, QString(), button, 1, frame);
+    QCOMPARE(page().Backlightlevel->value(), 120);
+    QCOMPARE(page().BacklightLevel, qint16{120});
 }
 
 void TestBacklight::everyKeyStepSendsOneFrame_data()
 {
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("key");
-    QTest::addColumn<QList<int>>("levels"); // sent, in order; the slider ends on the last
+    QTest::addColumn<int>("level"); // sent, and where the slider ends; -1: nothing sent
 
-    QTest::newRow("Right +1") << 10 << int(Qt::Key_Right) << QList<int>{11};
-    QTest::newRow("Left -1") << 10 << int(Qt::Key_Left) << QList<int>{9};
-    QTest::newRow("PageUp +5") << 10 << int(Qt::Key_PageUp) << QList<int>{15};
-    QTest::newRow("PageDown -5") << 10 << int(Qt::Key_PageDown) << QList<int>{5};
-    QTest::newRow("Home: left end") << 120 << int(Qt::Key_Home) << QList<int>{0};
-    QTest::newRow("End: right end") << 120 << int(Qt::Key_End) << QList<int>{250};
-    QTest::newRow("PageUp near the right end") << 248 << int(Qt::Key_PageUp) << QList<int>{250};
-    QTest::newRow("Right at the right end") << 250 << int(Qt::Key_Right) << QList<int>{};
-    QTest::newRow("Left at the left end") << 0 << int(Qt::Key_Left) << QList<int>{};
+    QTest::newRow("Right +1") << 10 << int(Qt::Key_Right) << 11;
+    QTest::newRow("Left -1") << 10 << int(Qt::Key_Left) << 9;
+    QTest::newRow("PageUp +5") << 10 << int(Qt::Key_PageUp) << 15;
+    QTest::newRow("PageDown -5") << 10 << int(Qt::Key_PageDown) << 5;
+    QTest::newRow("Home: left end") << 120 << int(Qt::Key_Home) << 0;
+    QTest::newRow("End: right end") << 120 << int(Qt::Key_End) << 250;
+    QTest::newRow("PageUp near the right end") << 248 << int(Qt::Key_PageUp) << 250;
+    QTest::newRow("Right at the right end") << 250 << int(Qt::Key_Right) << -1;
+    QTest::newRow("Left at the left end") << 0 << int(Qt::Key_Left) << -1;
 }
 
 void TestBacklight::everyKeyStepSendsOneFrame()
 {
     QFETCH(int, start);
     QFETCH(int, key);
-    QFETCH(QList<int>, levels);
-    WindowFixture f(iniWithLevel(start));
-    QVERIFY(f.connect());
-    QSlider *slider = f.window().backlight->Backlightlevel;
-    f.window().SSTab1->setCurrentWidget(f.window().backlight);
+    QFETCH(int, level);
+    startAt(start);
+    QSlider *slider = page().Backlightlevel;
+    m_f->showPageOf(slider);
     slider->setFocus();
+    QVERIFY(showModuleReply(*m_f));
     QTest::keyClick(slider, Qt::Key(key));
-    const QByteArray expected = levelFrames(levels);
-    QCOMPARE(f.received(expected.size()), expected);
-    QCOMPARE(f.received(1, 300), QByteArray());
-    const int end = levels.isEmpty() ? start : levels.last();
+    if (level < 0)
+        expectNothingSent(*m_f);
+    else
+        expectSent(*m_f, levelFrames({level}));
+    const int end = level < 0 ? start : level;
     QCOMPARE(slider->value(), end);
-    QCOMPARE(f.window().backlight->BacklightLevel, qint16(end));
+    QCOMPARE(page().BacklightLevel, qint16(end));
 }
 
 // A quick drag moves the thumb several positions in one mouse move; the module still hears
 // of every position in between, in the order the thumb passed them.
 void TestBacklight::dragSendsEveryPositionPassed()
 {
-    WindowFixture f(iniWithLevel(10));
-    QVERIFY(f.connect());
-    QSlider *slider = f.window().backlight->Backlightlevel;
-    f.window().SSTab1->setCurrentWidget(f.window().backlight);
+    startAt(10);
+    WindowFixture &f = *m_f;
+    QSlider *slider = page().Backlightlevel;
+    f.showPageOf(slider);
 
     QRect handle;
     handleLeftFor(slider, 10, &handle);
@@ -170,32 +174,8 @@ void TestBacklight::dragSendsEveryPositionPassed()
     QCOMPARE(slider->value(), 9);
     QCOMPARE(f.received(12), levelFrames({12, 11, 10, 9}));
     QCOMPARE(f.received(1, 300), QByteArray());
-    QCOMPARE(f.window().backlight->BacklightLevel, qint16{9});
+    QCOMPARE(page().BacklightLevel, qint16{9});
     QCOMPARE(f.window().lblTxData->text(), QStringLiteral("FE 28 09 "));
-}
-
-void TestBacklight::levelSurvivesRestartWithoutBeingSent()
-{
-    QByteArray saved;
-    {
-        WindowFixture f(iniWithLevel(119));
-        QCOMPARE(f.window().backlight->Backlightlevel->value(), 119);
-        QVERIFY(f.connect());
-        QCOMPARE(f.received(1, 300), QByteArray()); // start-up and Connect send no level
-        QSlider *slider = f.window().backlight->Backlightlevel;
-        f.window().SSTab1->setCurrentWidget(f.window().backlight);
-        slider->setFocus();
-        QTest::keyClick(slider, Qt::Key_Right);
-        QCOMPARE(f.received(3), levelFrames({120}));
-        f.closeWindow();
-        saved = f.iniContent();
-    }
-    QVERIFY2(saved.contains("BL=120"), saved.constData());
-    WindowFixture again(saved);
-    QCOMPARE(again.window().backlight->Backlightlevel->value(), 120);
-    QCOMPARE(again.window().backlight->BacklightLevel, qint16{120});
-    QVERIFY(again.connect());
-    QCOMPARE(again.received(1, 300), QByteArray());
 }
 
 QTEST_MAIN(TestBacklight)

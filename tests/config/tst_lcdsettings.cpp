@@ -9,6 +9,7 @@
 // with its arrival time and runs the actions registered for a byte count.
 #include "app/frmmain.h"
 #include "config/lcdsettingspage.h"
+#include "framecheck.h"
 #include "settings/settingsfile.h"
 #include "windowfixture.h"
 
@@ -131,9 +132,9 @@ void TestLcdSettings::moduleSpeed_data()
     QTest::addColumn<bool>("windowAt19200");
     QTest::addColumn<QString>("option"); // clicked before "Set LCD Baud"; empty: start-up state
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("start-up state") << false << QString() << QByteArray("\xFE\x1E", 2);
-    QTest::newRow("19200 on a 9600 link") << false << "lcdbaud(1)" << QByteArray("\xFE\x1F", 2);
-    QTest::newRow("9600 on a 19200 link") << true << "lcdbaud(0)" << QByteArray("\xFE\x1E", 2);
+    QTest::newRow("start-up state") << false << QString() << framecheck::hex("FE1E");
+    QTest::newRow("19200 on a 9600 link") << false << "lcdbaud(1)" << framecheck::hex("FE1F");
+    QTest::newRow("9600 on a 19200 link") << true << "lcdbaud(0)" << framecheck::hex("FE1E");
 }
 
 void TestLcdSettings::moduleSpeed()
@@ -145,12 +146,12 @@ void TestLcdSettings::moduleSpeed()
     QVERIFY(f.connect(windowAt19200));
     const QString windowSettings = f.window().CommSettings;
     if (!option.isEmpty()) {
+        QVERIFY(framecheck::showModuleReply(f));
         f.click(option);
-        QCOMPARE(f.received(1, 200), QByteArray()); // choosing sends nothing
+        framecheck::expectNothingSent(f); // choosing sends nothing
         QVERIFY(f.find<QRadioButton>(option)->isChecked());
     }
-    f.click(QStringLiteral("cmdSetBaud"));
-    QCOMPARE(f.received(2), frame);
+    framecheck::clickSends(f, QString(), QStringLiteral("cmdSetBaud"), 1, frame);
     QCOMPARE(f.received(1, 200), QByteArray());
 
     // Only the module's speed: the window's port and its options stay as they were.
@@ -317,10 +318,10 @@ void TestLcdSettings::saveAnsweredNoChangesNothing()
     const QByteArray ini = "[MSG]\r\n" + iniLine("M1", "Kept");
     WindowFixture f(ini);
     QVERIFY(f.connect());
-    f.click(QStringLiteral("cmdSetBaud"));
-    QCOMPARE(f.received(2), QByteArray("\xFE\x1E", 2));
+    framecheck::clickSends(f, QString(), QStringLiteral("cmdSetBaud"), 1, framecheck::hex("FE1E"));
     LcdSettingsPage *page = f.window().lcdSettings;
     page->txtMsg[0]->setText(QStringLiteral("Typed"));
+    QVERIFY(framecheck::showModuleReply(f));
 
     ModalAnswerer answerer(QMessageBox::No, 50);
     f.click(QStringLiteral("cmdSaveSettings"));
@@ -342,8 +343,7 @@ void TestLcdSettings::saveAnsweredNoChangesNothing()
     QCOMPARE(box.defaultButton, int(QMessageBox::Yes));
     QVERIFY(!box.hasIcon);
 
-    QCOMPARE(f.received(1, 400), QByteArray());
-    QCOMPARE(f.window().lblTxData->text(), QStringLiteral("FE 1E "));
+    framecheck::expectNothingSent(f);
     QCOMPARE(f.iniContent(), ini);
     QVERIFY(!f.window().pacing.Timer1.isActive());
     QVERIFY(page->cmdSaveSettings->isEnabled());

@@ -2,7 +2,7 @@
 // garbage. The window must say "Com Error!" in the first case and stay whole and usable
 // in the second.
 #include "app/frmmain.h"
-#include "link/protocol.h"
+#include "framecheck.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -115,7 +115,7 @@ void LinkFaultsTest::portHeldByAnotherProgram()
     QVERIFY(holder.waitForFinished(5000));
     QVERIFY(f.connect());
     f.click(QStringLiteral("cmdCommand(2)"));
-    QCOMPARE(f.received(1), QByteArray(1, char(proto::kClearDisplay)));
+    QCOMPARE(f.received(1), QByteArray("\x0D", 1)); // Clear LCD
 }
 
 void LinkFaultsTest::randomBytesFromPeer_data()
@@ -149,17 +149,17 @@ void LinkFaultsTest::randomBytesFromPeer()
     }
 
     // 10,000 bytes are 3,333 replies and one byte over: the monitor ends on the last whole one.
-    const QString lastWhole = proto::hexCaption(garbage.mid(9996, 3));
+    const QString lastWhole = framecheck::caption(garbage.mid(9996, 3));
     QTRY_COMPARE_WITH_TIMEOUT(f.window().lblRxData->text(), lastWhole, 10000);
     QVERIFY(f.window().isConnected());
 
     // Still usable: a click goes out, and the byte left over starts the next reply that
     // follows promptly (after a pause it would be given up).
     f.click(QStringLiteral("cmdCommand(2)"));
-    QCOMPARE(f.received(1), QByteArray(1, char(proto::kClearDisplay)));
+    QCOMPARE(f.received(1), QByteArray("\x0D", 1)); // Clear LCD
     QVERIFY(f.peer().send(QByteArray("\x01\x02", 2)));
     const QByteArray completed = garbage.right(1) + QByteArray("\x01\x02", 2);
-    QTRY_COMPARE_WITH_TIMEOUT(f.window().lblRxData->text(), proto::hexCaption(completed), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.window().lblRxData->text(), framecheck::caption(completed), 5000);
 }
 
 int main(int argc, char *argv[])

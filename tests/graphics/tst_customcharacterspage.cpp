@@ -3,6 +3,7 @@
 // the 66-byte upload on a pseudo-terminal standing in for the module.
 
 #include "app/frmmain.h"
+#include "framecheck.h"
 #include "graphics/customcharacterspage.h"
 #include "graphics/glyphcell.h"
 #include "widgets/controls.h"
@@ -63,13 +64,9 @@ QByteArray tableWith(int slot, const Glyph &glyph, QByteArray table = QByteArray
     return table;
 }
 
-// What the transmit monitor shows for a frame: two hex digits and a space per byte.
-QString monitorText(const QByteArray &frame)
-{
-    return QString::fromLatin1(frame.toHex(' ').toUpper()) + QLatin1Char(' ');
-}
-
 } // namespace
+
+using namespace framecheck;
 
 class CustomCharactersPageTest : public QObject
 {
@@ -79,8 +76,8 @@ private slots:
     void cleanupTestCase();
 
     void opensEmptyOnSlotOneWhateverTheFileHolds();
+    void uploadSendsTheTableReadAtStartUp_data();
     void uploadSendsTheTableReadAtStartUp();
-    void uploadIgnoresTheGridAndTheSlotChoice();
     void togglingTwiceRestoresTheRow_data();
     void togglingTwiceRestoresTheRow();
     void rowValueFollowsTheCellsOn_data();
@@ -175,40 +172,38 @@ void CustomCharactersPageTest::verifyShows(const Glyph &glyph)
 void CustomCharactersPageTest::opensEmptyOnSlotOneWhateverTheFileHolds()
 {
     verifyShows({});
-    QCOMPARE(labels().first(), QStringLiteral("0x00"));
-    auto *slotList = m_f->find<QComboBox>(QStringLiteral("cboUCH"));
-    QCOMPARE(slotList->count(), 8);
-    QCOMPARE(slotList->itemText(7), QStringLiteral("8"));
-    QCOMPARE(slotList->currentText(), QStringLiteral("1"));
+    QCOMPARE(m_f->find<QComboBox>(QStringLiteral("cboUCH"))->currentText(), QStringLiteral("1"));
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(page().table.UCharTable.data()), 64),
              tableWith(1, kBox));
 }
 
-void CustomCharactersPageTest::uploadSendsTheTableReadAtStartUp()
+// The upload sends the table as start-up read it from the file, whatever the grid shows and
+// whichever slot is chosen; neither the choice nor the upload touches the grid.
+void CustomCharactersPageTest::uploadSendsTheTableReadAtStartUp_data()
 {
-    m_f->click(QStringLiteral("cmdSendBitmap"));
-    const QByteArray expected = QByteArray("\xFE\x64", 2) + QByteArray(8, '\0') +
-                                QByteArray("\x1F\x11\x11\x11\x11\x11\x11\x1F", 8) +
-                                QByteArray(48, '\0');
-    QCOMPARE(expected.size(), 66);
-    QCOMPARE(m_f->received(66), expected);
-    QCOMPARE(m_f->window().lblTxData->text(), monitorText(expected));
-    QCOMPARE(m_f->window().lblTxData->text().size(), 198);
+    QTest::addColumn<QList<int>>("drawing"); // on the grid before the click
+    QTest::addColumn<QString>("selections");
+    QTest::addColumn<int>("clicks");
+
+    const QList<int> arrow = {4, 14, 31, 4, 4, 4, 4, 0};
+    QTest::newRow("at start-up") << QList<int>(8, 0) << "" << 1;
+    QTest::newRow("a drawing on the grid, slot 2 chosen") << arrow << "cboUCH=1" << 1;
+    QTest::newRow("slot 8 chosen, twice") << arrow << "cboUCH=7" << 2;
+    QTest::newRow("slot 1 chosen again") << arrow << "cboUCH=0" << 1;
 }
 
-void CustomCharactersPageTest::uploadIgnoresTheGridAndTheSlotChoice()
+void CustomCharactersPageTest::uploadSendsTheTableReadAtStartUp()
 {
+    QFETCH(QList<int>, drawing);
+    QFETCH(QString, selections);
+    QFETCH(int, clicks);
+    Glyph glyph{};
+    std::copy(drawing.begin(), drawing.end(), glyph.begin());
     m_f->click(QStringLiteral("cmdClr"));
-    const Glyph drawing = {4, 14, 31, 4, 4, 4, 4, 0};
-    draw(drawing);
-    auto *slotList = m_f->find<QComboBox>(QStringLiteral("cboUCH"));
-    for (int item : {1, 7, 0}) {
-        slotList->setCurrentIndex(item);
-        m_f->click(QStringLiteral("cmdSendBitmap"));
-        QCOMPARE(m_f->received(66), uploadFrame(tableWith(1, kBox)));
-    }
-    // Choosing a slot does not touch the grid either.
-    verifyShows(drawing);
+    draw(glyph);
+    const QByteArray table = QByteArray(8, '\0') + hex("1F1111111111111F") + QByteArray(48, '\0');
+    clickSends(*m_f, selections, QStringLiteral("cmdSendBitmap"), clicks, hex("FE64") + table);
+    verifyShows(glyph);
 }
 
 void CustomCharactersPageTest::togglingTwiceRestoresTheRow_data()
@@ -301,9 +296,7 @@ void CustomCharactersPageTest::saveWritesTheSlotAndLoadDrawsItBack()
     const Glyph glyph = {0, 31, 17, 10, 4, 10, 17, 16};
     m_f->click(QStringLiteral("cmdClr"));
     draw(glyph);
-    auto *slotList = m_f->find<QComboBox>(QStringLiteral("cboUCH"));
-    slotList->setCurrentIndex(2);
-    QCOMPARE(slotList->currentText(), QStringLiteral("3"));
+    QVERIFY(select(*m_f, QStringLiteral("cboUCH=2")));
 
     const QByteArray before = m_f->iniContent();
     m_f->click(QStringLiteral("cmdSaveBitmap"));
@@ -320,10 +313,7 @@ void CustomCharactersPageTest::saveWritesTheSlotAndLoadDrawsItBack()
 
     const QByteArray table = tableWith(2, glyph, tableWith(1, kBox));
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(page().table.UCharTable.data()), 64), table);
-    m_f->click(QStringLiteral("cmdSendBitmap"));
-    const QByteArray frame = m_f->received(66);
-    QCOMPARE(frame, uploadFrame(table));
-    QCOMPARE(frame.mid(18, 8), tableWith(0, glyph).left(8));
+    clickSends(*m_f, QString(), QStringLiteral("cmdSendBitmap"), 1, uploadFrame(table));
 
     // A second press writes the same values: the file does not change.
     m_f->click(QStringLiteral("cmdSaveBitmap"));
@@ -331,8 +321,7 @@ void CustomCharactersPageTest::saveWritesTheSlotAndLoadDrawsItBack()
 
     // Another slot chosen: the grid stays until Load Bitmap is pressed.
     m_f->click(QStringLiteral("cmdSet"));
-    slotList->setCurrentIndex(0);
-    slotList->setCurrentIndex(2);
+    QVERIFY(select(*m_f, QStringLiteral("cboUCH=0 cboUCH=2")));
     verifyShows({31, 31, 31, 31, 31, 31, 31, 31});
     m_f->click(QStringLiteral("cmdLoadBitmap"));
     verifyShows(glyph);
@@ -340,13 +329,12 @@ void CustomCharactersPageTest::saveWritesTheSlotAndLoadDrawsItBack()
 
 void CustomCharactersPageTest::loadShowsWhatStartUpRead()
 {
-    auto *slotList = m_f->find<QComboBox>(QStringLiteral("cboUCH"));
     m_f->click(QStringLiteral("cmdSet"));
-    slotList->setCurrentIndex(1);
+    QVERIFY(select(*m_f, QStringLiteral("cboUCH=1")));
     m_f->click(QStringLiteral("cmdLoadBitmap"));
     verifyShows(kBox);
 
-    slotList->setCurrentIndex(0);
+    QVERIFY(select(*m_f, QStringLiteral("cboUCH=0")));
     m_f->click(QStringLiteral("cmdLoadBitmap"));
     verifyShows({});
 }
@@ -364,7 +352,7 @@ void CustomCharactersPageTest::damagedFileStillStartsAndFullByteLoadsAsFullRow()
     CustomCharactersPage &other = *f.window().customCharacters;
     QCOMPARE(int(other.RowValue[0]), 0);
 
-    other.cboUCH->setCurrentIndex(3);
+    QVERIFY(select(f, QStringLiteral("cboUCH=3")));
     f.click(QStringLiteral("cmdLoadBitmap"));
     for (int w : kWeights)
         QCOMPARE(controls::toBgr(controls::fill(other.cell(1, w))), kOn);
@@ -374,10 +362,8 @@ void CustomCharactersPageTest::damagedFileStillStartsAndFullByteLoadsAsFullRow()
     QCOMPARE(other.lblrow[1]->text(), QStringLiteral("0x00"));
     QCOMPARE(other.lblrow[3]->text(), QStringLiteral("0x11"));
 
-    f.click(QStringLiteral("cmdSendBitmap"));
-    QCOMPARE(f.received(66),
-             uploadFrame(QByteArray(24, '\0') + QByteArray("\xFF\0\0\x11\0\0\0\0", 8) +
-                         QByteArray(32, '\0')));
+    clickSends(f, QString(), QStringLiteral("cmdSendBitmap"), 1,
+               uploadFrame(QByteArray(24, '\0') + hex("FF00001100000000") + QByteArray(32, '\0')));
 }
 
 QTEST_MAIN(CustomCharactersPageTest)

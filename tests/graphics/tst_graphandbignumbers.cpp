@@ -1,64 +1,35 @@
-// The "Graph" and "BIG Numbers" tabs: the frames their buttons send for the lists' and the
-// text box's content, and the refusal of a text that is not a number. A pseudo-terminal
-// plays the module.
+// The "Graph" and "BIG Numbers" tabs as the module sees them: every button on one connected
+// window with the lists and the text box filled as a user fills them, and the refusal of a
+// text that is not a number. A pseudo-terminal plays the module.
 
 #include "app/frmmain.h"
-#include "graphics/bignumberspage.h"
-#include "graphics/graphpage.h"
+#include "framecheck.h"
 #include "windowfixture.h"
 
-#include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 
 #include <memory>
 
-namespace
-{
+using namespace framecheck;
 
-QString monitorText(const QByteArray &frame)
-{
-    return QString::fromLatin1(frame.toHex(' ').toUpper()) + QLatin1Char(' ');
-}
-
-} // namespace
-
-class GraphAndBigNumbersTest : public QObject
+class GraphAndBigNumbersTest : public PageTest
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
 
-    void graphListsStartAtTheirFirstItem();
-    void graphFrames_data();
-    void graphFrames();
-    void loadBigNumbersBitmap();
+    void buttonsSendTheirFrame_data();
+    void buttonsSendTheirFrame();
     void bigNumberFrames_data();
     void bigNumberFrames();
-    void drawingTwiceSendsTheSameFrame();
     void nonNumericTextIsRefused_data();
     void nonNumericTextIsRefused();
 
 private:
     QLineEdit *txtBN() { return m_f->find<QLineEdit>(QStringLiteral("txtBN")); }
     void type(const QString &text);
-
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void GraphAndBigNumbersTest::initTestCase()
-{
-    m_f = std::make_unique<WindowFixture>();
-    QVERIFY(m_f->connect());
-}
-
-void GraphAndBigNumbersTest::cleanupTestCase()
-{
-    m_f.reset();
-}
 
 void GraphAndBigNumbersTest::type(const QString &text)
 {
@@ -66,138 +37,89 @@ void GraphAndBigNumbersTest::type(const QString &text)
     QTest::keyClicks(txtBN(), text);
 }
 
-void GraphAndBigNumbersTest::graphListsStartAtTheirFirstItem()
+void GraphAndBigNumbersTest::buttonsSendTheirFrame_data()
 {
-    auto *width = m_f->find<QComboBox>(QStringLiteral("cboGraphWidth"));
-    auto *height = m_f->find<QComboBox>(QStringLiteral("cboGraphHeight"));
-    QCOMPARE(width->count(), 100);
-    QCOMPARE(width->itemText(99), QStringLiteral("100"));
-    QCOMPARE(height->count(), 32);
-    QCOMPARE(height->itemText(31), QStringLiteral("32"));
+    frameColumns();
 
-    m_f->click(QStringLiteral("cmdVertical"));
-    QCOMPARE(m_f->received(4), QByteArray("\xFE\x33\x00\x01", 4));
-    m_f->click(QStringLiteral("cmdHGraph(0)"));
-    QCOMPARE(m_f->received(3), QByteArray("\xFE\x2B\x01", 3));
-    m_f->click(QStringLiteral("cmdHGraph(1)"));
-    QCOMPARE(m_f->received(3), QByteArray("\xFE\x2C\x01", 3));
+    // The first rows run on the lists as start-up left them: width 1, height 1, column 0.
+    QTest::newRow("vertical at start-up") << "cmdVertical"
+                                          << "" << 1 << hex("FE330001");
+    QTest::newRow("left to right at start-up") << "cmdHGraph(0)"
+                                               << "" << 1 << hex("FE2B01");
+    QTest::newRow("right to left at start-up") << "cmdHGraph(1)"
+                                               << "" << 1 << hex("FE2C01");
+
+    // Width item n shows n + 1, height item n shows n + 1, column item n shows n.
+    const QString width50height20column7 = "cboGraphWidth=49 cboGraphHeight=19 cboColumn=7";
+    QTest::newRow("initialise horizontal ignores the lists")
+        << "cmdInitGraph(0)" << width50height20column7 << 1 << hex("FE04");
+    QTest::newRow("initialise vertical ignores the lists")
+        << "cmdInitGraph(1)" << width50height20column7 << 1 << hex("FE05");
+    QTest::newRow("left to right, width 1")
+        << "cmdHGraph(0)"
+        << "cboGraphWidth=0 cboGraphHeight=31 cboColumn=19" << 1 << hex("FE2B01");
+    QTest::newRow("right to left, width 100")
+        << "cmdHGraph(1)"
+        << "cboGraphWidth=99 cboGraphHeight=0 cboColumn=0" << 1 << hex("FE2C64");
+    QTest::newRow("left to right, width 100")
+        << "cmdHGraph(0)"
+        << "cboGraphWidth=99 cboGraphHeight=0 cboColumn=0" << 1 << hex("FE2B64");
+    QTest::newRow("right to left, width 37")
+        << "cmdHGraph(1)"
+        << "cboGraphWidth=36 cboGraphHeight=0 cboColumn=0" << 2 << hex("FE2C25");
+    QTest::newRow("vertical, column 19, height 32")
+        << "cmdVertical"
+        << "cboGraphWidth=99 cboGraphHeight=31 cboColumn=19" << 1 << hex("FE331320");
+    QTest::newRow("vertical, column 0, height 1")
+        << "cmdVertical"
+        << "cboGraphWidth=99 cboGraphHeight=0 cboColumn=0" << 1 << hex("FE330001");
+    QTest::newRow("vertical, column 10, height 16")
+        << "cmdVertical"
+        << "cboGraphWidth=0 cboGraphHeight=15 cboColumn=10" << 1 << hex("FE330A10");
+
+    QTest::newRow("Load Big Numbers Bitmap") << "cmdInitBN"
+                                             << "" << 1 << hex("FE09");
 }
 
-void GraphAndBigNumbersTest::graphFrames_data()
+void GraphAndBigNumbersTest::buttonsSendTheirFrame()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("width"); // the items chosen before the click
-    QTest::addColumn<QString>("height");
-    QTest::addColumn<QString>("column");
-    QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("initialise horizontal") << "cmdInitGraph(0)"
-                                           << "50"
-                                           << "20"
-                                           << "7" << QByteArray("\xFE\x04", 2);
-    QTest::newRow("initialise vertical") << "cmdInitGraph(1)"
-                                         << "50"
-                                         << "20"
-                                         << "7" << QByteArray("\xFE\x05", 2);
-    QTest::newRow("left to right, width 1") << "cmdHGraph(0)"
-                                            << "1"
-                                            << "32"
-                                            << "19" << QByteArray("\xFE\x2B\x01", 3);
-    QTest::newRow("right to left, width 100") << "cmdHGraph(1)"
-                                              << "100"
-                                              << "1"
-                                              << "0" << QByteArray("\xFE\x2C\x64", 3);
-    QTest::newRow("left to right, width 100") << "cmdHGraph(0)"
-                                              << "100"
-                                              << "1"
-                                              << "0" << QByteArray("\xFE\x2B\x64", 3);
-    QTest::newRow("right to left, width 37") << "cmdHGraph(1)"
-                                             << "37"
-                                             << "1"
-                                             << "0" << QByteArray("\xFE\x2C\x25", 3);
-    QTest::newRow("vertical, column 19, height 32") << "cmdVertical"
-                                                    << "100"
-                                                    << "32"
-                                                    << "19" << QByteArray("\xFE\x33\x13\x20", 4);
-    QTest::newRow("vertical, column 0, height 1") << "cmdVertical"
-                                                  << "100"
-                                                  << "1"
-                                                  << "0" << QByteArray("\xFE\x33\x00\x01", 4);
-    QTest::newRow("vertical, column 10, height 16") << "cmdVertical"
-                                                    << "1"
-                                                    << "16"
-                                                    << "10" << QByteArray("\xFE\x33\x0A\x10", 4);
-}
-
-void GraphAndBigNumbersTest::graphFrames()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, width);
-    QFETCH(QString, height);
-    QFETCH(QString, column);
-    QFETCH(QByteArray, frame);
-    for (const auto &[list, item] : {std::pair{QStringLiteral("cboGraphWidth"), width},
-                                     std::pair{QStringLiteral("cboGraphHeight"), height},
-                                     std::pair{QStringLiteral("cboColumn"), column}}) {
-        auto *box = m_f->find<QComboBox>(list);
-        box->setCurrentIndex(box->findText(item));
-        QCOMPARE(box->currentText(), item);
-    }
-    m_f->click(button);
-    QCOMPARE(m_f->received(frame.size()), frame);
-    QCOMPARE(m_f->window().lblTxData->text(), monitorText(frame));
-}
-
-void GraphAndBigNumbersTest::loadBigNumbersBitmap()
-{
-    m_f->click(QStringLiteral("cmdInitBN"));
-    QCOMPARE(m_f->received(2), QByteArray("\xFE\x09", 2));
+    clickSendsRow(*m_f);
 }
 
 void GraphAndBigNumbersTest::bigNumberFrames_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("shown"); // in the box after the clicks
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("7") << "7"
-                       << "   7" << QByteArray("\xFE\x63\x20\x20\x20\x37", 6);
-    QTest::newRow("42") << "42"
-                        << "  42" << QByteArray("\xFE\x63\x20\x20\x34\x32", 6);
-    QTest::newRow("1234") << "1234"
-                          << "1234" << QByteArray("\xFE\x63\x31\x32\x33\x34", 6);
-    QTest::newRow("-5") << "-5"
-                        << "  -5" << QByteArray("\xFE\x63\x20\x20\x2D\x35", 6);
-    QTest::newRow("already padded") << "   7"
-                                    << "   7" << QByteArray("\xFE\x63\x20\x20\x20\x37", 6);
-    QTest::newRow("1.5") << "1.5"
-                         << " 1.5" << QByteArray("\xFE\x63\x20\x31\x2E\x35", 6);
-    QTest::newRow("1e3") << "1e3"
-                         << " 1e3" << QByteArray("\xFE\x63\x20\x31\x65\x33", 6);
+    QTest::newRow("7") << "7" << 1 << "   7" << hex("FE6320202037");
+    QTest::newRow("7 drawn twice: the padded text sends the same frame")
+        << "7" << 2 << "   7" << hex("FE6320202037");
+    QTest::newRow("42") << "42" << 1 << "  42" << hex("FE6320203432");
+    QTest::newRow("1234") << "1234" << 1 << "1234" << hex("FE6331323334");
+    QTest::newRow("-5") << "-5" << 1 << "  -5" << hex("FE6320202D35");
+    QTest::newRow("already padded") << "   7" << 1 << "   7" << hex("FE6320202037");
+    QTest::newRow("1.5") << "1.5" << 1 << " 1.5" << hex("FE6320312E35");
+    QTest::newRow("1e3") << "1e3" << 1 << " 1e3" << hex("FE6320316533");
     // The box takes four characters; the fifth is refused as it is typed.
-    QTest::newRow("12345 typed") << "12345"
-                                 << "1234" << QByteArray("\xFE\x63\x31\x32\x33\x34", 6);
+    QTest::newRow("12345 typed") << "12345" << 1 << "1234" << hex("FE6331323334");
 }
 
 void GraphAndBigNumbersTest::bigNumberFrames()
 {
     QFETCH(QString, typed);
+    QFETCH(int, clicks);
     QFETCH(QString, shown);
     QFETCH(QByteArray, frame);
     type(typed);
-    m_f->click(QStringLiteral("cmdDrawBN"));
-    QCOMPARE(m_f->received(6), frame);
+    for (int i = 0; i < clicks; ++i) {
+        QVERIFY(showModuleReply(*m_f));
+        m_f->click(QStringLiteral("cmdDrawBN"));
+        expectSent(*m_f, frame);
+        if (QTest::currentTestFailed())
+            return;
+    }
     QCOMPARE(txtBN()->text(), shown);
-    QCOMPARE(m_f->window().lblTxData->text(), monitorText(frame));
-}
-
-void GraphAndBigNumbersTest::drawingTwiceSendsTheSameFrame()
-{
-    type(QStringLiteral("7"));
-    const QByteArray frame("\xFE\x63\x20\x20\x20\x37", 6);
-    m_f->click(QStringLiteral("cmdDrawBN"));
-    QCOMPARE(m_f->received(6), frame);
-    m_f->click(QStringLiteral("cmdDrawBN"));
-    QCOMPARE(m_f->received(6), frame);
-    QCOMPARE(txtBN()->text(), QStringLiteral("   7"));
 }
 
 void GraphAndBigNumbersTest::nonNumericTextIsRefused_data()
@@ -216,6 +138,7 @@ void GraphAndBigNumbersTest::nonNumericTextIsRefused()
     QFETCH(QString, text);
     type(text);
     QCOMPARE(txtBN()->text(), text);
+    QVERIFY(showModuleReply(*m_f));
     {
         ModalAnswerer answerer(QMessageBox::Ok);
         m_f->click(QStringLiteral("cmdDrawBN"));
@@ -227,9 +150,7 @@ void GraphAndBigNumbersTest::nonNumericTextIsRefused()
         QCOMPARE(box.buttons, int(QMessageBox::Ok));
     }
     QCOMPARE(txtBN()->text(), text);
-    // The next frame on the line is the next button's: the refused draw sent nothing.
-    m_f->click(QStringLiteral("cmdInitBN"));
-    QCOMPARE(m_f->received(2), QByteArray("\xFE\x09", 2));
+    expectNothingSent(*m_f);
 }
 
 QTEST_MAIN(GraphAndBigNumbersTest)

@@ -1,24 +1,41 @@
 // Replies from the module as the window shows them: a pseudo-terminal plays the module on
 // COM3 and sends three-byte replies in every split; the tests read the receive monitor,
 // the analog labels, the indicators and the acknowledgement box.
-#include "iotesthelpers.h"
+#include "app/frmmain.h"
+#include "framecheck.h"
+#include "io/inputsoutputspage.h"
+#include "widgets/controls.h"
 #include "windowfixture.h"
-
-#include "link/protocol.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include <thread>
 
-using namespace iotest;
+using framecheck::caption;
+using framecheck::hex;
 
 namespace
 {
+
+// One letter per indicator: W white (bit set), R red (bit clear), - anything else (the
+// keypad's start colour).
+template <typename Shape, std::size_t N> QString colours(const std::array<Shape *, N> &indicators)
+{
+    QString text;
+    for (const QWidget *indicator : indicators) {
+        const unsigned colour = controls::toBgr(controls::fill(indicator));
+        text += colour == 0xFFFFFF   ? QLatin1Char('W')
+                : colour == 0x0000FF ? QLatin1Char('R')
+                                     : QLatin1Char('-');
+    }
+    return text;
+}
 
 const QString kWhite8 = QStringLiteral("WWWWWWWW");
 const QString kUntouchedKeys = QStringLiteral("----------------");
@@ -144,12 +161,11 @@ void RepliesTest::replyEffects()
     QVERIFY(f.connect());
     InputsOutputsPage &page = *f.window().inputsOutputs;
     if (modeItem != 0) {
-        pick(f.window(), page.cbogpio, modeItem);
-        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(framecheck::select(f, QStringLiteral("cbogpio=%1").arg(modeItem)));
     }
     if (!before.isEmpty()) {
         QVERIFY(f.peer().send(before));
-        QTRY_COMPARE(f.window().lblRxData->text(), proto::hexCaption(before));
+        QTRY_COMPARE(f.window().lblRxData->text(), caption(before));
     }
     QVERIFY(f.peer().send(reply));
     QTRY_COMPARE(f.window().lblRxData->text(), monitor);
@@ -282,8 +298,7 @@ void RepliesTest::modeIsReadWhenTheReplyArrives()
     QVERIFY(f.peer().send(hex("FC0000")));
     QTRY_COMPARE(colours(page.Shape1), QStringLiteral("RRRRRRRR"));
 
-    pick(f.window(), page.cbogpio, 1);
-    QVERIFY(!QTest::currentTestFailed());
+    QVERIFY(framecheck::select(f, QStringLiteral("cbogpio=1")));
     QCOMPARE(colours(page.Shape1), QStringLiteral("RRRRRRRR"));
     QCOMPARE(colours(page.key), kUntouchedKeys);
     QVERIFY(f.peer().send(hex("FC00FF")));
@@ -291,8 +306,7 @@ void RepliesTest::modeIsReadWhenTheReplyArrives()
     QCOMPARE(colours(page.key), QStringLiteral("RRRRRRRRWWWWWWWW"));
     QCOMPARE(colours(page.Shape1), QStringLiteral("RRRRRRRR"));
 
-    pick(f.window(), page.cbogpio, 0);
-    QVERIFY(!QTest::currentTestFailed());
+    QVERIFY(framecheck::select(f, QStringLiteral("cbogpio=0")));
     QVERIFY(f.peer().send(hex("FC0021")));
     QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FC 00 21 "));
     QCOMPARE(colours(page.Shape1), QStringLiteral("WRRRRWRR"));

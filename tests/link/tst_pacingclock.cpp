@@ -45,7 +45,6 @@ void TestPacingClock::disabledTimerDoesNotCount()
 void TestPacingClock::firstTickAfterAboutTwoHundredMs()
 {
     PacingClock clock;
-    clock.TickCount = 5;
     QElapsedTimer elapsed;
     elapsed.start();
     clock.TickCount = 0;

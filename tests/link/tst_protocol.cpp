@@ -146,6 +146,10 @@ void TestProtocol::refusedArguments_data()
     const std::vector<std::uint8_t> text20(20, 0x20);
     const std::vector<std::uint8_t> text21(21, 0x20);
 
+    QTest::newRow("screen command -1") << proto::screenCommand(-1);
+    QTest::newRow("screen command 3") << proto::screenCommand(3);
+    QTest::newRow("cursor move -1") << proto::cursorMove(-1);
+    QTest::newRow("cursor move 2") << proto::cursorMove(2);
     QTest::newRow("cursor type -1") << proto::cursorType(-1);
     QTest::newRow("cursor type 3") << proto::cursorType(3);
     QTest::newRow("position row -1") << proto::setPosition(-1, 0);

@@ -57,6 +57,13 @@ QByteArray readAtLeast(SerialPortService &service, int count)
     return received;
 }
 
+// The service on COM1, which the peer's pseudo-terminal stands for, opened.
+bool openOn(SerialPortService &service, const PtyPeer &peer)
+{
+    service.setDeviceResolver([path = peer.slavePath()](int) { return path; });
+    return service.setCommPort(1) && service.open();
+}
+
 } // namespace
 
 extern "C" int tcsetattr(int fd, int optionalActions, const termios *settings)
@@ -193,9 +200,7 @@ void TestSerialPortService::rejectsBadSettings()
     // The refused string changed nothing: the port still opens at 19200.
     PtyPeer peer;
     QVERIFY(peer.isValid());
-    service.setDeviceResolver([&](int) { return peer.slavePath(); });
-    QVERIFY(service.setCommPort(1));
-    QVERIFY2(service.open(), qPrintable(service.lastError()));
+    QVERIFY2(openOn(service, peer), qPrintable(service.lastError()));
     termios line{};
     QVERIFY(peer.lineSettings(line));
     QCOMPARE(cfgetospeed(&line), speed_t{B19200});
@@ -227,9 +232,7 @@ void TestSerialPortService::bytesComeInUnchanged()
     PtyPeer peer;
     QVERIFY(peer.isValid());
     SerialPortService service;
-    service.setDeviceResolver([&](int) { return peer.slavePath(); });
-    QVERIFY(service.setCommPort(1));
-    QVERIFY2(service.open(), qPrintable(service.lastError()));
+    QVERIFY2(openOn(service, peer), qPrintable(service.lastError()));
 
     const QByteArray values = allByteValues();
     QVERIFY(peer.send(values));
@@ -293,17 +296,11 @@ void TestSerialPortService::portHeldByAnotherFails()
 {
     PtyPeer peer;
     QVERIFY(peer.isValid());
-    const auto resolver = [&](int) { return peer.slavePath(); };
-
     SerialPortService first;
-    first.setDeviceResolver(resolver);
-    QVERIFY(first.setCommPort(1));
-    QVERIFY2(first.open(), qPrintable(first.lastError()));
+    QVERIFY2(openOn(first, peer), qPrintable(first.lastError()));
 
     SerialPortService second;
-    second.setDeviceResolver(resolver);
-    QVERIFY(second.setCommPort(1));
-    QVERIFY(!second.open());
+    QVERIFY(!openOn(second, peer));
     QVERIFY(!second.lastError().isEmpty());
     QCOMPARE(second.lastOpenProblem().summary(), QStringLiteral("held by another program"));
     QCOMPARE(second.state(), SerialPortService::State::Closed);
@@ -349,9 +346,7 @@ void TestSerialPortService::closeDeliversQueuedBytes()
         frame += static_cast<char>(0xC0 ^ i);
 
     SerialPortService service;
-    service.setDeviceResolver([&](int) { return peer.slavePath(); });
-    QVERIFY(service.setCommPort(1));
-    QVERIFY2(service.open(), qPrintable(service.lastError()));
+    QVERIFY2(openOn(service, peer), qPrintable(service.lastError()));
     for (char c : frame)
         QVERIFY(service.output(static_cast<std::uint8_t>(c)));
     service.close();
@@ -361,9 +356,7 @@ void TestSerialPortService::closeDeliversQueuedBytes()
     // Reopens after a close, and the destructor delivers what is queued too.
     {
         SerialPortService again;
-        again.setDeviceResolver([&](int) { return peer.slavePath(); });
-        QVERIFY(again.setCommPort(1));
-        QVERIFY2(again.open(), qPrintable(again.lastError()));
+        QVERIFY2(openOn(again, peer), qPrintable(again.lastError()));
         QVERIFY(again.output(frame));
     }
     QCOMPARE(peer.waitForBytes(66, kEventTimeoutMs), frame);
@@ -376,9 +369,7 @@ void TestSerialPortService::peerHangUpLosesDeviceOnce()
     PtyPeer peer;
     QVERIFY(peer.isValid());
     SerialPortService service;
-    service.setDeviceResolver([&](int) { return peer.slavePath(); });
-    QVERIFY(service.setCommPort(1));
-    QVERIFY2(service.open(), qPrintable(service.lastError()));
+    QVERIFY2(openOn(service, peer), qPrintable(service.lastError()));
     QSignalSpy lost(&service, &SerialPortService::deviceLost);
     QSignalSpy notices(&service, &SerialPortService::onComm);
 

@@ -5,6 +5,7 @@
 
 #include "app/frmmain.h"
 #include "config/backlightpage.h"
+#include "framecheck.h"
 #include "graphics/customcharacterspage.h"
 #include "io/inputsoutputspage.h"
 #include "modulepump.h"
@@ -28,14 +29,17 @@ namespace
 {
 
 constexpr int kTimeoutMs = 5000;
-constexpr unsigned kWhite = InputsOutputsPage::kBitSetColour;
-constexpr unsigned kRed = InputsOutputsPage::kBitClearColour;
-const QString kBlankRow(proto::kColumns, QLatin1Char(' '));
+constexpr int kRows = 4;
+constexpr int kColumns = 20;
+constexpr int kMessages = 20;
+constexpr unsigned kWhite = 0xFFFFFF;
+constexpr unsigned kRed = 0x0000FF;
+const QString kBlankRow(kColumns, QLatin1Char(' '));
 const QString kAlphabet = QStringLiteral("abcdefghijklmnopqrst");
 
 QString padded(const QString &text)
 {
-    return text.leftJustified(proto::kColumns, QLatin1Char(' '));
+    return text.leftJustified(kColumns, QLatin1Char(' '));
 }
 
 // A row as rowText() shows it, written with '#' for the solid block (code FF).
@@ -78,7 +82,6 @@ private slots:
 private:
     void showPage(QWidget *page);
     void type(const QString &text);
-    void selectInList(const QString &name, int index);
     QStringList screen() const;
 
     std::unique_ptr<WindowFixture> m_f;
@@ -111,20 +114,10 @@ void EndToEndTest::type(const QString &text)
     QTest::keyClicks(box, text);
 }
 
-// Picks an item the way a user's pick arrives (activated), so handlers that listen for
-// picks run too.
-void EndToEndTest::selectInList(const QString &name, int index)
-{
-    auto *list = m_f->find<QComboBox>(name);
-    QVERIFY2(list, qPrintable(name));
-    list->setCurrentIndex(index);
-    emit list->activated(index);
-}
-
 QStringList EndToEndTest::screen() const
 {
     QStringList rows;
-    for (int row = 0; row < proto::kRows; ++row)
+    for (int row = 0; row < kRows; ++row)
         rows << m_pump->rowText(row);
     return rows;
 }
@@ -172,7 +165,7 @@ void EndToEndTest::screenCommands_data()
                                           << QStringList{full, blank, full, full};
     QTest::newRow("Clear Selected Column 7")
         << 1 << 7 << QStringList{"cmdClrCR(1)"} << QString()
-        << QStringList(proto::kRows, QStringLiteral("abcdefg ijklmnopqrst"));
+        << QStringList(kRows, QStringLiteral("abcdefg ijklmnopqrst"));
 }
 
 void EndToEndTest::screenCommands()
@@ -185,8 +178,8 @@ void EndToEndTest::screenCommands()
 
     // Eighty characters fill the screen and bring the cursor back home: the screen never
     // scrolls.
-    type(kAlphabet.repeated(proto::kRows));
-    QTRY_COMPARE_WITH_TIMEOUT(screen(), QStringList(proto::kRows, kAlphabet), kTimeoutMs);
+    type(kAlphabet.repeated(kRows));
+    QTRY_COMPARE_WITH_TIMEOUT(screen(), QStringList(kRows, kAlphabet), kTimeoutMs);
     QCOMPARE(m_pump->model().display().cursorRow(), 0);
     QCOMPARE(m_pump->model().display().cursorColumn(), 0);
 
@@ -209,7 +202,7 @@ void EndToEndTest::drawnGlyphLandsInItsSlot()
                 m_f->click(QStringLiteral("bitmapr%1(%2)").arg(row).arg(weight));
         }
     }
-    selectInList(QStringLiteral("cboUCH"), 2); // position 3: slot 2
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboUCH=2"))); // position 3: slot 2
     m_f->click(QStringLiteral("cmdSaveBitmap"));
     m_f->click(QStringLiteral("cmdSendBitmap"));
 
@@ -266,9 +259,8 @@ void EndToEndTest::barsAndBigNumbersAreDrawn()
     QFETCH(sim::GlyphSet, glyphs);
     QFETCH(QStringList, expected);
     for (const QString &step : steps) {
-        const QStringList pick = step.split(QLatin1Char('='));
-        if (pick.size() == 2)
-            selectInList(pick[0], pick[1].toInt());
+        if (step.contains(QLatin1Char('=')))
+            QVERIFY(framecheck::select(*m_f, step));
         else
             m_f->click(step);
     }
@@ -282,12 +274,12 @@ void EndToEndTest::barsAndBigNumbersAreDrawn()
 
 void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
 {
-    for (int k = 0; k < proto::kMessageCount; ++k)
+    for (int k = 0; k < kMessages; ++k)
         m_f->find<QLineEdit>(QStringLiteral("txtMsg(%1)").arg(k))
             ->setText(QStringLiteral("Message %1").arg(k + 1));
     // The upload is paced (one message per tick) and goes on after the click returns.
     m_f->click(QStringLiteral("cmdSetMsg"));
-    for (int k = 0; k < proto::kMessageCount; ++k) {
+    for (int k = 0; k < kMessages; ++k) {
         const sim::Message &stored =
             m_pump->model().settings().messages[static_cast<std::size_t>(k)];
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromLatin1(reinterpret_cast<const char *>(stored.data()),
@@ -295,10 +287,10 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
                                   padded(QStringLiteral("Message %1").arg(k + 1)), kTimeoutMs);
     }
 
-    type(kAlphabet.repeated(proto::kRows - 1));
+    type(kAlphabet.repeated(kRows - 1));
     m_f->window().cboRow->setCurrentIndex(3);
     for (int number : {7, 20, 1}) {
-        selectInList(QStringLiteral("cboPMsg"), number - 1);
+        QVERIFY(framecheck::select(*m_f, QStringLiteral("cboPMsg=%1").arg(number - 1)));
         m_f->click(QStringLiteral("cmdDisTxt"));
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(3),
                                   padded(QStringLiteral("Message %1").arg(number)), kTimeoutMs);
@@ -309,7 +301,7 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
 void EndToEndTest::saveInFlashIsAcknowledged()
 {
     // Something to keep: the blinking cursor.
-    selectInList(QStringLiteral("cboCursor"), 2);
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboCursor=2")));
     m_f->click(QStringLiteral("cmdSetCursor"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().cursorType, sim::CursorType::Blinking,
                               kTimeoutMs);
@@ -344,7 +336,7 @@ void EndToEndTest::keypadPressLightsItsIndicator()
 {
     QFETCH(int, key);
     InputsOutputsPage &page = *m_f->window().inputsOutputs;
-    selectInList(QStringLiteral("cbogpio"), 1); // KEYPAD
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cbogpio=1"))); // KEYPAD
     m_f->click(QStringLiteral("cmdgpmode"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, P2Mode::Keypad, kTimeoutMs);
 
@@ -364,8 +356,8 @@ void EndToEndTest::inputPinsShowWithTheirDirections()
 {
     InputsOutputsPage &page = *m_f->window().inputsOutputs;
     showPage(&page);
-    selectInList(QStringLiteral("cboio(1)"), 1);  // pin 1 OUT
-    selectInList(QStringLiteral("cboio(64)"), 1); // pin 7 OUT
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboio(1)=1")));  // pin 1 OUT
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboio(64)=1"))); // pin 7 OUT
     m_f->click(QStringLiteral("cmdCfgIO"));
     QTRY_COMPARE_WITH_TIMEOUT(int(m_pump->model().settings().p2Directions), 0x41, kTimeoutMs);
 

@@ -68,8 +68,7 @@ void WindowAndSimTest::windowAndProgramTalk()
     QVERIFY(m_sim.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(logHas("VANTEL_COM1=" + QFile::encodeName(m_link)), kTimeoutMs);
 
-    WindowFixture f;
-    qputenv("VANTEL_COM3", QFile::encodeName(m_link));
+    WindowFixture f(QByteArray(), 3, m_link);
     QVERIFY(f.connect());
 
     // PC to module: typed text and a cursor move, decoded in the program's log.
@@ -92,9 +91,9 @@ void WindowAndSimTest::windowAndProgramTalk()
     f.click(QStringLiteral("cmdgpmode"));
     QTRY_VERIFY_WITH_TIMEOUT(logHas("P2 mode keypad"), kTimeoutMs);
     m_sim.write("5");
-    QTRY_COMPARE_WITH_TIMEOUT(controls::toBgr(controls::fill(page.key[5])),
-                              InputsOutputsPage::kBitSetColour, kTimeoutMs);
-    QCOMPARE(controls::toBgr(controls::fill(page.key[4])), InputsOutputsPage::kBitClearColour);
+    QTRY_COMPARE_WITH_TIMEOUT(controls::toBgr(controls::fill(page.key[5])), 0xFFFFFFu,
+                              kTimeoutMs);                             // white
+    QCOMPARE(controls::toBgr(controls::fill(page.key[4])), 0x0000FFu); // red
 
     f.closeWindow();
     m_sim.write("q");

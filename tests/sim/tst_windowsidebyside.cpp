@@ -56,8 +56,7 @@ void WindowSideBySideTest::clickInTheUtilityLightsTheDots()
     simulator.start();
 
     // COM1, as the run script maps it.
-    WindowFixture f(QByteArray(), 1);
-    qputenv("VANTEL_COM1", QFile::encodeName(port.slavePath()));
+    WindowFixture f(QByteArray(), 1, port.slavePath());
     QVERIFY(f.connect());
 
     // Big numbers: load their glyphs, type four digits, draw.

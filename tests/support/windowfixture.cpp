@@ -13,11 +13,13 @@
 #include <QTest>
 #include <QTimer>
 
-WindowFixture::WindowFixture(const QByteArray &ini, int portNumber)
-    : m_peer(std::make_unique<PtyPeer>()), m_portNumber(portNumber)
+WindowFixture::WindowFixture(const QByteArray &ini, int portNumber, const QString &device)
+    : m_portNumber(portNumber)
 {
+    if (device.isEmpty())
+        m_peer = std::make_unique<PtyPeer>();
     qputenv(QStringLiteral("VANTEL_COM%1").arg(portNumber).toLatin1(),
-            m_peer->slavePath().toLocal8Bit());
+            (m_peer ? m_peer->slavePath() : device).toLocal8Bit());
     if (!ini.isNull()) {
         QFile file(iniPath());
         if (file.open(QIODevice::WriteOnly))
@@ -70,6 +72,12 @@ void WindowFixture::click(const QString &objectName)
         return;
     }
     // The control must be on the page shown, or a real click could not reach it.
+    showPageOf(widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+void WindowFixture::showPageOf(QWidget *widget)
+{
     for (QWidget *w = widget->parentWidget(); w; w = w->parentWidget()) {
         if (auto *tabs = qobject_cast<QTabWidget *>(
                 w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr)) {
@@ -78,7 +86,6 @@ void WindowFixture::click(const QString &objectName)
                 tabs->setCurrentIndex(index);
         }
     }
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
 void WindowFixture::closeWindow()

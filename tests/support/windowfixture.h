@@ -1,7 +1,8 @@
 #pragma once
 // A window under test: a fresh settings file in a temporary folder, a pseudo-terminal
 // playing the module, and COMn mapped to it (VANTEL_COM<n>). connect() picks COMn and
-// presses Connect the way a user would.
+// presses Connect the way a user would. The benchmark builds its window here too, with its
+// own far end of the line.
 
 #include <memory>
 
@@ -21,11 +22,18 @@ class WindowFixture
 {
 public:
     // `ini` is written to vantel.ini before the window starts (nothing written when null).
-    explicit WindowFixture(const QByteArray &ini = QByteArray(), int portNumber = 3);
+    // COMn is the fixture's own pseudo-terminal, or `device` when one is given: whoever holds
+    // that device plays the module, and peer() and received() are not to be used.
+    explicit WindowFixture(const QByteArray &ini = QByteArray(), int portNumber = 3,
+                           const QString &device = QString());
     ~WindowFixture();
 
     frmMain &window() { return *m_window; }
-    PtyPeer &peer() { return *m_peer; }
+    PtyPeer &peer()
+    {
+        Q_ASSERT(m_peer);
+        return *m_peer;
+    }
     SettingsFile &settings() { return *m_settings; }
     QString iniPath() const;
     QByteArray iniContent() const;
@@ -34,12 +42,14 @@ public:
     bool connect(bool at19200 = false);
     // Clicks a control found by objectName (a button, option or cell) with the mouse.
     void click(const QString &objectName);
+    // Shows the tab page that holds the control, as a user must before reaching it.
+    void showPageOf(QWidget *widget);
     template <typename T> T *find(const QString &objectName) const;
     QWidget *findWidget(const QString &objectName) const;
     // Sends whatever the last click put on the wire and returns it, waiting for `count` bytes.
     QByteArray received(int count, int timeoutMs = 3000)
     {
-        return m_peer->waitForBytes(count, timeoutMs);
+        return peer().waitForBytes(count, timeoutMs);
     }
 
     // Closes the window the way the user does (Form_Unload runs).

@@ -10,51 +10,25 @@
 
 using namespace framecheck;
 
-namespace
-{
-
-const QStringList kLists = {QStringLiteral("cboCursor"), QStringLiteral("cboRow"),
-                            QStringLiteral("cboColumn")};
-
-QByteArray hex(const char *digits)
-{
-    return QByteArray::fromHex(digits);
-}
-
-} // namespace
-
-class CursorControlPageTest : public QObject
+class CursorControlPageTest : public PageTest
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void cleanup();
     void buttonsSendTheirFrame_data();
     void buttonsSendTheirFrame();
     void noSelectionSendsNothing_data();
     void noSelectionSendsNothing();
-
-private:
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void CursorControlPageTest::initTestCase()
-{
-    m_f = std::make_unique<WindowFixture>();
-    QVERIFY(m_f->connect());
-}
 
 void CursorControlPageTest::cleanup()
 {
-    selectFirstItems(*m_f, kLists);
+    QVERIFY(select(*m_f, QStringLiteral("cboCursor=0 cboRow=0 cboColumn=0")));
 }
 
 void CursorControlPageTest::buttonsSendTheirFrame_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
-    QTest::addColumn<int>("clicks");
-    QTest::addColumn<QByteArray>("frame");
+    frameColumns();
 
     // The first rows run on the lists as start-up left them.
     QTest::newRow("cursor type at start-up is hidden") << "cmdSetCursor"
@@ -84,17 +58,12 @@ void CursorControlPageTest::buttonsSendTheirFrame_data()
 
 void CursorControlPageTest::buttonsSendTheirFrame()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    QFETCH(int, clicks);
-    QFETCH(QByteArray, frame);
-    clickSends(*m_f, selections, button, clicks, frame);
+    clickSendsRow(*m_f);
 }
 
 void CursorControlPageTest::noSelectionSendsNothing_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
+    nothingColumns();
 
     QTest::newRow("cursor type") << "cmdSetCursor"
                                  << "cboCursor=-1";
@@ -106,10 +75,7 @@ void CursorControlPageTest::noSelectionSendsNothing_data()
 
 void CursorControlPageTest::noSelectionSendsNothing()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    clickSendsNothing(*m_f, QStringLiteral("cmdCurLR(0)"), QByteArray("\x0E", 1), selections,
-                      button);
+    clickSendsNothingRow(*m_f, QStringLiteral("cmdCurLR(0)"), QByteArray("\x0E", 1));
 }
 
 QTEST_MAIN(CursorControlPageTest)

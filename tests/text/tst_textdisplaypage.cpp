@@ -18,24 +18,10 @@
 
 using namespace framecheck;
 
-namespace
-{
-
-const QStringList kLists = {QStringLiteral("cboRow"), QStringLiteral("cboColumn"),
-                            QStringLiteral("cboSpecial"), QStringLiteral("cboPMsg")};
-
-QByteArray hex(const char *digits)
-{
-    return QByteArray::fromHex(digits);
-}
-
-} // namespace
-
-class TextDisplayPageTest : public QObject
+class TextDisplayPageTest : public PageTest
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void cleanup();
     void buttonsSendTheirFrame_data();
     void buttonsSendTheirFrame();
@@ -46,28 +32,16 @@ private slots:
     void typedKeys();
     void composedCharacters_data();
     void composedCharacters();
-
-private:
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void TextDisplayPageTest::initTestCase()
-{
-    m_f = std::make_unique<WindowFixture>();
-    QVERIFY(m_f->connect());
-}
 
 void TextDisplayPageTest::cleanup()
 {
-    selectFirstItems(*m_f, kLists);
+    QVERIFY(select(*m_f, QStringLiteral("cboRow=0 cboColumn=0 cboSpecial=0 cboPMsg=0")));
 }
 
 void TextDisplayPageTest::buttonsSendTheirFrame_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
-    QTest::addColumn<int>("clicks");
-    QTest::addColumn<QByteArray>("frame");
+    frameColumns();
 
     // The first rows run on the lists as start-up left them.
     QTest::newRow("special character at start-up is A1") << "cmdSC"
@@ -124,11 +98,7 @@ void TextDisplayPageTest::buttonsSendTheirFrame_data()
 
 void TextDisplayPageTest::buttonsSendTheirFrame()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    QFETCH(int, clicks);
-    QFETCH(QByteArray, frame);
-    clickSends(*m_f, selections, button, clicks, frame);
+    clickSendsRow(*m_f);
 }
 
 void TextDisplayPageTest::specialItemsSendTheCodeTheyShow()
@@ -156,8 +126,7 @@ void TextDisplayPageTest::specialItemsSendTheCodeTheyShow()
 
 void TextDisplayPageTest::noSelectionSendsNothing_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("selections");
+    nothingColumns();
 
     QTest::newRow("special character") << "cmdSC"
                                        << "cboSpecial=-1";
@@ -173,9 +142,7 @@ void TextDisplayPageTest::noSelectionSendsNothing_data()
 
 void TextDisplayPageTest::noSelectionSendsNothing()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, selections);
-    clickSendsNothing(*m_f, QStringLiteral("cmdBackSp"), QByteArray("\x08", 1), selections, button);
+    clickSendsNothingRow(*m_f, QStringLiteral("cmdBackSp"), QByteArray("\x08", 1));
 }
 
 void TextDisplayPageTest::typedKeys_data()
@@ -235,7 +202,7 @@ void TextDisplayPageTest::typedKeys()
     QApplication::sendEvent(box, &release);
 
     if (frame.isEmpty())
-        expectNothingSent(*m_f, QStringLiteral("61 "));
+        expectNothingSent(*m_f);
     else
         expectSent(*m_f, frame);
     QCOMPARE(box->text(), boxText);
@@ -290,7 +257,7 @@ void TextDisplayPageTest::composedCharacters()
     QApplication::sendEvent(box, &composed);
 
     if (frames.isEmpty()) {
-        expectNothingSent(*m_f, QStringLiteral("61 "));
+        expectNothingSent(*m_f);
     } else {
         // One byte per frame: the monitor shows the last.
         QCOMPARE(caption(m_f->received(int(frames.size()))), caption(frames));

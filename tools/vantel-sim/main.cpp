@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 
+#include <csignal>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -17,10 +18,10 @@
 #include "displayview.h"
 #include "keyboard.h"
 #include "keymap.h"
+#include "link/signalwatcher.h"
 #include "modulewindow.h"
 #include "processwatcher.h"
 #include "ptyport.h"
-#include "signalwatcher.h"
 #include "simulator.h"
 #include "terminalscreen.h"
 
@@ -153,7 +154,8 @@ int main(int argc, char *argv[])
         std::fputs("vantel-sim: --zoom takes a whole number from 1 to 8\n", stderr);
         return 2;
     }
-    simtool::SignalWatcher signalWatcher;
+    // SIGHUP too: the terminal the module was drawn in has gone. SIGWINCH: it was resized.
+    SignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP, SIGWINCH});
     simtool::PtyPort port;
     if (!port.open(parser.value(linkOption))) {
         std::fprintf(stderr, "vantel-sim: %s\n", qPrintable(port.errorString()));
@@ -172,8 +174,10 @@ int main(int argc, char *argv[])
     simulator.presetAnalog(1, analog2);
     QObject::connect(&simulator, &simtool::Simulator::quitRequested, app.get(),
                      &QCoreApplication::quit);
-    QObject::connect(&signalWatcher, &simtool::SignalWatcher::quitRequested, app.get(),
-                     &QCoreApplication::quit);
+    QObject::connect(&signalWatcher, &SignalWatcher::received, app.get(), [](int signalNumber) {
+        if (signalNumber != SIGWINCH)
+            QCoreApplication::quit();
+    });
 
     // Keys come from standard input except in the window, which has its own.
     std::unique_ptr<simtool::Keyboard> keyboard;
@@ -192,8 +196,11 @@ int main(int argc, char *argv[])
         break;
     case Face::Terminal:
         screen = std::make_unique<simtool::TerminalScreen>(&simulator);
-        QObject::connect(&signalWatcher, &simtool::SignalWatcher::resized, screen.get(),
-                         &simtool::TerminalScreen::redraw);
+        QObject::connect(&signalWatcher, &SignalWatcher::received, screen.get(),
+                         [terminal = screen.get()](int signalNumber) {
+                             if (signalNumber == SIGWINCH)
+                                 terminal->redraw();
+                         });
         break;
     case Face::Plain:
         QObject::connect(&simulator, &simtool::Simulator::logged,

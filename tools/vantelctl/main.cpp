@@ -7,7 +7,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "script/terminationsignals.h"
+#include "link/signalwatcher.h"
 #include "script/vantelctl.h"
 #include "settings/settingsfile.h"
 
@@ -43,9 +43,8 @@ int main(int argc, char *argv[])
     world.err = [](const QString &line) { writeLine(stderr, line); };
 
     script::Vantelctl ctl(std::move(world));
-    script::TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &script::TerminationSignals::received, &ctl,
-                     &script::Vantelctl::stop);
+    SignalWatcher terminationSignals({SIGINT, SIGTERM});
+    QObject::connect(&terminationSignals, &SignalWatcher::received, &ctl, &script::Vantelctl::stop);
     QObject::connect(&ctl, &script::Vantelctl::finished, &app, &QCoreApplication::exit);
     if (const auto status = ctl.start(app.arguments().mid(1)))
         return *status;
