@@ -25,7 +25,7 @@ class LineLogModel : public QAbstractTableModel
     Q_OBJECT
 public:
     enum Column { Time, Direction, Bytes, Meaning, ColumnCount };
-    static constexpr int kBatchMs = 50;
+    static constexpr int kBatchMs = 100;
 
     explicit LineLogModel(script::LineLogRecorder &recorder, QObject *parent = nullptr);
 
