@@ -54,6 +54,8 @@ LineLogWindow::LineLogWindow(const LineLogSources &sources, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmLineLog"));
     setWindowTitle(QStringLiteral("Line Log"));
+    // The main window is the application: closing it ends the program, log or no log.
+    setAttribute(Qt::WA_QuitOnClose, false);
     m_model = new LineLogModel(sources.recorder, this);
     m_player = new script::ScriptPlayer(sources.port, sources.tx, sources.replies, sources.pacing,
                                         sources.settingsPath, this);

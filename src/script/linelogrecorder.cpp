@@ -1,5 +1,7 @@
 #include "script/linelogrecorder.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 
 #include "link/transmitter.h"
@@ -50,6 +52,7 @@ void LineLogRecorder::portStateChanged(SerialPortService::State state)
 void LineLogRecorder::repliesRead(const ReplyBatch &batch)
 {
     const qint64 at = now();
+    m_lastReplyAt = at;
     for (const Reply &reply : batch.replies)
         add(LineLogEntry::Kind::Received, reply.bytes(), at, batch.mode);
     emit appended();
@@ -57,11 +60,12 @@ void LineLogRecorder::repliesRead(const ReplyBatch &batch)
 
 void LineLogRecorder::bytesDropped(const QByteArray &bytes, qint64 lastArrivalMs)
 {
-    // Given up a pause after they came: logged at the time they came, which may be earlier
-    // than entries logged meanwhile, but never before the Connect they came after.
+    // Given up a pause after they came, they are logged at the time they came (to the
+    // millisecond the reader notes): that may be before frames sent meanwhile, but never
+    // before the replies read ahead of them, nor before the Connect they came after.
     const qint64 ago = std::max<qint64>(0, QDateTime::currentMSecsSinceEpoch() - lastArrivalMs);
     add(LineLogEntry::Kind::Dropped, bytes,
-        std::max(m_connectedAt, now() - ago * LineLog::kTicksPerMs));
+        std::max({m_connectedAt, m_lastReplyAt, now() - ago * LineLog::kTicksPerMs}));
     emit appended();
 }
 

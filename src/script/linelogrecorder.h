@@ -44,6 +44,7 @@ private:
     LineLog m_log;
     QElapsedTimer m_clock;
     qint64 m_connectedAt = 0;
+    qint64 m_lastReplyAt = 0;
     bool m_open = false;
 };
 
