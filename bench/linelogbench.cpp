@@ -86,22 +86,43 @@ std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick)
     }
 
     std::fprintf(stderr, "vantel-bench: click to last byte, line log open, closed and absent\n");
-    // Open and closed alternate in blocks, so a change in the machine's load falls on both;
-    // the log is taken away last, since nothing puts it back.
+    // The three take turns in blocks, each once the windows have settled, so a change in the
+    // machine's load falls on all three alike. Absent: the log does not hear the transmitter
+    // (the way it hears it is connected again afterwards).
+    auto &tx = window.transmitter;
     const QString button = QStringLiteral("cmdCommand(2)");
+    const auto hear = [&] {
+        return QObject::connect(&tx, &Transmitter::frameWritten, &window.lineLog,
+                                &script::LineLogRecorder::recordSent);
+    };
+    const auto measure = [&](std::vector<double> &into, int clicks) {
+        QTest::qWait(250);
+        const std::vector<double> samples = bench.clickLatency(button, 1, clicks, false);
+        into.insert(into.end(), samples.begin(), samples.end());
+        return !samples.empty();
+    };
     const int block = quick ? 25 : 50;
     const int rounds = quick ? 2 : 4;
-    std::vector<double> open, closed, none;
-    bench.clickLatency(button, 1, 10, false); // warm-up
-    for (int round = 0; round < rounds; ++round) {
-        if (!openLog(window))
-            break;
-        const std::vector<double> withLog = bench.clickLatency(button, 1, block, false);
-        open.insert(open.end(), withLog.begin(), withLog.end());
+    std::vector<double> open, closed, none, warmUp;
+    measure(warmUp, 10);
+    QObject::disconnect(&tx, &Transmitter::frameWritten, &window.lineLog, nullptr);
+    bool whole = true;
+    for (int round = 0; round < rounds && whole; ++round) {
+        const QMetaObject::Connection heard = hear();
+        whole = openLog(window) && measure(open, block);
         log->close();
-        const std::vector<double> recording = bench.clickLatency(button, 1, block, false);
-        closed.insert(closed.end(), recording.begin(), recording.end());
+        QObject::disconnect(heard);
+        // Closed and absent swap places every round: the first block after the log's window
+        // closed runs a little slower, whatever the log does.
+        const bool absentFirst = round % 2 == 0;
+        for (const bool absent : {absentFirst, !absentFirst}) {
+            const QMetaObject::Connection recording = absent ? QMetaObject::Connection() : hear();
+            whole = whole && measure(absent ? none : closed, block);
+            QObject::disconnect(recording);
+        }
     }
+    hear();
+
     // What recording costs the send path itself, the log's window open: everything else the
     // log does happens later, in its batch timer. The frames go to the log, not the port.
     std::vector<double> perFrameUs;
@@ -112,15 +133,12 @@ std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick)
             QElapsedTimer elapsed;
             elapsed.start();
             for (int i = 0; i < kFrames; ++i)
-                emit window.transmitter.frameWritten(frame);
+                emit tx.frameWritten(frame);
             perFrameUs.push_back(double(elapsed.nsecsElapsed()) / 1e3 / kFrames);
         }
         log->close();
     }
-    QObject::disconnect(&window.transmitter, &Transmitter::frameWritten, &window.lineLog, nullptr);
-    QObject::disconnect(&window.transmitter, &Transmitter::directWritten, &window.lineLog, nullptr);
-    none = bench.clickLatency(button, 1, block * rounds, false);
-    if (open.empty() || closed.empty() || none.empty()) {
+    if (!whole || open.empty() || closed.empty() || none.empty()) {
         rows.push_back({QStringLiteral("Line log: time it adds to a click's way to the wire"),
                         QStringLiteral("frame did not arrive whole"),
                         {},

@@ -17,5 +17,5 @@ struct LineLogRow {
     QString verdict;
 };
 
-// Leaves the log's window closed and the log no longer hearing the transmitter.
+// Leaves the log's window closed.
 std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick);

@@ -182,7 +182,10 @@ void LineLogWindow::buildControls()
 
     connect(cboShow, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_model->setFilter(LineLogFilter(std::clamp(index, 0, 2))); });
-    connect(cmdPause, &QPushButton::toggled, m_model, &LineLogModel::setPaused);
+    connect(cmdPause, &QPushButton::toggled, this, [this](bool paused) {
+        cmdPause->setText(paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
+        m_model->setPaused(paused);
+    });
     connect(cmdClear, &QPushButton::clicked, m_model, &LineLogModel::clearLog);
     connect(cmdFindNext, &QPushButton::clicked, this, [this] { find(true); });
     connect(cmdFindPrevious, &QPushButton::clicked, this, [this] { find(false); });
@@ -255,6 +258,7 @@ void LineLogWindow::showStatus()
 
 void LineLogWindow::find(bool forward)
 {
+    m_model->sync(); // rows and the log's places agree only right after a sync
     const QModelIndex current = tblLog->currentIndex();
     const auto row =
         m_model->log().find(m_model->filter(), txtFind->text(),

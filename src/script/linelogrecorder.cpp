@@ -15,12 +15,8 @@ LineLogRecorder::LineLogRecorder(SerialPortService &port, Transmitter &tx, Reply
 {
     m_clock.start();
     m_open = port.isOpen();
-    const auto sent = [this](const QByteArray &bytes) {
-        add(LineLogEntry::Kind::Sent, bytes, now());
-        emit appended();
-    };
-    connect(&tx, &Transmitter::frameWritten, this, sent);
-    connect(&tx, &Transmitter::directWritten, this, sent);
+    connect(&tx, &Transmitter::frameWritten, this, &LineLogRecorder::recordSent);
+    connect(&tx, &Transmitter::directWritten, this, &LineLogRecorder::recordSent);
     connect(&replies, &ReplyReader::repliesRead, this, &LineLogRecorder::repliesRead);
     connect(&replies, &ReplyReader::bytesDropped, this, &LineLogRecorder::bytesDropped);
     connect(&port, &SerialPortService::stateChanged, this, &LineLogRecorder::portStateChanged);
@@ -29,6 +25,12 @@ LineLogRecorder::LineLogRecorder(SerialPortService &port, Transmitter &tx, Reply
 void LineLogRecorder::add(LineLogEntry::Kind kind, const QByteArray &bytes, qint64 at, P2Mode mode)
 {
     m_log.append({kind, mode, at, at - m_connectedAt, bytes});
+}
+
+void LineLogRecorder::recordSent(const QByteArray &bytes)
+{
+    add(LineLogEntry::Kind::Sent, bytes, now());
+    emit appended();
 }
 
 void LineLogRecorder::portStateChanged(SerialPortService::State state)

@@ -27,6 +27,9 @@ public:
     LineLog &log() { return m_log; }
     const LineLog &log() const { return m_log; }
 
+    // Bytes that went on the wire: the transmitter's frameWritten and directWritten end here.
+    void recordSent(const QByteArray &bytes);
+
 signals:
     // One or more entries were appended.
     void appended();
