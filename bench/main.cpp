@@ -9,6 +9,7 @@
 
 #include "ctlprobe.h"
 #include "decoderbench.h"
+#include "linelogbench.h"
 #include "link/protocol.h"
 #include "ptyline.h"
 #include "startupprobe.h"
@@ -368,6 +369,9 @@ void windowRows(const Options &options, std::vector<Row> &rows)
                         {},
                         {}});
     }
+
+    for (const LineLogRow &r : lineLogRows(bench, options.quick))
+        rows.push_back({r.name, r.median, r.range, r.target, r.verdict});
 
     progress("CPU while idle and after the device vanished");
     const int idleMs = 5000;

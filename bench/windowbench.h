@@ -23,6 +23,7 @@ public:
 
     // Builds, shows and connects the window; false (with a reason) when that failed.
     bool start(QString &error);
+    frmMain &window() { return *m_window; }
 
     // Milliseconds from the click on `button` until the peer has read `frameBytes` bytes,
     // once per repeat. With `endsPacedSequence` the paced sequence the click starts is

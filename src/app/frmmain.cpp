@@ -13,6 +13,7 @@
 #include "graphics/customcharacterspage.h"
 #include "graphics/graphpage.h"
 #include "io/inputsoutputspage.h"
+#include "linelog/linelogwindow.h"
 #include "link/portresolver.h"
 #include "link/protocol.h"
 #include "settings/numeric.h"
@@ -30,6 +31,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -60,6 +62,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     buildMonitor();
     buildRowColumnFrame();
     buildPages();
+    buildLineLog();
     captionfit::fitCaptions(this);
     setFixedSize(twips::toPixels(10770), twips::toPixels(6795));
 
@@ -126,6 +129,28 @@ void frmMain::buildMonitor()
     // Each monitor is known by the caption beside it.
     labelBy(lblTxData, Label2);
     labelBy(lblRxData, Label4);
+}
+
+void frmMain::buildLineLog()
+{
+    auto *open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    open->setContext(Qt::WindowShortcut); // from any control of the window
+    connect(open, &QShortcut::activated, this, &frmMain::showLineLog);
+    for (HexMonitor *monitor : {lblTxData, lblRxData}) {
+        monitor->setToolTip(QStringLiteral("Double-click to open the line log (Ctrl+L)"));
+        connect(monitor, &HexMonitor::doubleClicked, this, &frmMain::showLineLog);
+    }
+}
+
+void frmMain::showLineLog()
+{
+    if (!m_lineLogWindow)
+        m_lineLogWindow = std::make_unique<LineLogWindow>(
+            LineLogSources{lineLog, MSComm1, transmitter, replyReader, pacing, m_settings.path()},
+            this);
+    m_lineLogWindow->show();
+    m_lineLogWindow->raise();
+    m_lineLogWindow->activateWindow();
 }
 
 void frmMain::buildRowColumnFrame()

@@ -9,6 +9,11 @@
 // last reply in the receive monitor and lets the "Inputs / Outputs" page draw the last of
 // each kind. The port service alone says whether the port is open; the Connect button's
 // caption only shows it.
+//
+// The line log (linelog/linelogwindow.h) records from start-up; its window is made the
+// first time it is asked for (Ctrl+L anywhere in the window, a double-click on a monitor).
+
+#include <memory>
 
 #include <QPointer>
 #include <QString>
@@ -19,6 +24,7 @@
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
+#include "script/linelogrecorder.h"
 #include "widgets/hexmonitor.h"
 #include "widgets/pagecontext.h"
 
@@ -29,6 +35,7 @@ class CustomCharactersPage;
 class GraphPage;
 class InputsOutputsPage;
 class LcdSettingsPage;
+class LineLogWindow;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -82,6 +89,7 @@ public:
     Transmitter transmitter{MSComm1};
     ReplyReader replyReader{MSComm1};
     PacingClock pacing;
+    script::LineLogRecorder lineLog{MSComm1, transmitter, replyReader};
 
     QString CommPortText;
     QString CommSettings;
@@ -94,6 +102,8 @@ public:
     void showReplies(const ReplyBatch &batch);
 
     bool isConnected() const;
+    // Opens the line log's window, or raises it when it is open.
+    void showLineLog();
 
 signals:
     // The save acknowledgement box was closed (for tests and the virtual module's demo).
@@ -107,6 +117,7 @@ private:
     void buildMonitor();
     void buildRowColumnFrame();
     void buildPages();
+    void buildLineLog();
     void Form_Load();
     void Form_Unload();
     void showConnectionState();
@@ -121,4 +132,6 @@ private:
     bool m_openProblemShown = false;
     bool m_unloaded = false;
     bool m_loading = false;
+    // Last, so it goes before the link it shows.
+    std::unique_ptr<LineLogWindow> m_lineLogWindow;
 };

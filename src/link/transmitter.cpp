@@ -22,6 +22,8 @@ void Transmitter::SendTxData(int count)
     m_txMonitor = proto::hexCaption(
         std::span<const std::uint8_t>(TxData.data(), static_cast<std::size_t>(sent)));
     emit monitorsChanged(m_txMonitor);
+    if (sent > 0)
+        emit frameWritten(QByteArray(reinterpret_cast<const char *>(TxData.data()), sent));
 }
 
 void Transmitter::sendFrame(const proto::Frame &frame)
@@ -39,5 +41,8 @@ void Transmitter::sendFrame(const std::optional<proto::Frame> &frame)
 
 bool Transmitter::writeDirect(const QByteArray &bytes)
 {
-    return m_port.output(bytes);
+    if (!m_port.output(bytes))
+        return false;
+    emit directWritten(bytes);
+    return true;
 }

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "link/framedescriber.h"
+#include "script/parser.h"
 
 namespace script
 {
@@ -87,9 +88,10 @@ QString framesToScript(const std::vector<TimedFrame> &frames, bool waits)
     QStringList lines;
     for (std::size_t i = 0; i < frames.size(); ++i) {
         if (waits && i > 0) {
-            const auto pause = std::lround(frames[i].atMs - frames[i - 1].atMs);
-            if (pause > 0)
-                lines << QStringLiteral("wait %1").arg(pause);
+            // A wait longer than a script allows becomes several, so the script still plays.
+            for (auto pause = std::lround(frames[i].atMs - frames[i - 1].atMs); pause > 0;
+                 pause -= kLongestWaitMs)
+                lines << QStringLiteral("wait %1").arg(std::min<long>(pause, kLongestWaitMs));
         }
         lines << hexLine(frames[i].bytes);
     }

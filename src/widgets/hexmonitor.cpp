@@ -23,3 +23,9 @@ void HexMonitor::paintEvent(QPaintEvent *event)
     if (hasFocus())
         controls::paintFocusMark(this);
 }
+
+void HexMonitor::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}

@@ -16,6 +16,11 @@ public:
 
     explicit HexMonitor(QWidget *parent = nullptr);
 
+signals:
+    // The window opens its line log on it: the whole history behind this one line.
+    void doubleClicked();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 };

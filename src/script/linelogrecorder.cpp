@@ -1,0 +1,74 @@
+#include "script/linelogrecorder.h"
+
+#include <algorithm>
+
+#include <QDateTime>
+
+#include "link/transmitter.h"
+
+namespace script
+{
+
+LineLogRecorder::LineLogRecorder(SerialPortService &port, Transmitter &tx, ReplyReader &replies,
+                                 QObject *parent)
+    : QObject(parent), m_port(port)
+{
+    m_clock.start();
+    m_open = port.isOpen();
+    connect(&tx, &Transmitter::frameWritten, this, &LineLogRecorder::recordSent);
+    connect(&tx, &Transmitter::directWritten, this, &LineLogRecorder::recordSent);
+    connect(&replies, &ReplyReader::repliesRead, this, &LineLogRecorder::repliesRead);
+    connect(&replies, &ReplyReader::bytesDropped, this, &LineLogRecorder::bytesDropped);
+    connect(&port, &SerialPortService::stateChanged, this, &LineLogRecorder::portStateChanged);
+}
+
+void LineLogRecorder::add(LineLogEntry::Kind kind, const QByteArray &bytes, qint64 at, P2Mode mode)
+{
+    m_log.append({kind, mode, at, at - m_connectedAt, bytes});
+}
+
+void LineLogRecorder::recordSent(const QByteArray &bytes)
+{
+    add(LineLogEntry::Kind::Sent, bytes, now());
+    emit appended();
+}
+
+void LineLogRecorder::portStateChanged(SerialPortService::State state)
+{
+    const bool wasOpen = std::exchange(m_open, state == SerialPortService::State::Open);
+    QString note;
+    if (m_open) {
+        m_connectedAt = now();
+        const QString speed = m_port.settings().section(QLatin1Char(','), 0, 0);
+        note = QStringLiteral("connected to COM%1 at %2 bit/s").arg(m_port.commPort()).arg(speed);
+    } else if (wasOpen) {
+        note = state == SerialPortService::State::Lost ? QStringLiteral("connection lost")
+                                                       : QStringLiteral("disconnected");
+    }
+    if (note.isEmpty())
+        return;
+    add(LineLogEntry::Kind::Note, note.toUtf8(), now());
+    emit appended();
+}
+
+void LineLogRecorder::repliesRead(const ReplyBatch &batch)
+{
+    const qint64 at = now();
+    m_lastReplyAt = at;
+    for (const Reply &reply : batch.replies)
+        add(LineLogEntry::Kind::Received, reply.bytes(), at, batch.mode);
+    emit appended();
+}
+
+void LineLogRecorder::bytesDropped(const QByteArray &bytes, qint64 lastArrivalMs)
+{
+    // Given up a pause after they came, they are logged at the time they came (to the
+    // millisecond the reader notes): that may be before frames sent meanwhile, but never
+    // before the replies read ahead of them, nor before the Connect they came after.
+    const qint64 ago = std::max<qint64>(0, QDateTime::currentMSecsSinceEpoch() - lastArrivalMs);
+    add(LineLogEntry::Kind::Dropped, bytes,
+        std::max({m_connectedAt, m_lastReplyAt, now() - ago * LineLog::kTicksPerMs}));
+    emit appended();
+}
+
+} // namespace script

@@ -1,0 +1,54 @@
+#pragma once
+// Feeds the line log from the link, whether or not the log's window is open: every frame
+// the transmitter wrote (TxData frames and direct writes alike), every reply the reply
+// reader completed, in order, with the P2 mode it was read by, the bytes its framing gave
+// up, and a note when the port opens or closes. Each entry costs a clock read and a copy
+// of its bytes; appended() lets a view know, and the view decides when to look.
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include "link/replyreader.h"
+#include "link/serialportservice.h"
+#include "script/linelog.h"
+
+class Transmitter;
+
+namespace script
+{
+
+class LineLogRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    LineLogRecorder(SerialPortService &port, Transmitter &tx, ReplyReader &replies,
+                    QObject *parent = nullptr);
+
+    LineLog &log() { return m_log; }
+    const LineLog &log() const { return m_log; }
+
+    // Bytes that went on the wire: the transmitter's frameWritten and directWritten end here.
+    void recordSent(const QByteArray &bytes);
+
+signals:
+    // One or more entries were appended.
+    void appended();
+
+private:
+    // Tenths of a millisecond on the log's clock.
+    qint64 now() const { return m_clock.nsecsElapsed() / (1000000 / LineLog::kTicksPerMs); }
+    void add(LineLogEntry::Kind kind, const QByteArray &bytes, qint64 at,
+             P2Mode mode = P2Mode::Gpio);
+    void portStateChanged(SerialPortService::State state);
+    void repliesRead(const ReplyBatch &batch);
+    void bytesDropped(const QByteArray &bytes, qint64 lastArrivalMs);
+
+    SerialPortService &m_port;
+    LineLog m_log;
+    QElapsedTimer m_clock;
+    qint64 m_connectedAt = 0;
+    qint64 m_lastReplyAt = 0;
+    bool m_open = false;
+};
+
+} // namespace script

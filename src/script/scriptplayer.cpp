@@ -1,0 +1,103 @@
+#include "script/scriptplayer.h"
+
+#include "link/pacingclock.h"
+#include "link/replyreader.h"
+#include "link/serialportservice.h"
+#include "link/transmitter.h"
+#include "script/parser.h"
+
+namespace script
+{
+
+ScriptPlayer::ScriptPlayer(SerialPortService &port, Transmitter &tx, ReplyReader &replies,
+                           PacingClock &pacing, QString settingsPath, QObject *parent)
+    : QObject(parent), m_port(port), m_tx(tx), m_pacing(pacing),
+      m_settingsPath(std::move(settingsPath)),
+      m_runner([this](const proto::Frame &frame) { return send(frame); })
+{
+    connect(&m_runner, &ScriptRunner::stepStarted, this, &ScriptPlayer::progress);
+    connect(&m_runner, &ScriptRunner::printed, this, &ScriptPlayer::printed);
+    connect(&m_runner, &ScriptRunner::finished, this, &ScriptPlayer::runnerFinished);
+    connect(&replies, &ReplyReader::repliesRead, this, [this](const ReplyBatch &batch) {
+        for (const Reply &reply : batch.replies)
+            m_runner.takeReply(reply);
+    });
+    connect(&replies, &ReplyReader::bytesDropped, this,
+            [this](const QByteArray &bytes) { m_runner.takeDropped(bytes); });
+    connect(&port, &SerialPortService::stateChanged, this, &ScriptPlayer::updateCanPlay);
+    connect(&pacing, &PacingClock::sequenceRunningChanged, this, &ScriptPlayer::updateCanPlay);
+    m_canPlay = canPlay();
+}
+
+bool ScriptPlayer::canPlay() const
+{
+    return m_port.isOpen() && !m_pacing.sequenceRunning();
+}
+
+void ScriptPlayer::updateCanPlay()
+{
+    if (std::exchange(m_canPlay, canPlay()) != m_canPlay)
+        emit canPlayChanged(m_canPlay);
+}
+
+QString ScriptPlayer::play(const QString &path)
+{
+    if (!m_port.isOpen())
+        return QStringLiteral("the port is not open: Connect first");
+    if (m_pacing.sequenceRunning())
+        return QStringLiteral("a paced command is running (the message upload, the save to "
+                              "flash or another script): play the script when it has ended");
+    Parser parser(ParserSetup{m_settingsPath, {}});
+    if (!parser.addCommand({QStringLiteral("play"), path}))
+        return parser.error();
+
+    // The clock is held before the claim starts, so the claim's one step waits until the
+    // script lets go (releaseClaim), whatever else holds the clock meanwhile.
+    m_pacing.hold();
+    m_holding = true;
+    PacedSequence claim;
+    claim.run([] {}).onEnd([this](bool completed) {
+        releaseClaim();
+        if (!completed && m_runner.running())
+            m_runner.fail(QStringLiteral("the paced commands were ended (Disconnect, a lost "
+                                         "device or the window closing)"));
+    });
+    m_pacing.start(std::move(claim)); // cannot be refused: no sequence runs (checked above)
+    m_playing = true;
+    emit playingChanged(true);
+    m_runner.start(parser.steps());
+    return {};
+}
+
+void ScriptPlayer::cancel()
+{
+    m_runner.stop();
+}
+
+bool ScriptPlayer::send(const proto::Frame &frame)
+{
+    if (!m_port.isOpen())
+        return false;
+    m_tx.sendFrame(frame);
+    return m_port.isOpen();
+}
+
+void ScriptPlayer::runnerFinished(int status, const QString &problem)
+{
+    // A send that finds the device gone ends the run twice: once through the aborted
+    // claim, once for the refused frame. The first one counts.
+    if (!m_playing)
+        return;
+    m_playing = false;
+    releaseClaim();
+    emit playingChanged(false);
+    emit finished(status == Success, problem);
+}
+
+void ScriptPlayer::releaseClaim()
+{
+    if (std::exchange(m_holding, false))
+        m_pacing.release();
+}
+
+} // namespace script

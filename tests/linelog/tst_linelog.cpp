@@ -1,0 +1,234 @@
+// The line log's memory on its own: how many entries it keeps and which go first, what each
+// filter shows, the plain-text line of every kind of entry, find, and the frames it hands
+// out for a script, read back by the script parser.
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "script/linelog.h"
+#include "script/parser.h"
+
+using script::LineLog;
+using script::LineLogEntry;
+using script::LineLogFilter;
+using Kind = LineLogEntry::Kind;
+
+namespace
+{
+
+// "S" sent, "R" received, "D" dropped, "N" note; entry i carries `at` = i.
+LineLog logOf(const QString &kinds, int capacity)
+{
+    LineLog log(capacity);
+    for (int i = 0; i < kinds.size(); ++i) {
+        const Kind kind = kinds[i] == u'S'   ? Kind::Sent
+                          : kinds[i] == u'R' ? Kind::Received
+                          : kinds[i] == u'D' ? Kind::Dropped
+                                             : Kind::Note;
+        log.append({kind, P2Mode::Gpio, i, i, QByteArray("\xFA\x00\x01", 3)});
+    }
+    return log;
+}
+
+// The `at` of every entry the filter shows, in order.
+QList<qint64> shown(const LineLog &log, LineLogFilter filter)
+{
+    QList<qint64> ats;
+    for (int i = 0; i < log.count(filter); ++i)
+        ats << log.at(filter, i).at;
+    return ats;
+}
+
+LineLogEntry entry(Kind kind, qint64 sinceConnect, const char *hex, P2Mode mode = P2Mode::Gpio)
+{
+    return {kind, mode, sinceConnect, sinceConnect, QByteArray::fromHex(hex)};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(LineLogEntry)
+
+class TestLineLog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void keepsTheNewest_data();
+    void keepsTheNewest();
+    void filtersShowTheirEntries_data();
+    void filtersShowTheirEntries();
+    void lines_data();
+    void lines();
+    void findWrapsAroundBothWays_data();
+    void findWrapsAroundBothWays();
+    void sentFramesPlayBackWithTheirPauses();
+};
+
+void TestLineLog::keepsTheNewest_data()
+{
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<int>("appended");
+    QTest::addColumn<int>("dropped");
+
+    QTest::newRow("below the limit") << 5 << 3 << 0;
+    QTest::newRow("at the limit") << 5 << 5 << 0;
+    QTest::newRow("one past") << 5 << 6 << 1;
+    QTest::newRow("many times past") << 5 << 23 << 18;
+    QTest::newRow("the window's limit") << LineLog::kCapacity << LineLog::kCapacity + 2 << 2;
+}
+
+void TestLineLog::keepsTheNewest()
+{
+    QFETCH(int, capacity);
+    QFETCH(int, appended);
+    QFETCH(int, dropped);
+    LineLog log(capacity);
+    for (int i = 0; i < appended; ++i)
+        log.append({Kind::Sent, P2Mode::Gpio, i, i, QByteArray(1, 'x')});
+    QCOMPARE(log.count(LineLogFilter::Both), appended - dropped);
+    QCOMPARE(log.dropped(), qint64(dropped));
+    QCOMPARE(log.removed(LineLogFilter::Sent), qint64(dropped));
+    QCOMPARE(log.at(LineLogFilter::Both, 0).at, qint64(dropped));
+    QCOMPARE(log.at(LineLogFilter::Sent, log.count(LineLogFilter::Sent) - 1).at,
+             qint64(appended - 1));
+
+    // Clearing is not dropping: the count starts again, views learn the rows are gone.
+    log.clear();
+    QCOMPARE(log.count(LineLogFilter::Both), 0);
+    QCOMPARE(log.dropped(), qint64(0));
+    QCOMPARE(log.removed(LineLogFilter::Both), qint64(appended));
+    QCOMPARE(log.nextSerial(), qint64(appended));
+}
+
+void TestLineLog::filtersShowTheirEntries_data()
+{
+    QTest::addColumn<QString>("kinds");
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<QList<qint64>>("sent");
+    QTest::addColumn<QList<qint64>>("received");
+    QTest::addColumn<QList<qint64>>("removed"); // both, sent, received
+
+    // Notes (connected, disconnected) belong to every view; dropped bytes came from the module.
+    QTest::newRow("nothing dropped") << "NSRDS" << 10 << QList<qint64>{0, 1, 4}
+                                     << QList<qint64>{0, 2, 3} << QList<qint64>{0, 0, 0};
+    QTest::newRow("a dropped note leaves both views")
+        << "NSRDS" << 4 << QList<qint64>{1, 4} << QList<qint64>{2, 3} << QList<qint64>{1, 1, 1};
+    QTest::newRow("dropped frames leave the sent view only")
+        << "SSNRR" << 3 << QList<qint64>{2} << QList<qint64>{2, 3, 4} << QList<qint64>{2, 2, 0};
+}
+
+void TestLineLog::filtersShowTheirEntries()
+{
+    QFETCH(QString, kinds);
+    QFETCH(int, capacity);
+    QFETCH(QList<qint64>, sent);
+    QFETCH(QList<qint64>, received);
+    QFETCH(QList<qint64>, removed);
+    const LineLog log = logOf(kinds, capacity);
+    QCOMPARE(shown(log, LineLogFilter::Sent), sent);
+    QCOMPARE(shown(log, LineLogFilter::Received), received);
+    QCOMPARE(log.count(LineLogFilter::Both), std::min<int>(capacity, kinds.size()));
+    const QList<qint64> gone = {log.removed(LineLogFilter::Both), log.removed(LineLogFilter::Sent),
+                                log.removed(LineLogFilter::Received)};
+    QCOMPARE(gone, removed);
+}
+
+void TestLineLog::lines_data()
+{
+    QTest::addColumn<LineLogEntry>("entry");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("a frame, time to a tenth of a millisecond")
+        << entry(Kind::Sent, 30125, "FE320313")
+        << "    3.0125  to module    FE 32 03 13  set cursor row 3 column 19";
+    QTest::newRow("an hour in") << entry(Kind::Sent, 37250001, "0D")
+                                << " 3725.0001  to module    0D  clear display";
+    QTest::newRow("analog reading")
+        << entry(Kind::Received, 12, "FA01F4")
+        << "    0.0012  from module  FA 01 F4  analog input 1 reads 500";
+    QTest::newRow("status reply read as keys")
+        << entry(Kind::Received, 12, "FC2100", P2Mode::Keypad)
+        << "    0.0012  from module  FC 21 00  keypad: keys 1 and 6 down";
+    QTest::newRow("bytes the framing dropped")
+        << entry(Kind::Dropped, 5000, "FA01")
+        << "    0.5000  from module  FA 01  dropped FA 01 (no whole reply)";
+    LineLogEntry note{Kind::Note, P2Mode::Gpio, 0, 0, "connected to COM3 at 9600 bit/s"};
+    QTest::newRow("a note") << note << "    0.0000               connected to COM3 at 9600 bit/s";
+}
+
+void TestLineLog::lines()
+{
+    QFETCH(LineLogEntry, entry);
+    QFETCH(QString, line);
+    QCOMPARE(LineLog::line(entry), line);
+}
+
+void TestLineLog::findWrapsAroundBothWays_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("found"); // -1: none
+
+    // Rows: 0 "clear display", 1 "analog input 1 reads 500", 2 "clear display",
+    // 3 "write \"Hi\"".
+    QTest::newRow("from the start, any letter case") << "CLEAR" << -1 << true << 4 << 0;
+    QTest::newRow("wraps to the first") << "clear" << 2 << true << 4 << 0;
+    QTest::newRow("back from the end") << "clear" << -1 << false << 4 << 2;
+    QTest::newRow("back wraps to the last") << "clear" << 0 << false << 4 << 2;
+    QTest::newRow("matches the hex") << "FA 01" << -1 << true << 4 << 1;
+    QTest::newRow("only the rows shown") << "Hi" << -1 << true << 3 << -1;
+    QTest::newRow("the only match, from itself") << "reads" << 1 << true << 4 << 1;
+}
+
+void TestLineLog::findWrapsAroundBothWays()
+{
+    QFETCH(QString, text);
+    QFETCH(int, from);
+    QFETCH(bool, forward);
+    QFETCH(int, limit);
+    QFETCH(int, found);
+    LineLog log;
+    log.append(entry(Kind::Sent, 1, "0D"));
+    log.append(entry(Kind::Received, 2, "FA01F4"));
+    log.append(entry(Kind::Sent, 3, "0D"));
+    log.append(entry(Kind::Sent, 4, "4869"));
+    QCOMPARE(log.find(LineLogFilter::Both, text, from, forward, limit).value_or(-1), found);
+}
+
+// What Save as Script writes reads back into the frames sent, in order, with the pauses
+// between them; a pause longer than a script's longest wait is split rather than refused.
+void TestLineLog::sentFramesPlayBackWithTheirPauses()
+{
+    LineLog log;
+    const qint64 twoHours = 2 * qint64(script::kLongestWaitMs) * LineLog::kTicksPerMs;
+    log.append(entry(Kind::Sent, 1000, "FE2002"));
+    log.append(entry(Kind::Received, 1500, "FE2020"));
+    log.append(entry(Kind::Sent, 3004, "0D"));
+    log.append(entry(Kind::Note, 4000, ""));
+    log.append(entry(Kind::Sent, 3004 + twoHours, "41"));
+
+    const std::vector<script::TimedFrame> frames = log.sentFrames();
+    QCOMPARE(frames.size(), std::size_t(3));
+    QCOMPARE(frames[1].atMs, 300.4);
+
+    QTemporaryDir dir;
+    script::Parser parser(script::ParserSetup{dir.filePath(QStringLiteral("vantel.ini")), {}});
+    const QString written = script::framesToScript(frames, true);
+    QVERIFY2(parser.addScript(written.toUtf8(), QStringLiteral("log.vtl"), dir.path()),
+             qPrintable(parser.error() + u'\n' + written));
+    QStringList steps;
+    for (const script::Step &step : parser.steps())
+        steps << (step.kind == script::Step::Kind::Wait
+                      ? QStringLiteral("wait %1").arg(step.ms)
+                      : QString::fromLatin1(
+                            QByteArray(reinterpret_cast<const char *>(step.frame.data()),
+                                       qsizetype(step.frame.size()))
+                                .toHex(' ')
+                                .toUpper()));
+    QCOMPARE(steps,
+             (QStringList{"FE 20 02", "wait 200", "0D", "wait 3600000", "wait 3600000", "41"}));
+}
+
+QTEST_GUILESS_MAIN(TestLineLog)
+#include "tst_linelog.moc"

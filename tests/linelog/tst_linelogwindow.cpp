@@ -1,0 +1,338 @@
+// The line log's window in the real utility, with the module played on a pseudo-terminal:
+// how it opens, what its rows say about what crossed the line, its tools, and scripts played
+// from it: refused whole when wrong, paced while they play, ended at once by Cancel,
+// Disconnect or closing the log.
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/frmmain.h"
+#include "linelog/linelogmodel.h"
+#include "linelog/linelogwindow.h"
+#include "script/scriptplayer.h"
+#include "windowfixture.h"
+
+using script::LineLog;
+using script::LineLogFilter;
+
+namespace
+{
+
+constexpr int kTimeoutMs = 5000;
+
+// Ctrl+L where the focus is, as a user opens the log.
+LineLogWindow *openLog(WindowFixture &f, QWidget *from)
+{
+    f.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&f.window()))
+        return nullptr;
+    from->setFocus();
+    QTest::keyClick(from, Qt::Key_L, Qt::ControlModifier);
+    auto *log = f.window().findChild<LineLogWindow *>();
+    return log && log->isVisible() ? log : nullptr;
+}
+
+// "direction | bytes | meaning" of every row shown.
+QStringList rows(LineLogWindow &log)
+{
+    QStringList texts;
+    for (int row = 0; row < log.model().rowCount(); ++row) {
+        QStringList cells;
+        for (int column : {LineLogModel::Direction, LineLogModel::Bytes, LineLogModel::Meaning})
+            cells << log.model().index(row, column).data().toString();
+        texts << cells.join(QStringLiteral(" | "));
+    }
+    return texts;
+}
+
+QByteArray linesOf(LineLogWindow &log, int first, int last)
+{
+    QByteArray text;
+    for (int row = first; row <= last; ++row)
+        text += LineLog::line(*log.model().entry(row)).toUtf8() + '\n';
+    return text;
+}
+
+// Picks `path` in the file dialog the last click opened, and accepts it.
+bool chooseFile(LineLogWindow &log, const QString &dialogName, const QString &path)
+{
+    QFileDialog *dialog = nullptr;
+    if (!QTest::qWaitFor([&] {
+            dialog = log.findChild<QFileDialog *>(dialogName);
+            return dialog && dialog->isVisible();
+        }))
+        return false;
+    dialog->selectFile(path);
+    static_cast<QDialog *>(dialog)->accept(); // what its Save or Open button does
+    return true;
+}
+
+QStringList sentHex(WindowFixture &f)
+{
+    QStringList frames;
+    for (const script::TimedFrame &frame : f.window().lineLog.log().sentFrames())
+        frames << LineLog::hex({script::LineLogEntry::Kind::Sent, P2Mode::Gpio, 0, 0,
+                                QByteArray(reinterpret_cast<const char *>(frame.bytes.data()),
+                                           qsizetype(frame.bytes.size()))});
+    return frames;
+}
+
+QString writeScript(const QTemporaryDir &dir, const QByteArray &content)
+{
+    const QString path = dir.filePath(QStringLiteral("script.vtl"));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? path
+                                                                                    : QString();
+}
+
+} // namespace
+
+class TestLineLogWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void opensFromAnywhereAndStays_data();
+    void opensFromAnywhereAndStays();
+    void rowsSayWhatCrossedTheLine();
+    void badScriptIsRefusedWhole_data();
+    void badScriptIsRefusedWhole();
+    void scriptPlaysPacedAndEndsAtOnce_data();
+    void scriptPlaysPacedAndEndsAtOnce();
+};
+
+void TestLineLogWindow::opensFromAnywhereAndStays_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("doubleClick");
+    QTest::newRow("Ctrl+L in the typed-text box") << "txtASCIIInput" << false;
+    QTest::newRow("Ctrl+L on Connect") << "cmdConnect" << false;
+    QTest::newRow("double-click on the transmit monitor") << "lblTxData" << true;
+    QTest::newRow("double-click on the receive monitor") << "lblRxData" << true;
+}
+
+void TestLineLogWindow::opensFromAnywhereAndStays()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, doubleClick);
+    WindowFixture f;
+    QVERIFY(f.connect());
+    QWidget *widget = f.findWidget(control);
+    QVERIFY(!f.window().findChild<LineLogWindow *>()); // made when first asked for
+    LineLogWindow *first = nullptr;
+    for (int time = 0; time < 2; ++time) { // the second time shows the same window again
+        if (doubleClick)
+            QTest::mouseDClick(widget, Qt::LeftButton);
+        else
+            QVERIFY(openLog(f, widget));
+        auto *log = f.window().findChild<LineLogWindow *>();
+        QVERIFY(log && log->isVisible() && log->isWindow() && !log->isModal());
+        QCOMPARE(log, first ? first : (first = log));
+        log->close();
+    }
+    QCOMPARE(f.window().findChildren<LineLogWindow *>().size(), 1);
+    if (doubleClick)
+        QVERIFY(widget->toolTip().contains(QStringLiteral("line log")));
+
+    // It stays open across Disconnect and Connect.
+    f.window().showLineLog();
+    f.click(QStringLiteral("cmdConnect"));
+    QVERIFY(!f.window().isConnected() && first->isVisible());
+    QVERIFY(f.connect());
+    QVERIFY(first->isVisible());
+}
+
+// What went over the line before the log was first opened shows when it opens, in words,
+// dropped bytes marked; then the tools on those rows.
+void TestLineLogWindow::rowsSayWhatCrossedTheLine()
+{
+    WindowFixture f;
+    QVERIFY(f.connect());
+    f.window().replyReader.setPause(std::chrono::milliseconds(50));
+    f.window().cboRow->setCurrentIndex(3);
+    f.window().cboColumn->setCurrentIndex(19);
+    f.click(QStringLiteral("cmdSetPos"));
+    QCOMPARE(f.received(4), QByteArray::fromHex("FE320313"));
+    QVERIFY(f.peer().send(QByteArray::fromHex("FA01F4")));
+    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FA 01 F4 "));
+    f.find<QComboBox>(QStringLiteral("cbogpio"))->setCurrentIndex(1); // KEYPAD
+    QVERIFY(f.peer().send(QByteArray::fromHex("FC2100")));
+    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FC 21 00 "));
+    QVERIFY(f.peer().send(QByteArray::fromHex("FA01"))); // a reply cut short
+    const LineLog &recorded = f.window().lineLog.log();
+    QTRY_COMPARE(recorded.count(LineLogFilter::Both), 5);
+
+    LineLogWindow *log = openLog(f, f.window().cmdConnect);
+    QVERIFY(log);
+    const QString connected = QStringLiteral(" |  | connected to COM3 at 9600 bit/s");
+    const QString setPosition =
+        QStringLiteral("to module | FE 32 03 13 | set cursor row 3 column 19");
+    QCOMPARE(rows(*log), (QStringList{connected, setPosition,
+                                      "from module | FA 01 F4 | analog input 1 reads 500",
+                                      "from module | FC 21 00 | keypad: keys 1 and 6 down",
+                                      "from module | FA 01 | dropped FA 01 (no whole reply)"}));
+    const QModelIndex dropped = log->model().index(4, LineLogModel::Meaning);
+    QVERIFY(dropped.data(Qt::FontRole).value<QFont>().italic());
+    QVERIFY(dropped.data(Qt::ForegroundRole).isValid());
+    QVERIFY(!log->model().index(1, LineLogModel::Meaning).data(Qt::ForegroundRole).isValid());
+    // Seconds since Connect to 0.1 ms, in the order things happened.
+    for (int row = 1; row < log->model().rowCount(); ++row)
+        QVERIFY(recorded.at(LineLogFilter::Both, row).sinceConnect >=
+                recorded.at(LineLogFilter::Both, row - 1).sinceConnect);
+    QCOMPARE(log->model().index(0, LineLogModel::Time).data().toString(), QStringLiteral("0.0000"));
+
+    log->cboShow->setCurrentIndex(int(LineLogFilter::Sent));
+    QCOMPARE(rows(*log), (QStringList{connected, setPosition}));
+    log->cboShow->setCurrentIndex(int(LineLogFilter::Both));
+
+    // Paused, the log goes on recording and says what waits; resumed, it shows it.
+    log->cmdPause->click();
+    f.click(QStringLiteral("cmdCommand(2)"));
+    QTRY_VERIFY2(log->lblStatus->text().contains(QStringLiteral("paused: 1 new entries")),
+                 qPrintable(log->lblStatus->text()));
+    QCOMPARE(log->model().rowCount(), 5);
+    log->cmdPause->click();
+    QCOMPARE(rows(*log).last(), QStringLiteral("to module | 0D | clear display"));
+
+    // Find selects the next row holding the text (Enter or Next), wrapping around.
+    log->txtFind->setText(QStringLiteral("FA 01"));
+    QTest::keyClick(log->txtFind, Qt::Key_Return);
+    QCOMPARE(log->tblLog->currentIndex().row(), 2);
+    log->cmdFindNext->click();
+    log->cmdFindNext->click();
+    QCOMPARE(log->tblLog->currentIndex().row(), 2);
+    QVERIFY(log->tblLog->selectionModel()->isRowSelected(2, {}));
+    log->txtFind->setText(QStringLiteral("no such thing"));
+    log->cmdFindPrevious->click();
+    QCOMPARE(log->lblFound->text(), QStringLiteral("Not found"));
+
+    // Copy (Ctrl+C) takes the selected rows as plain-text lines.
+    log->tblLog->selectionModel()->select(log->model().index(3, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    log->tblLog->setFocus();
+    QTest::keyClick(log->tblLog, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), linesOf(*log, 2, 3));
+
+    // Save as Text writes the rows shown, one line each.
+    log->cboShow->setCurrentIndex(int(LineLogFilter::Received));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("log.txt"));
+    log->cmdSaveText->click();
+    QVERIFY(chooseFile(*log, QStringLiteral("SaveTextDialog"), path));
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), linesOf(*log, 0, 3));
+}
+
+void TestLineLogWindow::badScriptIsRefusedWhole_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("uploadRunning");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("an argument out of range")
+        << QByteArray("clear\ngoto 9 0\n") << false
+        << "script.vtl:2: goto: ROW 9 is out of range (allowed: 0 to 3)";
+    QTest::newRow("an unknown command, late in the script")
+        << QByteArray("clear\ntext \"ok\"\nwait 10\nblink 3\n") << false
+        << "script.vtl:4: unknown command 'blink'";
+    QTest::newRow("while the message upload runs")
+        << QByteArray("clear\n") << true << "a paced command is running";
+}
+
+// Nothing of a refused script is sent: each starts with `clear`, which nothing else here sends.
+void TestLineLogWindow::badScriptIsRefusedWhole()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, uploadRunning);
+    QFETCH(QString, message);
+    WindowFixture f;
+    QVERIFY(f.connect());
+    LineLogWindow *log = openLog(f, f.window().cmdConnect);
+    QVERIFY(log);
+    QTemporaryDir dir;
+    const QString path = writeScript(dir, script);
+    ModalAnswerer answerer;
+    if (uploadRunning) {
+        f.click(QStringLiteral("cmdSetMsg"));
+        QVERIFY(!log->cmdPlay->isEnabled());
+        log->playScript(path);
+    } else {
+        log->cmdPlay->click();
+        QVERIFY(chooseFile(*log, QStringLiteral("PlayScriptDialog"), path));
+    }
+    QTRY_COMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen().first().objectName, QStringLiteral("ScriptRefusedBox"));
+    QVERIFY2(answerer.seen().first().text.contains(message),
+             qPrintable(answerer.seen().first().text));
+    QVERIFY(!log->player().playing());
+    QVERIFY(!sentHex(f).contains(QStringLiteral("0D")));
+    f.window().pacing.abort();
+}
+
+void TestLineLogWindow::scriptPlaysPacedAndEndsAtOnce_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("Cancel") << "cmdCancel"
+                            << "script.vtl stopped: interrupted";
+    QTest::newRow("Disconnect") << "cmdConnect"
+                                << "script.vtl stopped: the paced commands were ended";
+    QTest::newRow("closing the log") << "close"
+                                     << "script.vtl stopped: interrupted";
+}
+
+void TestLineLogWindow::scriptPlaysPacedAndEndsAtOnce()
+{
+    QFETCH(QString, ending);
+    QFETCH(QString, status);
+    WindowFixture f;
+    QVERIFY(f.connect());
+    LineLogWindow *log = openLog(f, f.window().cmdConnect);
+    QVERIFY(log);
+    QTemporaryDir dir;
+    const QString path = writeScript(dir, "clear\nwait 300\ntext \"A\"\nwait 10000\ntext \"B\"\n");
+    auto *upload = f.find<QPushButton>(QStringLiteral("cmdSetMsg"));
+    auto *save = f.find<QPushButton>(QStringLiteral("cmdSaveSettings"));
+
+    log->cmdPlay->click();
+    QVERIFY(chooseFile(*log, QStringLiteral("PlayScriptDialog"), path));
+    QCOMPARE(f.received(1), QByteArray("\x0D"));
+    QVERIFY(log->prgScript->isVisible() && log->cmdCancel->isVisible());
+    // One paced sequence at a time: the upload, the save and another script wait.
+    QVERIFY(!upload->isEnabled() && !save->isEnabled() && !log->cmdPlay->isEnabled());
+    QCOMPARE(f.received(1), QByteArray("A"));
+    // The wait between the two, as the log timed the writes.
+    const LineLog &recorded = f.window().lineLog.log();
+    const int last = recorded.count(LineLogFilter::Sent) - 1;
+    const qint64 pause =
+        recorded.at(LineLogFilter::Sent, last).at - recorded.at(LineLogFilter::Sent, last - 1).at;
+    QVERIFY2(pause >= 300 * LineLog::kTicksPerMs, qPrintable(QString::number(pause)));
+    QCOMPARE(log->prgScript->value(), 3); // waiting in step 3 of 5
+    QCOMPARE(log->prgScript->maximum(), 5);
+
+    if (ending == QLatin1String("close"))
+        log->close();
+    else if (ending == QLatin1String("cmdCancel"))
+        log->cmdCancel->click();
+    else
+        f.click(ending);
+    QVERIFY(!log->player().playing() && !f.window().pacing.sequenceRunning());
+    QVERIFY(!log->prgScript->isVisible() && !log->cmdCancel->isVisible());
+    QVERIFY2(log->lblScript->text().startsWith(status), qPrintable(log->lblScript->text()));
+    QCOMPARE(upload->isEnabled(), f.window().isConnected());
+    // Nothing is left to send: every frame sent is in the log, and "B" is not.
+    QCOMPARE(sentHex(f), (QStringList{"0D", "41"}));
+}
+
+QTEST_MAIN(TestLineLogWindow)
+#include "tst_linelogwindow.moc"
