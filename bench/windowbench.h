@@ -23,7 +23,7 @@ public:
 
     // Builds, shows and connects the window; false (with a reason) when that failed.
     bool start(QString &error);
-    frmMain &window() { return *m_window; }
+    frmMain &window();
 
     // Milliseconds from the click on `button` until the peer has read `frameBytes` bytes,
     // once per repeat. With `endsPacedSequence` the paced sequence the click starts is
@@ -60,7 +60,6 @@ public:
     bool vanish(int ms, double &whileBoxOpen, double &afterAnswer);
 
 private:
-    frmMain &window();
     void click(const QString &objectName);
     bool waitUntil(const std::function<bool()> &done, int timeoutMs);
     static void wakeMainThread();
