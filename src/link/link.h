@@ -2,8 +2,9 @@
 // How the program talks to the module (declares nothing; the other link headers point here).
 //
 // Layers, each a folder and one library, include only downward: core (encoding, link,
-// settings; no widgets) < widgets < pages (text, graphics, config, io) < app. sim, the
-// module model, sits beside them and is never linked into the utility.
+// settings, then script; no widgets) < widgets < pages (text, graphics, config, io, and the
+// line log's window) < app. sim, the module model, and pty, the pseudo-terminal opener of
+// the tests and the virtual module, sit beside them and are never linked into the utility.
 //
 // Click to bytes: a page's handler builds its frame (protocol.h) and calls
 // Transmitter::sendFrame, which copies it into TxData; SendTxData writes it byte by byte
@@ -13,3 +14,4 @@
 // them, cuts three-byte replies (giving up a partial one after a pause), decodes them and
 // emits repliesRead; the window shows the last reply in the receive monitor and hands the
 // last of each kind to the "Inputs / Outputs" page.
+// The line log (script/linelogrecorder.h) listens to both paths beside the window.
