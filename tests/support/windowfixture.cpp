@@ -2,6 +2,7 @@
 
 #include "app/frmmain.h"
 #include "settings/settingsfile.h"
+#include "testfiles.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,11 +21,8 @@ WindowFixture::WindowFixture(const QByteArray &ini, int portNumber, const QStrin
         m_peer = std::make_unique<PtyPeer>();
     qputenv(QStringLiteral("VANTEL_COM%1").arg(portNumber).toLatin1(),
             (m_peer ? m_peer->slavePath() : device).toLocal8Bit());
-    if (!ini.isNull()) {
-        QFile file(iniPath());
-        if (file.open(QIODevice::WriteOnly))
-            file.write(ini);
-    }
+    if (!ini.isNull())
+        testfiles::write(iniPath(), ini);
     m_settings = std::make_unique<SettingsFile>(iniPath());
     m_window = std::make_unique<frmMain>(*m_settings);
     m_window->show();
