@@ -74,6 +74,14 @@ void WindowFixture::click(const QString &objectName)
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
+void WindowFixture::type(const QString &text)
+{
+    QWidget *box = findWidget(QStringLiteral("txtASCIIInput"));
+    showPageOf(box);
+    box->setFocus();
+    QTest::keyClicks(box, text);
+}
+
 void WindowFixture::showPageOf(QWidget *widget)
 {
     for (QWidget *w = widget->parentWidget(); w; w = w->parentWidget()) {
