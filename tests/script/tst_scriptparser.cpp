@@ -88,8 +88,6 @@ void TestScriptParser::lines_data()
                                QStringLiteral(" 1F 00 00 00 00 00 00 11 ") +
                                hexOf(QByteArray(40, '\0'));
 
-    QTest::newRow("clear") << "clear"
-                           << "0D";
     QTest::newRow("home") << "home"
                           << "0B";
     QTest::newRow("backspace") << "backspace"
@@ -111,8 +109,6 @@ void TestScriptParser::lines_data()
                                  << "0F";
     QTest::newRow("clear-column") << "clear-column 19"
                                   << "FE 2E 13";
-    QTest::newRow("backlight off") << "backlight off"
-                                   << "FE 07";
     QTest::newRow("backlight level") << "backlight level 250"
                                      << "FE 28 FA";
     QTest::newRow("glyph in its slot, others blank without a settings file")
