@@ -277,7 +277,6 @@ void AccessibilityTest::glyphCellsSayWhetherOn()
     actions->doAction(QAccessibleActionInterface::toggleAction());
     QCOMPARE(nameOf(corner), QStringLiteral("Row 8, column 5: on"));
     QCOMPARE(f.find<QLabel>(QStringLiteral("lblrow8"))->text(), QStringLiteral("0x01"));
-    QCOMPARE(nameOf(f.findWidget(QStringLiteral("lblrow8"))), QStringLiteral("0x01"));
     QCOMPARE(descriptionOf(f.findWidget(QStringLiteral("lblrow8"))), QStringLiteral("Row 8 value"));
 }
 
@@ -337,7 +336,6 @@ void AccessibilityTest::windowAndTabStrip()
     QVERIFY(f.connect());
     QAccessibleInterface *window = accessible(&f.window());
     QCOMPARE(window->role(), QAccessible::Window);
-    QCOMPARE(window->text(QAccessible::Name), f.window().windowTitle());
 
     // The strip lists its eight tabs and nothing else.
     QTabWidget *tabs = f.window().SSTab1;
