@@ -159,9 +159,6 @@ void AccessibilityTest::inputIndicatorsSayTheirLevel_data()
     QTest::addColumn<QString>("levels");
     QTest::newRow("pins 1 and 3 high")
         << QByteArray("\xFC\x00\x05", 3) << QStringLiteral("high low high low low low low low");
-    QTest::newRow("all high, B1 ignored")
-        << QByteArray("\xFF\x00\xFF", 3)
-        << QStringLiteral("high high high high high high high high");
     QTest::newRow("pin 8 high") << QByteArray("\xFD\xFF\x80", 3)
                                 << QStringLiteral("low low low low low low low high");
 }
