@@ -97,8 +97,7 @@ void CommandLineTest::realProgram_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("errStart");
 
-    QTest::newRow("--help") << QStringList{"--help"} << QStringList() << 0
-                            << QStringLiteral("Usage: vantelapp [options]") << QString();
+    // --help goes out the same way as --version; its text is checked above.
     QTest::newRow("--version") << QStringList{"--version"} << QStringList() << 0 << kVersionLine
                                << QString();
     QTest::newRow("no display") << QStringList() << QStringList() << 1 << QString() << kNoDisplay;

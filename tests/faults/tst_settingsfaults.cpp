@@ -2,6 +2,7 @@
 // utility installed in a folder it may not write to.
 #include "settings/inifile.h"
 #include "settings/settingsfile.h"
+#include "testfiles.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -24,12 +25,6 @@ namespace
 QByteArray generationValue(int generation)
 {
     return QByteArray::number(generation).rightJustified(8, '0') + QByteArray(240, 'v');
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A file far larger than the utility writes, so that a write takes long enough to be
@@ -69,11 +64,7 @@ void SettingsFaultsTest::killedWriterLeavesOldOrNewFile()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("vantel.ini"));
     const QByteArray base = largeSettings();
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(base), base.size());
-    }
+    QVERIFY(testfiles::write(path, base));
 
     QRandomGenerator random(20240607);
     int generation = 0;
@@ -111,7 +102,7 @@ void SettingsFaultsTest::killedWriterLeavesOldOrNewFile()
         QCOMPARE(waitpid(child, &status, 0), child);
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
 
-        const QByteArray content = readBytes(path);
+        const QByteArray content = testfiles::read(path);
         QCOMPARE(content.size(), base.size());
         const auto m1 = ini::lookup(content, "MSG", "M1");
         const auto m7 = ini::lookup(content, "MSG", "M7");
@@ -161,11 +152,8 @@ void SettingsFaultsTest::readOnlyAppFolderUsesConfigFolder()
     QVERIFY(QDir().mkpath(app) && QDir().mkpath(home));
     const QString program = app + QStringLiteral("/vantelapp");
     QVERIFY(QFile::copy(QStringLiteral(VANTEL_APP_PATH), program));
-    if (!appFolderIni.isNull()) {
-        QFile ini(app + QStringLiteral("/vantel.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(appFolderIni);
-    }
+    if (!appFolderIni.isNull())
+        QVERIFY(testfiles::write(app + QStringLiteral("/vantel.ini"), appFolderIni));
     constexpr auto kOpen = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                            QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::ExeGroup |
                            QFileDevice::ReadOther | QFileDevice::ExeOther;
@@ -231,7 +219,7 @@ void SettingsFaultsTest::readOnlyAppFolderUsesConfigFolder()
             : QStringList{QStringLiteral("vantel.ini"), QStringLiteral("vantelapp")};
     QCOMPARE(QDir(app).entryList(QDir::Files, QDir::Name), expectedFiles);
     if (!appFolderIni.isNull())
-        QCOMPARE(readBytes(app + QStringLiteral("/vantel.ini")), appFolderIni);
+        QCOMPARE(testfiles::read(app + QStringLiteral("/vantel.ini")), appFolderIni);
 }
 
 QTEST_GUILESS_MAIN(SettingsFaultsTest)

@@ -1,12 +1,10 @@
 // The line log's memory on its own: how many entries it keeps and which go first, what each
 // filter shows, the plain-text line of every kind of entry, find, and the frames it hands
-// out for a script, read back by the script parser.
+// out for a script.
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "script/linelog.h"
-#include "script/parser.h"
 
 using script::LineLog;
 using script::LineLogEntry;
@@ -60,7 +58,7 @@ private slots:
     void lines();
     void findWrapsAroundBothWays_data();
     void findWrapsAroundBothWays();
-    void sentFramesPlayBackWithTheirPauses();
+    void sentFramesKeepTheirTimes();
 };
 
 void TestLineLog::keepsTheNewest_data()
@@ -69,11 +67,9 @@ void TestLineLog::keepsTheNewest_data()
     QTest::addColumn<int>("appended");
     QTest::addColumn<int>("dropped");
 
-    QTest::newRow("below the limit") << 5 << 3 << 0;
     QTest::newRow("at the limit") << 5 << 5 << 0;
     QTest::newRow("one past") << 5 << 6 << 1;
     QTest::newRow("many times past") << 5 << 23 << 18;
-    QTest::newRow("the window's limit") << LineLog::kCapacity << LineLog::kCapacity + 2 << 2;
 }
 
 void TestLineLog::keepsTheNewest()
@@ -196,38 +192,28 @@ void TestLineLog::findWrapsAroundBothWays()
     QCOMPARE(log.find(LineLogFilter::Both, text, from, forward, limit).value_or(-1), found);
 }
 
-// What Save as Script writes reads back into the frames sent, in order, with the pauses
-// between them; a pause longer than a script's longest wait is split rather than refused.
-void TestLineLog::sentFramesPlayBackWithTheirPauses()
+// Save as Script takes the frames sent, in order, each at its time since Connect in
+// milliseconds (how the script reads them back is in tst_scriptparser).
+void TestLineLog::sentFramesKeepTheirTimes()
 {
     LineLog log;
-    const qint64 twoHours = 2 * qint64(script::kLongestWaitMs) * LineLog::kTicksPerMs;
     log.append(entry(Kind::Sent, 1000, "FE2002"));
     log.append(entry(Kind::Received, 1500, "FE2020"));
     log.append(entry(Kind::Sent, 3004, "0D"));
     log.append(entry(Kind::Note, 4000, ""));
-    log.append(entry(Kind::Sent, 3004 + twoHours, "41"));
+    log.append(entry(Kind::Dropped, 4500, "FA01"));
+    log.append(entry(Kind::Sent, 72003004, "41"));
 
-    const std::vector<script::TimedFrame> frames = log.sentFrames();
-    QCOMPARE(frames.size(), std::size_t(3));
-    QCOMPARE(frames[1].atMs, 300.4);
-
-    QTemporaryDir dir;
-    script::Parser parser(script::ParserSetup{dir.filePath(QStringLiteral("vantel.ini")), {}});
-    const QString written = script::framesToScript(frames, true);
-    QVERIFY2(parser.addScript(written.toUtf8(), QStringLiteral("log.vtl"), dir.path()),
-             qPrintable(parser.error() + u'\n' + written));
-    QStringList steps;
-    for (const script::Step &step : parser.steps())
-        steps << (step.kind == script::Step::Kind::Wait
-                      ? QStringLiteral("wait %1").arg(step.ms)
-                      : QString::fromLatin1(
-                            QByteArray(reinterpret_cast<const char *>(step.frame.data()),
-                                       qsizetype(step.frame.size()))
-                                .toHex(' ')
-                                .toUpper()));
-    QCOMPARE(steps,
-             (QStringList{"FE 20 02", "wait 200", "0D", "wait 3600000", "wait 3600000", "41"}));
+    QStringList sent;
+    for (const script::TimedFrame &frame : log.sentFrames())
+        sent << QStringLiteral("%1 at %2")
+                    .arg(QString::fromLatin1(
+                        QByteArray(reinterpret_cast<const char *>(frame.bytes.data()),
+                                   qsizetype(frame.bytes.size()))
+                            .toHex(' ')
+                            .toUpper()))
+                    .arg(frame.atMs, 0, 'f', 1);
+    QCOMPARE(sent, (QStringList{"FE 20 02 at 100.0", "0D at 300.4", "41 at 7200300.4"}));
 }
 
 QTEST_GUILESS_MAIN(TestLineLog)

@@ -3,7 +3,6 @@
 // The window's module and the fresh one are each the module model on a pseudo-terminal.
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -17,24 +16,15 @@
 
 #include "app/frmmain.h"
 #include "config/backlightpage.h"
+#include "framecheck.h"
 #include "linelog/linelogwindow.h"
 #include "modulepump.h"
-#include "text/asciiinputbox.h"
-#include "text/textdisplaypage.h"
 #include "windowfixture.h"
 
 namespace
 {
 
 constexpr int kTimeoutMs = 10000;
-
-QStringList screen(const ModulePump &pump)
-{
-    QStringList rows;
-    for (int row = 0; row < proto::kRows; ++row)
-        rows << pump.rowText(row);
-    return rows;
-}
 
 } // namespace
 
@@ -45,27 +35,8 @@ private slots:
     void clickedSavedAndPlayedEndAlike();
 
 private:
-    void type(const QString &text);
-    void pick(const QString &list, int index);
-
     std::unique_ptr<WindowFixture> m_f;
 };
-
-void TestRoundTrip::type(const QString &text)
-{
-    m_f->window().SSTab1->setCurrentWidget(m_f->window().textDisplay);
-    auto *box = m_f->window().textDisplay->txtASCIIInput;
-    box->setFocus();
-    QTest::keyClicks(box, text);
-}
-
-void TestRoundTrip::pick(const QString &list, int index)
-{
-    auto *box = m_f->find<QComboBox>(list);
-    QVERIFY2(box, qPrintable(list));
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
 
 void TestRoundTrip::clickedSavedAndPlayedEndAlike()
 {
@@ -74,24 +45,23 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
     ModulePump clicked(m_f->peer());
     frmMain &window = m_f->window();
 
-    type(QStringLiteral("Hello"));
-    pick(QStringLiteral("cboRow"), 2);
-    pick(QStringLiteral("cboColumn"), 5);
+    m_f->type(QStringLiteral("Hello"));
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboRow=2 cboColumn=5")));
     m_f->click(QStringLiteral("cmdSetPos"));
-    type(QStringLiteral("World"));
+    m_f->type(QStringLiteral("World"));
     // A glyph drawn, kept in slot 2 (a diagonal), uploaded and shown.
     for (int row = 1; row <= 5; ++row)
         m_f->click(QStringLiteral("bitmapr%1(%2)").arg(row).arg(16 >> (row - 1)));
-    pick(QStringLiteral("cboUCH"), 2);
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboUCH=2")));
     m_f->click(QStringLiteral("cmdSaveBitmap"));
     m_f->click(QStringLiteral("cmdSendBitmap"));
     m_f->click(QStringLiteral("cmdCustomChar(2)"));
     // A backlight level from the slider's keys.
-    BacklightPage &light = *window.backlight;
-    window.SSTab1->setCurrentWidget(&light);
-    light.Backlightlevel->setFocus();
-    QTest::keyClick(light.Backlightlevel, Qt::Key_End);
-    QTest::keyClick(light.Backlightlevel, Qt::Key_PageDown);
+    QSlider *level = window.backlight->Backlightlevel;
+    m_f->showPageOf(level);
+    level->setFocus();
+    QTest::keyClick(level, Qt::Key_End);
+    QTest::keyClick(level, Qt::Key_PageDown);
     // The paced message upload, then a save to flash answered Yes.
     for (int k = 0; k < 3; ++k)
         m_f->find<QLineEdit>(QStringLiteral("txtMsg(%1)").arg(k))
@@ -106,10 +76,9 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
         QTRY_VERIFY_WITH_TIMEOUT(!window.pacing.sequenceRunning(), kTimeoutMs);
     }
     // After the save: a stored message on row 3 and one more character.
-    pick(QStringLiteral("cboRow"), 3);
-    pick(QStringLiteral("cboPMsg"), 1);
+    QVERIFY(framecheck::select(*m_f, QStringLiteral("cboRow=3 cboPMsg=1")));
     m_f->click(QStringLiteral("cmdDisTxt"));
-    type(QStringLiteral("!"));
+    m_f->type(QStringLiteral("!"));
 
     // Everything the log holds reached the module.
     qsizetype sentBytes = 0;
@@ -119,8 +88,8 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
     const sim::ModuleModel &before = clicked.model();
     QCOMPARE(before.flash().backlightLevel, 245);
     QCOMPARE(before.flashGlyphs()[2], (sim::Glyph{16, 8, 4, 2, 1, 0, 0, 0}));
-    QCOMPARE(screen(clicked).at(3), QStringLiteral("Message 2           "));
-    QCOMPARE(screen(clicked).at(0), QStringLiteral("Settings Saved Onto "));
+    QCOMPARE(clicked.screen().at(3), QStringLiteral("Message 2           "));
+    QCOMPARE(clicked.screen().at(0), QStringLiteral("Settings Saved Onto "));
 
     // Saved from the line log, with the pauses as wait lines.
     window.showLineLog();
@@ -150,7 +119,7 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
     played.pump();
 
     const sim::ModuleModel &after = played.model();
-    QCOMPARE(screen(played), screen(clicked));
+    QCOMPARE(played.screen(), clicked.screen());
     QCOMPARE(after.display().cursorRow(), before.display().cursorRow());
     QCOMPARE(after.display().cursorColumn(), before.display().cursorColumn());
     QCOMPARE(after.glyphs(), before.glyphs());

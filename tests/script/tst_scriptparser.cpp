@@ -1,14 +1,14 @@
 // The grammar shared by scripts and the command line: what each line turns into, how the
-// parser keeps state between lines (glyph table, P2 mode), scripts that play scripts, and
-// the written form of frames reading back into the same frames.
+// parser keeps the glyph table between lines, scripts that play scripts, and the written
+// form of frames reading back into the same frames. What the commands do on a module is seen
+// end to end in tst_vantelctl.
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "script/parser.h"
 #include "script/scriptwriter.h"
+#include "testfiles.h"
 
 namespace
 {
@@ -26,10 +26,9 @@ QString summary(const std::vector<script::Step> &steps)
             parts << QStringLiteral("wait %1").arg(step.ms);
             break;
         case script::Step::Kind::Await:
-            parts << (step.awaited == script::Step::Awaited::SaveAck ? QStringLiteral("await ack")
-                      : step.awaited == script::Step::Awaited::Analog1
-                          ? QStringLiteral("await analog1")
-                          : QStringLiteral("await analog2"));
+            parts << (step.awaited == script::Step::Awaited::SaveAck
+                          ? QStringLiteral("await ack")
+                          : QStringLiteral("await reading"));
             break;
         case script::Step::Kind::Listen:
             parts << QStringLiteral("listen") +
@@ -46,14 +45,6 @@ QString summary(const std::vector<script::Step> &steps)
 QString hexOf(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
 }
 
 } // namespace
@@ -97,8 +88,6 @@ void TestScriptParser::lines_data()
                                QStringLiteral(" 1F 00 00 00 00 00 00 11 ") +
                                hexOf(QByteArray(40, '\0'));
 
-    QTest::newRow("clear") << "clear"
-                           << "0D";
     QTest::newRow("home") << "home"
                           << "0B";
     QTest::newRow("backspace") << "backspace"
@@ -112,20 +101,14 @@ void TestScriptParser::lines_data()
         << a71 + QStringLiteral(" | ") + hexOf(QByteArray(9, 'a'));
     QTest::newRow("char") << "char 7"
                           << "07";
-    QTest::newRow("goto") << "goto 3 19"
-                          << "FE 32 03 13";
-    QTest::newRow("hex and binary numbers") << "goto 0x3 0b10011"
-                                            << "FE 32 03 13";
+    QTest::newRow("goto with hex and binary numbers") << "goto 0x3 0b10011"
+                                                      << "FE 32 03 13";
     QTest::newRow("cursor style") << "cursor blinking"
                                   << "FE 03";
     QTest::newRow("cursor move") << "cursor right"
                                  << "0F";
-    QTest::newRow("clear-row") << "clear-row 3"
-                               << "FE 2D 03";
     QTest::newRow("clear-column") << "clear-column 19"
                                   << "FE 2E 13";
-    QTest::newRow("backlight off") << "backlight off"
-                                   << "FE 07";
     QTest::newRow("backlight level") << "backlight level 250"
                                      << "FE 28 FA";
     QTest::newRow("glyph in its slot, others blank without a settings file")
@@ -142,8 +125,6 @@ void TestScriptParser::lines_data()
                                           << "FE 63 20 20 34 32";
     QTest::newRow("bignum signed fraction") << "bignum -3.5"
                                             << "FE 63 2D 33 2E 35";
-    QTest::newRow("message") << "message 3 20"
-                             << "FE 34 03 14";
     QTest::newRow("save-flash as the window, then the acknowledgement")
         << "save-flash"
         << QStringLiteral("FE 20 | wait 200 | 0D | ") + flashText + QStringLiteral(" | await ack");
@@ -151,23 +132,15 @@ void TestScriptParser::lines_data()
                                   << "FE 1F";
     QTest::newRow("pin-directions") << "pin-directions 0x81"
                                     << "FE 31 81";
-    QTest::newRow("read-analog") << "read-analog 2"
-                                 << "FE 0C | await analog2";
     QTest::newRow("listen") << "listen --count 3 --json --keypad"
                             << "listen count 3 json keypad";
-    QTest::newRow("listen reads keys after gpio-mode keypad") << "gpio-mode keypad\nlisten"
-                                                              << "FE 30 FE | listen keypad";
-    QTest::newRow("raw, bytes grouped or apart") << "raw FE320013 41"
-                                                 << "FE 32 00 13 41";
-    QTest::newRow("hex line with a comment") << "fe 32 00 13  # goto 0 19"
-                                             << "FE 32 00 13";
+    QTest::newRow("raw, bytes grouped or apart, any letter case") << "raw fe320013 41"
+                                                                  << "FE 32 00 13 41";
     QTest::newRow("wait") << "wait 3600000"
                           << "wait 3600000";
     QTest::newRow("comments, blank lines, CR LF")
         << "# only a comment\r\n\r\n   \t\r\nclear # and this\r\n"
         << "0D";
-    QTest::newRow("quoted hash is text") << R"(text "#1")"
-                                         << "23 31";
 }
 
 void TestScriptParser::lines()
@@ -182,9 +155,9 @@ void TestScriptParser::lines()
 
 void TestScriptParser::glyphTableStartsFromTheSettingsFileAndCarriesOn()
 {
-    writeFile(m_dir.filePath(QStringLiteral("vantel.ini")),
-              "[UDC]\nUCHAR1R1=31\nUCHAR1R8=255\nUCHAR2R1=1\n");
-    writeFile(m_dir.filePath(QStringLiteral("other.ini")), "[UDC]\nUCHAR8R8=7\n");
+    QVERIFY(testfiles::write(m_dir.filePath(QStringLiteral("vantel.ini")),
+                             "[UDC]\nUCHAR1R1=31\nUCHAR1R8=255\nUCHAR2R1=1\n"));
+    QVERIFY(testfiles::write(m_dir.filePath(QStringLiteral("other.ini")), "[UDC]\nUCHAR8R8=7\n"));
     script::Parser p = parser();
     QVERIFY2(p.addScript("glyph 1 2 2 2 2 2 2 2 2\nglyph 2 3 3 3 3 3 3 3 3\nglyphs other.ini\n"
                          "glyph 0 4 4 4 4 4 4 4 4",
@@ -206,9 +179,10 @@ void TestScriptParser::glyphTableStartsFromTheSettingsFileAndCarriesOn()
 
 void TestScriptParser::scriptsPlayScriptsBesideThem()
 {
-    writeFile(m_dir.filePath(QStringLiteral("sub/b.vtl")), "home\nplay ../c.vtl\n");
-    writeFile(m_dir.filePath(QStringLiteral("c.vtl")), "\n\nclear\n");
-    writeFile(m_dir.filePath(QStringLiteral("a.vtl")), "play sub/b.vtl\nplay c.vtl\n");
+    QVERIFY(testfiles::write(m_dir.filePath(QStringLiteral("sub/b.vtl")), "home\nplay ../c.vtl\n"));
+    QVERIFY(testfiles::write(m_dir.filePath(QStringLiteral("c.vtl")), "\n\nclear\n"));
+    QVERIFY(
+        testfiles::write(m_dir.filePath(QStringLiteral("a.vtl")), "play sub/b.vtl\nplay c.vtl\n"));
     script::Parser p = parser();
     QVERIFY2(p.addCommand({QStringLiteral("play"), m_dir.filePath(QStringLiteral("a.vtl"))}),
              qPrintable(p.error()));
@@ -217,16 +191,20 @@ void TestScriptParser::scriptsPlayScriptsBesideThem()
     QCOMPARE(p.steps()[2].origin.where(), QStringLiteral("c.vtl:3"));
 }
 
-// What the line log saves and what --dry-run prints both read back into the same frames.
+// What the line log saves reads back into the frames sent, in order, with the pauses between
+// them; a pause longer than a script's longest wait is split rather than refused. (What
+// --dry-run prints is played back by the real program in tst_vantelctl.)
 void TestScriptParser::writtenFramesReadBackTheSame()
 {
     const QByteArray flash = "Settings Saved Onto Flash";
+    const double twoHours = 2.0 * script::kLongestWaitMs;
     const std::vector<script::TimedFrame> frames = {
         {{0xFE, 0x20}, 10.0},
         {{0x0D}, 210.4},
         {proto::Frame(flash.begin(), flash.end()), 210.6},
         {{0x22, 0x5C, 0xE9, 0x23}, 1210.0}, // quote, backslash, é, hash: escaped in comments
         {{0xFE, 0x32}, 1211.0},             // cut short: the comment says so
+        {{0x41}, 1211.0 + twoHours},
     };
     const QString written = script::framesToScript(frames, true);
     QVERIFY2(written.contains(QStringLiteral("FE 20  # store settings in flash\nwait 200\n")),
@@ -235,12 +213,8 @@ void TestScriptParser::writtenFramesReadBackTheSame()
     QVERIFY2(p.addScript(written.toUtf8(), QStringLiteral("log.vtl"), m_dir.path()),
              qPrintable(p.error() + QLatin1Char('\n') + written));
     QCOMPARE(summary(p.steps()), QStringLiteral("FE 20 | wait 200 | 0D | ") + hexOf(flash) +
-                                     QStringLiteral(" | wait 999 | 22 5C E9 23 | wait 1 | FE 32"));
-
-    script::Parser again = parser();
-    QVERIFY(again.addScript(script::dryRun(p.steps(), script::DryRunFormat::Hex).toUtf8(),
-                            QStringLiteral("dry.vtl"), m_dir.path()));
-    QCOMPARE(summary(again.steps()), summary(p.steps()));
+                                     QStringLiteral(" | wait 999 | 22 5C E9 23 | wait 1 | FE 32 | "
+                                                    "wait 3600000 | wait 3600000 | 41"));
 }
 
 QTEST_GUILESS_MAIN(TestScriptParser)

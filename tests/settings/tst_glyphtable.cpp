@@ -8,21 +8,10 @@
 
 #include "settings/glyphtable.h"
 #include "settings/settingsfile.h"
+#include "testfiles.h"
 
 namespace
 {
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 template <std::size_t N> QByteArray bytes(const std::array<std::uint8_t, N> &values)
 {
@@ -88,17 +77,17 @@ void GlyphTableTest::keyNamesSlotFromOne()
 void GlyphTableTest::loadTurnsDamagedValuesIntoBlankRows()
 {
     const QString path = m_dir.filePath(QStringLiteral("damaged.ini"));
-    QVERIFY(writeBytes(path, "[Settings]\r\nUCHAR1R1=99\r\n"
-                             "[UDC]\r\n"
-                             "UCHAR1R1=255\r\n"
-                             "UCHAR1R2=256\r\n"
-                             "UCHAR1R3=-1\r\n"
-                             "UCHAR1R4=abc\r\n"
-                             "UCHAR1R5= 17 \r\n"
-                             "UCHAR1R6=17.0\r\n"
-                             "UCHAR1R7=\r\n"
-                             "UCHAR3R5=17\r\n"
-                             "UCHAR8R8=31\r\n"));
+    QVERIFY(testfiles::write(path, "[Settings]\r\nUCHAR1R1=99\r\n"
+                                   "[UDC]\r\n"
+                                   "UCHAR1R1=255\r\n"
+                                   "UCHAR1R2=256\r\n"
+                                   "UCHAR1R3=-1\r\n"
+                                   "UCHAR1R4=abc\r\n"
+                                   "UCHAR1R5= 17 \r\n"
+                                   "UCHAR1R6=17.0\r\n"
+                                   "UCHAR1R7=\r\n"
+                                   "UCHAR3R5=17\r\n"
+                                   "UCHAR8R8=31\r\n"));
     const SettingsFile settings(path);
     GlyphTable table;
     table.UCharTable.fill(0xAA); // whatever was there before is replaced, missing keys too
@@ -126,9 +115,9 @@ void GlyphTableTest::loadTurnsDamagedValuesIntoBlankRows()
 void GlyphTableTest::saveSlotWritesItsEightKeysOnly()
 {
     const QString path = m_dir.filePath(QStringLiteral("save.ini"));
-    QVERIFY(writeBytes(path, "[Settings]\r\nComPort=3\r\n"
-                             "[UDC]\r\nUCHAR2R1=5\r\nUCHAR3R4=9\r\n"
-                             "[MSG]\r\nMsg1=hi\r\n"));
+    QVERIFY(testfiles::write(path, "[Settings]\r\nComPort=3\r\n"
+                                   "[UDC]\r\nUCHAR2R1=5\r\nUCHAR3R4=9\r\n"
+                                   "[MSG]\r\nMsg1=hi\r\n"));
     const SettingsFile settings(path);
     GlyphTable table;
     table.UCharTable.fill(7);
@@ -141,7 +130,7 @@ void GlyphTableTest::saveSlotWritesItsEightKeysOnly()
                                 "UCHAR3R1=0\r\nUCHAR3R2=31\r\nUCHAR3R3=17\r\n"
                                 "UCHAR3R5=10\r\nUCHAR3R6=16\r\nUCHAR3R7=1\r\nUCHAR3R8=0\r\n"
                                 "[MSG]\r\nMsg1=hi\r\n";
-    QCOMPARE(readBytes(path), expected);
+    QCOMPARE(testfiles::read(path), expected);
     for (int i = 0; i < proto::kGlyphTableSize; ++i) {
         const int want = (i >= 16 && i < 24) ? rows[std::size_t(i - 16)] : 7;
         QCOMPARE(int(table.UCharTable[std::size_t(i)]), want);
@@ -149,12 +138,12 @@ void GlyphTableTest::saveSlotWritesItsEightKeysOnly()
 
     // Saving the same rows again writes the same eight values: the file stays as it is.
     table.saveSlot(2, rows, settings);
-    QCOMPARE(readBytes(path), expected);
+    QCOMPARE(testfiles::read(path), expected);
 
     // A slot outside 0..7 changes nothing.
     table.saveSlot(8, {31, 31, 31, 31, 31, 31, 31, 31}, settings);
     table.saveSlot(-1, {31, 31, 31, 31, 31, 31, 31, 31}, settings);
-    QCOMPARE(readBytes(path), expected);
+    QCOMPARE(testfiles::read(path), expected);
     QCOMPARE(int(table.UCharTable[63]), 7);
 }
 
@@ -164,7 +153,8 @@ void GlyphTableTest::saveSlotInEmptyFileKeepsRowOrder()
     const SettingsFile settings(path);
     GlyphTable table;
     table.saveSlot(7, {1, 2, 3, 4, 5, 6, 7, 8}, settings);
-    QStringList lines = QString::fromLatin1(readBytes(path)).split(QRegularExpression("\r?\n"));
+    QStringList lines =
+        QString::fromLatin1(testfiles::read(path)).split(QRegularExpression("\r?\n"));
     QCOMPARE(lines.takeLast(), QString());
     QCOMPARE(lines, QStringList({"[UDC]", "UCHAR8R1=1", "UCHAR8R2=2", "UCHAR8R3=3", "UCHAR8R4=4",
                                  "UCHAR8R5=5", "UCHAR8R6=6", "UCHAR8R7=7", "UCHAR8R8=8"}));

@@ -8,23 +8,10 @@
 #include <QTest>
 
 #include "settings/settingsfile.h"
+#include "testfiles.h"
 
 namespace
 {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Permissions do not stop a privileged user (tests may run as root): check that they bind
 // before relying on them.
@@ -87,8 +74,9 @@ void TestSettingsFile::shutdownWritesCreateTheFile()
 #else
     const QByteArray eol = "\n";
 #endif
-    QCOMPARE(readBytes(ini.path()), "[Settings]" + eol + "CommPort=3" + eol + "Setting=9600,n,8,1" +
-                                        eol + "[LCD]" + eol + "BL=120" + eol);
+    QCOMPARE(testfiles::read(ini.path()), "[Settings]" + eol + "CommPort=3" + eol +
+                                              "Setting=9600,n,8,1" + eol + "[LCD]" + eol +
+                                              "BL=120" + eol);
     QCOMPARE(ini.ReadINI(QStringLiteral("settings"), QStringLiteral("commport")),
              QStringLiteral("3"));
     QCOMPARE(ini.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting")),
@@ -98,7 +86,7 @@ void TestSettingsFile::shutdownWritesCreateTheFile()
     // A second shut-down replaces the values without adding lines.
     QVERIFY(ini.write(QStringLiteral("LCD"), QStringLiteral("BL"), QStringLiteral("7")));
     QCOMPARE(ini.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL")), QStringLiteral("7"));
-    QCOMPARE(readBytes(ini.path()).count('\n'), 5);
+    QCOMPARE(testfiles::read(ini.path()).count('\n'), 5);
 }
 
 void TestSettingsFile::missingThingsReadEmpty()
@@ -110,7 +98,7 @@ void TestSettingsFile::missingThingsReadEmpty()
     QCOMPARE(ini.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL")), QString());
     QVERIFY(!QFile::exists(ini.path())); // reading creates nothing
 
-    QVERIFY(writeBytes(ini.path(), "[LCD]\nBL=\n"));
+    QVERIFY(testfiles::write(ini.path(), "[LCD]\nBL=\n"));
     QCOMPARE(ini.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL")), QString());
     QCOMPARE(ini.ReadINI(QStringLiteral("LCD"), QStringLiteral("X")), QString());
     QCOMPARE(ini.ReadINI(QStringLiteral("MSG"), QStringLiteral("M1")), QString());
@@ -123,7 +111,7 @@ void TestSettingsFile::rewriteKeepsForeignLines()
     const SettingsFile ini(dir.filePath(QStringLiteral("vantel.ini")));
     const QByteArray before = "; hand-edited\r\n[Settings]\r\nCommPort = 2\r\nnote\r\n"
                               "[MSG]\r\nM1=\"  Hello  \"\r\n[Other]\r\nK=V";
-    QVERIFY(writeBytes(ini.path(), before));
+    QVERIFY(testfiles::write(ini.path(), before));
 
     QCOMPARE(ini.ReadINI(QStringLiteral("MSG"), QStringLiteral("M1")), QStringLiteral("  Hello  "));
     QVERIFY(ini.write(QStringLiteral("Settings"), QStringLiteral("CommPort"), QStringLiteral("5")));
@@ -131,7 +119,7 @@ void TestSettingsFile::rewriteKeepsForeignLines()
     QVERIFY(ini.write(QStringLiteral("LCD"), QStringLiteral("BL"), QStringLiteral("9")));
 
     QCOMPARE(
-        readBytes(ini.path()),
+        testfiles::read(ini.path()),
         QByteArray("; hand-edited\r\n[Settings]\r\nCommPort=5\r\nnote\r\n"
                    "[MSG]\r\nM1=\"  Hello  \"\r\nM2=Two\r\n[Other]\r\nK=V\r\n[LCD]\r\nBL=9\r\n"));
 }
@@ -144,7 +132,7 @@ void TestSettingsFile::windows1252RoundTrip()
 
     QVERIFY(ini.write(QStringLiteral("MSG"), QStringLiteral("M1"),
                       QStringLiteral("caf\u00e9 \u20ac5")));
-    QVERIFY(readBytes(ini.path())
+    QVERIFY(testfiles::read(ini.path())
                 .contains("M1=caf\xE9 \x80"
                           "5"));
     QCOMPARE(ini.ReadINI(QStringLiteral("MSG"), QStringLiteral("M1")),
@@ -166,7 +154,7 @@ void TestSettingsFile::valueWithLineBreaksStaysOneLine()
     QCOMPARE(ini.ReadINI(QStringLiteral("MSG"), QStringLiteral("M1")),
              QStringLiteral("line1 [LCD] BL=0"));
     QCOMPARE(ini.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL")), QString());
-    QCOMPARE(readBytes(ini.path()).count('\n'), 2);
+    QCOMPARE(testfiles::read(ini.path()).count('\n'), 2);
 }
 
 void TestSettingsFile::createsMissingFolder()
@@ -187,7 +175,7 @@ void TestSettingsFile::keepsFilePermissions()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const SettingsFile ini(dir.filePath(QStringLiteral("vantel.ini")));
-    QVERIFY(writeBytes(ini.path(), "[LCD]\nBL=1\n"));
+    QVERIFY(testfiles::write(ini.path(), "[LCD]\nBL=1\n"));
     // An unusual mode, so that a replacement created with default permissions shows.
     QVERIFY(QFile::setPermissions(ini.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                   QFileDevice::ReadGroup |
@@ -196,7 +184,7 @@ void TestSettingsFile::keepsFilePermissions()
 
     QVERIFY(ini.write(QStringLiteral("LCD"), QStringLiteral("BL"), QStringLiteral("2")));
     QCOMPARE(QFile::permissions(ini.path()), before);
-    QCOMPARE(readBytes(ini.path()), QByteArray("[LCD]\nBL=2\n"));
+    QCOMPARE(testfiles::read(ini.path()), QByteArray("[LCD]\nBL=2\n"));
 }
 
 enum class Obstacle { ReadOnlyFolder, ReadOnlyFile, UnreadableFile, ParentIsFile, PathIsFolder };
@@ -220,7 +208,7 @@ void TestSettingsFile::failedWriteLeavesFileIntact()
     QVERIFY(QDir().mkpath(folder));
     QString path = folder + QStringLiteral("/vantel.ini");
     const QByteArray before = "[LCD]\nBL=100\n";
-    QVERIFY(writeBytes(path, before));
+    QVERIFY(testfiles::write(path, before));
     const QString iniPath = path;
     const auto restorePermissions = [&] {
         QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::WriteOwner);
@@ -252,7 +240,7 @@ void TestSettingsFile::failedWriteLeavesFileIntact()
                 !blocked.write(QStringLiteral("LCD"), QStringLiteral("BL"), QStringLiteral("5")));
             QCOMPARE(blocked.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL")), QString());
         }
-        QCOMPARE(readBytes(path), before);
+        QCOMPARE(testfiles::read(path), before);
         return;
     case Obstacle::PathIsFolder:
         path = folder;
@@ -263,7 +251,7 @@ void TestSettingsFile::failedWriteLeavesFileIntact()
     QVERIFY(!ini.write(QStringLiteral("LCD"), QStringLiteral("BL"), QStringLiteral("5")));
     ini.WriteINI(QStringLiteral("MSG"), QStringLiteral("M1"), QStringLiteral("x"));
     restorePermissions();
-    QCOMPARE(readBytes(iniPath), before);
+    QCOMPARE(testfiles::read(iniPath), before);
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("vantel.ini")});
 }
 
@@ -303,9 +291,9 @@ void TestSettingsFile::settingsPathRule()
     QVERIFY(dir.isValid());
     const QString root = dir.path() + QLatin1Char('/');
     QVERIFY(QDir().mkpath(root + QStringLiteral("app")));
-    QVERIFY(writeBytes(root + QStringLiteral("file"), "x"));
+    QVERIFY(testfiles::write(root + QStringLiteral("file"), "x"));
     if (iniInAppFolder)
-        QVERIFY(writeBytes(root + QStringLiteral("app/vantel.ini"), "[LCD]\nBL=1\n"));
+        QVERIFY(testfiles::write(root + QStringLiteral("app/vantel.ini"), "[LCD]\nBL=1\n"));
     const QString app = root + QStringLiteral("app");
     const auto restore = qScopeGuard(
         [&] { QFile::setPermissions(app, QFile::permissions(app) | QFileDevice::WriteOwner); });
@@ -337,7 +325,7 @@ void TestSettingsFile::installedCopyUsesTheConfigFolder()
     const QString config = dir.path() + QStringLiteral("/config");
     QCOMPARE(settingsPathFor(prefix + QStringLiteral("/bin"), config),
              prefix + QStringLiteral("/bin/vantel.ini"));
-    QVERIFY(writeBytes(
+    QVERIFY(testfiles::write(
         prefix + QStringLiteral("/share/applications/org.vantelapp.VantelApp.desktop"), "x"));
     QCOMPARE(settingsPathFor(prefix + QStringLiteral("/bin"), config),
              config + QStringLiteral("/vantelapp/vantel.ini"));

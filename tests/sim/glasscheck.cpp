@@ -2,12 +2,13 @@
 
 #include "glass.h"
 
-sim::Glyph glyphFromArt(const QStringList &art)
+sim::Glyph glyphFromArt(const QString &art)
 {
+    const QStringList rows = art.split(QLatin1Char(' '));
     sim::Glyph glyph{};
-    for (int row = 0; row < art.size() && row < proto::kGlyphRows; ++row)
+    for (int row = 0; row < rows.size() && row < proto::kGlyphRows; ++row)
         for (int column = 0; column < sim::kGlyphColumns; ++column)
-            if (art[row].at(column) == QLatin1Char('#'))
+            if (rows[row].at(column) == QLatin1Char('#'))
                 glyph[static_cast<std::size_t>(row)] |= 1 << (sim::kGlyphColumns - 1 - column);
     return glyph;
 }

@@ -9,8 +9,8 @@
 
 #include "displaydots.h"
 
-// Eight rows of five, '#' for a lit dot.
-sim::Glyph glyphFromArt(const QStringList &art);
+// Eight rows of five, '#' for a lit dot, a space between rows: "..#.. .###. ...".
+sim::Glyph glyphFromArt(const QString &art);
 // Where the picture (painted at `scale`) and the dots first differ, in words; empty when
 // every dot agrees and the panel around the cells has the panel colour.
 QString firstDotMismatch(const QImage &picture, const simtool::DisplayDots &dots, int scale);

@@ -41,6 +41,14 @@ QByteArray ModulePump::heardHex() const
     return m_heard.toHex(' ').toUpper();
 }
 
+QStringList ModulePump::screen() const
+{
+    QStringList rows;
+    for (int row = 0; row < proto::kRows; ++row)
+        rows << rowText(row);
+    return rows;
+}
+
 QString ModulePump::rowText(int row) const
 {
     QString text;

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include "link/replydecoder.h"
@@ -35,6 +36,8 @@ public:
 
     // A row of the virtual screen as text (codes 0-7 as their digits).
     QString rowText(int row) const;
+    // All four rows so.
+    QStringList screen() const;
 
 private:
     PtyPeer &m_peer;

@@ -6,11 +6,8 @@
 #include "app/frmmain.h"
 #include "config/backlightpage.h"
 #include "framecheck.h"
-#include "graphics/customcharacterspage.h"
 #include "io/inputsoutputspage.h"
 #include "modulepump.h"
-#include "text/asciiinputbox.h"
-#include "text/textdisplaypage.h"
 #include "widgets/controls.h"
 #include "windowfixture.h"
 
@@ -80,10 +77,6 @@ private slots:
     void backlightReachesTheModule();
 
 private:
-    void showPage(QWidget *page);
-    void type(const QString &text);
-    QStringList screen() const;
-
     std::unique_ptr<WindowFixture> m_f;
     std::unique_ptr<ModulePump> m_pump;
 };
@@ -101,35 +94,14 @@ void EndToEndTest::cleanup()
     m_f.reset();
 }
 
-void EndToEndTest::showPage(QWidget *page)
-{
-    m_f->window().SSTab1->setCurrentWidget(page);
-}
-
-void EndToEndTest::type(const QString &text)
-{
-    showPage(m_f->window().textDisplay);
-    auto *box = m_f->window().textDisplay->txtASCIIInput;
-    box->setFocus();
-    QTest::keyClicks(box, text);
-}
-
-QStringList EndToEndTest::screen() const
-{
-    QStringList rows;
-    for (int row = 0; row < kRows; ++row)
-        rows << m_pump->rowText(row);
-    return rows;
-}
-
 void EndToEndTest::typedTextAppearsAndWraps()
 {
-    type(QStringLiteral("Hi"));
+    m_f->type(QStringLiteral("Hi"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(0), padded(QStringLiteral("Hi")), kTimeoutMs);
     QCOMPARE(m_pump->model().display().cursorColumn(), 2);
 
     // Past the end of row 0 the text goes on at the start of row 1.
-    type(QString(18, QLatin1Char('.')) + QStringLiteral("ok"));
+    m_f->type(QString(18, QLatin1Char('.')) + QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(1), padded(QStringLiteral("ok")), kTimeoutMs);
     QCOMPARE(m_pump->rowText(0), QStringLiteral("Hi") + QString(18, QLatin1Char('.')));
 }
@@ -178,8 +150,8 @@ void EndToEndTest::screenCommands()
 
     // Eighty characters fill the screen and bring the cursor back home: the screen never
     // scrolls.
-    type(kAlphabet.repeated(kRows));
-    QTRY_COMPARE_WITH_TIMEOUT(screen(), QStringList(kRows, kAlphabet), kTimeoutMs);
+    m_f->type(kAlphabet.repeated(kRows));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pump->screen(), QStringList(kRows, kAlphabet), kTimeoutMs);
     QCOMPARE(m_pump->model().display().cursorRow(), 0);
     QCOMPARE(m_pump->model().display().cursorColumn(), 0);
 
@@ -187,15 +159,14 @@ void EndToEndTest::screenCommands()
     m_f->window().cboColumn->setCurrentIndex(column);
     for (const QString &button : buttons)
         m_f->click(button);
-    type(typedAfter);
-    QTRY_COMPARE_WITH_TIMEOUT(screen(), expected, kTimeoutMs);
+    m_f->type(typedAfter);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pump->screen(), expected, kTimeoutMs);
 }
 
 void EndToEndTest::drawnGlyphLandsInItsSlot()
 {
     // A hollow box: top and bottom rows full, the sides in between.
     const sim::Glyph box = {31, 17, 17, 17, 17, 17, 17, 31};
-    showPage(m_f->window().customCharacters);
     for (int row = 1; row <= 8; ++row) {
         for (int weight : {16, 8, 4, 2, 1}) {
             if (box[static_cast<std::size_t>(row - 1)] & weight)
@@ -268,7 +239,7 @@ void EndToEndTest::barsAndBigNumbersAreDrawn()
         m_f->find<QLineEdit>(QStringLiteral("txtBN"))->setText(bigNumber);
         m_f->click(QStringLiteral("cmdDrawBN"));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(screen(), expected, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pump->screen(), expected, kTimeoutMs);
     QCOMPARE(m_pump->model().glyphSet(), glyphs);
 }
 
@@ -287,7 +258,7 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
                                   padded(QStringLiteral("Message %1").arg(k + 1)), kTimeoutMs);
     }
 
-    type(kAlphabet.repeated(kRows - 1));
+    m_f->type(kAlphabet.repeated(kRows - 1));
     m_f->window().cboRow->setCurrentIndex(3);
     for (int number : {7, 20, 1}) {
         QVERIFY(framecheck::select(*m_f, QStringLiteral("cboPMsg=%1").arg(number - 1)));
@@ -295,7 +266,7 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(3),
                                   padded(QStringLiteral("Message %1").arg(number)), kTimeoutMs);
     }
-    QCOMPARE(screen().mid(0, 3), QStringList(3, kAlphabet));
+    QCOMPARE(m_pump->screen().mid(0, 3), QStringList(3, kAlphabet));
 }
 
 void EndToEndTest::saveInFlashIsAcknowledged()
@@ -319,7 +290,7 @@ void EndToEndTest::saveInFlashIsAcknowledged()
     QCOMPARE(answerer.seen().at(1).text, QStringLiteral("Settings Saved,Please Reset LCD"));
     QCOMPARE(m_pump->model().flash().cursorType, sim::CursorType::Blinking);
     // After the store the window clears the screen and writes its confirmation.
-    QTRY_COMPARE_WITH_TIMEOUT(screen(),
+    QTRY_COMPARE_WITH_TIMEOUT(m_pump->screen(),
                               (QStringList{QStringLiteral("Settings Saved Onto "),
                                            padded(QStringLiteral("Flash")), kBlankRow, kBlankRow}),
                               kTimeoutMs);
@@ -355,7 +326,6 @@ void EndToEndTest::keypadPressLightsItsIndicator()
 void EndToEndTest::inputPinsShowWithTheirDirections()
 {
     InputsOutputsPage &page = *m_f->window().inputsOutputs;
-    showPage(&page);
     QVERIFY(framecheck::select(*m_f, QStringLiteral("cboio(1)=1")));  // pin 1 OUT
     QVERIFY(framecheck::select(*m_f, QStringLiteral("cboio(64)=1"))); // pin 7 OUT
     m_f->click(QStringLiteral("cmdCfgIO"));
@@ -396,7 +366,6 @@ void EndToEndTest::analogReadingShows()
 void EndToEndTest::backlightReachesTheModule()
 {
     BacklightPage &page = *m_f->window().backlight;
-    showPage(&page);
     m_f->click(QStringLiteral("cmdBacklight(1)"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_pump->model().settings().backlightOn, kTimeoutMs);
 

@@ -8,6 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "testfiles.h"
+
 // The vantel-sim program on its pseudo-terminal, in plain mode unless a test says
 // otherwise: the test plays the utility on the link the program makes.
 class TestVantelSim : public QObject
@@ -147,9 +149,7 @@ void TestVantelSim::keysSendStatusReplies()
 
 void TestVantelSim::refusesALinkThatIsAFile()
 {
-    QFile file(m_link);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(testfiles::write(m_link, QByteArray()));
     m_process.start(QStringLiteral(VANTEL_SIM_PATH),
                     {QStringLiteral("--no-ui"), QStringLiteral("--link"), m_link});
     QVERIFY(m_process.waitForFinished());

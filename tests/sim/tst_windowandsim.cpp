@@ -5,8 +5,6 @@
 
 #include "app/frmmain.h"
 #include "io/inputsoutputspage.h"
-#include "text/asciiinputbox.h"
-#include "text/textdisplaypage.h"
 #include "widgets/controls.h"
 #include "windowfixture.h"
 
@@ -72,9 +70,7 @@ void WindowAndSimTest::windowAndProgramTalk()
     QVERIFY(f.connect());
 
     // PC to module: typed text and a cursor move, decoded in the program's log.
-    f.window().SSTab1->setCurrentWidget(f.window().textDisplay);
-    f.window().textDisplay->txtASCIIInput->setFocus();
-    QTest::keyClicks(f.window().textDisplay->txtASCIIInput, QStringLiteral("Hi"));
+    f.type(QStringLiteral("Hi"));
     QTRY_VERIFY_WITH_TIMEOUT(logHas("48  write 'H'\n69  write 'i'\n"), kTimeoutMs);
     f.window().cboRow->setCurrentIndex(3);
     f.window().cboColumn->setCurrentIndex(19);

@@ -66,10 +66,8 @@ void WindowSideBySideTest::clickInTheUtilityLightsTheDots()
     f.click(QStringLiteral("cmdDrawBN"));
 
     // The 2's top row: its left cell an upper bar (dot rows 0-2 lit), its right cell solid.
-    const sim::Glyph upperBar = glyphFromArt(
-        QString::fromLatin1("##### ##### ##### ..... ..... ..... ..... .....").split(' '));
-    const sim::Glyph solid = glyphFromArt(
-        QString::fromLatin1("##### ##### ##### ##### ##### ##### ##### #####").split(' '));
+    const sim::Glyph upperBar = glyphFromArt("##### ##### ##### ..... ..... ..... ..... .....");
+    const sim::Glyph solid = glyphFromArt("##### ##### ##### ##### ##### ##### ##### #####");
     simtool::DisplayView &display = *module.display();
     QTRY_COMPARE_WITH_TIMEOUT(display.dots().cell(0, 1), upperBar, kTimeoutMs);
     QCOMPARE(display.dots().cell(0, 3), solid);

@@ -2,6 +2,7 @@
 
 #include "app/frmmain.h"
 #include "settings/settingsfile.h"
+#include "testfiles.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,11 +21,8 @@ WindowFixture::WindowFixture(const QByteArray &ini, int portNumber, const QStrin
         m_peer = std::make_unique<PtyPeer>();
     qputenv(QStringLiteral("VANTEL_COM%1").arg(portNumber).toLatin1(),
             (m_peer ? m_peer->slavePath() : device).toLocal8Bit());
-    if (!ini.isNull()) {
-        QFile file(iniPath());
-        if (file.open(QIODevice::WriteOnly))
-            file.write(ini);
-    }
+    if (!ini.isNull())
+        testfiles::write(iniPath(), ini);
     m_settings = std::make_unique<SettingsFile>(iniPath());
     m_window = std::make_unique<frmMain>(*m_settings);
     m_window->show();
@@ -74,6 +72,14 @@ void WindowFixture::click(const QString &objectName)
     // The control must be on the page shown, or a real click could not reach it.
     showPageOf(widget);
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+void WindowFixture::type(const QString &text)
+{
+    QWidget *box = findWidget(QStringLiteral("txtASCIIInput"));
+    showPageOf(box);
+    box->setFocus();
+    QTest::keyClicks(box, text);
 }
 
 void WindowFixture::showPageOf(QWidget *widget)

@@ -44,6 +44,8 @@ public:
     void click(const QString &objectName);
     // Shows the tab page that holds the control, as a user must before reaching it.
     void showPageOf(QWidget *widget);
+    // Types into the typed-text box on its page, key by key.
+    void type(const QString &text);
     template <typename T> T *find(const QString &objectName) const;
     QWidget *findWidget(const QString &objectName) const;
     // Sends whatever the last click put on the wire and returns it, waiting for `count` bytes.
