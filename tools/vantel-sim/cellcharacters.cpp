@@ -12,11 +12,6 @@ namespace simtool
 namespace
 {
 
-bool dot(const sim::Glyph &glyph, int row, int column)
-{
-    return (glyph[static_cast<std::size_t>(row)] >> (sim::kGlyphColumns - 1 - column)) & 1;
-}
-
 bool allRowsEqual(const sim::Glyph &glyph)
 {
     return std::all_of(glyph.begin(), glyph.end(), [&](std::uint8_t r) { return r == glyph[0]; });
@@ -60,7 +55,7 @@ QString quadrants(const sim::Glyph &glyph)
         int lit = 0;
         for (int r = firstRow; r < firstRow + 4; ++r)
             for (int c = firstColumn; c < firstColumn + 3; ++c)
-                lit += dot(glyph, r, c);
+                lit += sim::dotLit(glyph, r, c);
         if (lit * 3 >= 12) // a third of the quarter's twelve dots
             mask |= 1 << quarter;
     }
@@ -107,8 +102,8 @@ QStringList dotArt(const sim::Glyph &glyph)
     for (int pair = 0; pair < proto::kGlyphRows / 2; ++pair) {
         QString line;
         for (int c = 0; c < sim::kGlyphColumns; ++c) {
-            const bool upper = dot(glyph, 2 * pair, c);
-            const bool lower = dot(glyph, 2 * pair + 1, c);
+            const bool upper = sim::dotLit(glyph, 2 * pair, c);
+            const bool lower = sim::dotLit(glyph, 2 * pair + 1, c);
             line += upper && lower ? QStringLiteral("█")
                     : upper        ? QStringLiteral("▀")
                     : lower        ? QStringLiteral("▄")
