@@ -16,18 +16,9 @@
 namespace
 {
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 QString ms(double value, int decimals)
 {
-    return QString::number(value, 'f', decimals) + QStringLiteral(" ms");
+    return number(value, decimals) + QStringLiteral(" ms");
 }
 
 LineLogWindow *openLog(frmMain &window)
@@ -39,9 +30,9 @@ LineLogWindow *openLog(frmMain &window)
 
 } // namespace
 
-std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick)
+std::vector<Row> lineLogRows(WindowBench &bench, bool quick)
 {
-    std::vector<LineLogRow> rows;
+    std::vector<Row> rows;
     frmMain &window = bench.window();
     LineLogWindow *log = openLog(window);
     if (!log)
@@ -49,7 +40,7 @@ std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick)
                  QStringLiteral("its window was never exposed"),
                  {},
                  {},
-                 QStringLiteral("FAIL")}};
+                 verdict(false)}};
 
     std::fprintf(stderr, "vantel-bench: event-loop stall at line rate, line log open\n");
     {
@@ -68,21 +59,16 @@ std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick)
             const QScrollBar *bar = log->tblLog->verticalScrollBar();
             followed = followed && bar->value() == bar->maximum();
         }
-        const auto [lo, hi] = std::minmax_element(stalls.begin(), stalls.end());
-        const int rowsAfter = log->model().rowCount();
         rows.push_back(
             {QStringLiteral("Longest event-loop stall, 640 replies/s for 5 s, line log open"),
              ms(median(stalls), 2) + QStringLiteral(" (%1 busy)").arg(ms(median(busy), 2)) +
                  (exact ? QString() : QStringLiteral(", LOST/MISFRAMED")) +
                  (followed ? QString() : QStringLiteral(", VIEW LEFT BEHIND")),
-             QStringLiteral("%1-%2 ms (n=%3); log %4 rows before, %5 after")
-                 .arg(QString::number(*lo, 'f', 2), QString::number(*hi, 'f', 2))
-                 .arg(stalls.size())
-                 .arg(rowsBefore)
-                 .arg(rowsAfter),
-             QStringLiteral("< 20 ms"),
-             exact && followed && median(stalls) < 20 ? QStringLiteral("PASS")
-                                                      : QStringLiteral("FAIL")});
+             spread(stalls, 2, QStringLiteral("ms")) +
+                 QStringLiteral("; log %1 rows before, %2 after")
+                     .arg(rowsBefore)
+                     .arg(log->model().rowCount()),
+             QStringLiteral("< 20 ms"), verdict(exact && followed && median(stalls) < 20)});
     }
 
     std::fprintf(stderr, "vantel-bench: click to last byte, line log open, closed and absent\n");
@@ -143,7 +129,7 @@ std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick)
                         QStringLiteral("frame did not arrive whole"),
                         {},
                         QStringLiteral("< 0.1 ms"),
-                        QStringLiteral("FAIL")});
+                        verdict(false)});
         return rows;
     }
     const double added = median(open) - median(none);
@@ -152,14 +138,13 @@ std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick)
                     QStringLiteral("medians: log open %1, closed %2, no log %3 (n=%4 each)")
                         .arg(ms(median(open), 3), ms(median(closed), 3), ms(median(none), 3))
                         .arg(none.size()),
-                    QStringLiteral("< 0.1 ms"),
-                    added < 0.1 ? QStringLiteral("PASS") : QStringLiteral("FAIL")});
+                    QStringLiteral("< 0.1 ms"), verdict(added < 0.1)});
     if (!perFrameUs.empty()) {
         const auto [lo, hi] = std::minmax_element(perFrameUs.begin(), perFrameUs.end());
         rows.push_back({QStringLiteral("Line log: recording one frame sent, in the send path"),
-                        QString::number(median(perFrameUs), 'f', 2) + QStringLiteral(" us"),
+                        number(median(perFrameUs), 2) + QStringLiteral(" us"),
                         QStringLiteral("%1-%2 us (n=%3 runs of 100,000)")
-                            .arg(QString::number(*lo, 'f', 2), QString::number(*hi, 'f', 2))
+                            .arg(number(*lo, 2), number(*hi, 2))
                             .arg(perFrameUs.size()),
                         {},
                         {}});

@@ -5,17 +5,9 @@
 
 #include <vector>
 
-#include <QString>
+#include "benchrow.h"
 
 class WindowBench;
 
-struct LineLogRow {
-    QString name;
-    QString median;
-    QString range;
-    QString target;
-    QString verdict;
-};
-
 // Leaves the log's window closed.
-std::vector<LineLogRow> lineLogRows(WindowBench &bench, bool quick);
+std::vector<Row> lineLogRows(WindowBench &bench, bool quick);

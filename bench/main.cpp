@@ -7,6 +7,7 @@
 // The window runs on a virtual X server started here (Xvfb), or offscreen when there is
 // none. Exit status 0 when every row with a target met it.
 
+#include "benchrow.h"
 #include "ctlprobe.h"
 #include "decoderbench.h"
 #include "linelogbench.h"
@@ -36,50 +37,6 @@ struct Options {
     QString app = QStringLiteral(VANTEL_APP_PATH);
     QString minimal = QStringLiteral(VANTEL_MINIMAL_PATH);
 };
-
-struct Row {
-    QString name;
-    QString median;
-    QString range;
-    QString target;
-    QString verdict; // empty: no target of its own
-};
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const double rank = p * double(values.size() - 1);
-    const auto low = std::size_t(rank);
-    const std::size_t high = std::min(low + 1, values.size() - 1);
-    return values[low] + (values[high] - values[low]) * (rank - double(low));
-}
-
-double median(const std::vector<double> &values)
-{
-    return percentile(values, 0.5);
-}
-
-QString number(double value, int decimals)
-{
-    return QString::number(value, 'f', decimals);
-}
-
-QString spread(const std::vector<double> &values, int decimals, const QString &unit)
-{
-    if (values.empty())
-        return QStringLiteral("no data");
-    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
-    return QStringLiteral("%1-%2 %3 (n=%4)")
-        .arg(number(*lo, decimals), number(*hi, decimals), unit)
-        .arg(values.size());
-}
-
-QString verdict(bool met)
-{
-    return met ? QStringLiteral("PASS") : QStringLiteral("FAIL");
-}
 
 QString firstLine(const QString &path, const QByteArray &prefix)
 {
@@ -370,8 +327,8 @@ void windowRows(const Options &options, std::vector<Row> &rows)
                         {}});
     }
 
-    for (const LineLogRow &r : lineLogRows(bench, options.quick))
-        rows.push_back({r.name, r.median, r.range, r.target, r.verdict});
+    const std::vector<Row> lineLog = lineLogRows(bench, options.quick);
+    rows.insert(rows.end(), lineLog.begin(), lineLog.end());
 
     progress("CPU while idle and after the device vanished");
     const int idleMs = 5000;

@@ -7,6 +7,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VANTEL_BUILD_DIR:-$root/build}
-VANTEL_EXTRA_PACKAGES="xvfb ${VANTEL_EXTRA_PACKAGES:-}" "$root/scripts/setup.sh" >/dev/null
+"$root/scripts/setup.sh" >/dev/null
 cmake --build "$build" --target vantel-bench -j"$(nproc)" >/dev/null
 exec "$build/bench/vantel-bench" "$@"

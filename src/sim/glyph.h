@@ -17,6 +17,12 @@ using GlyphTable = std::array<Glyph, proto::kGlyphSlots>;
 constexpr std::uint8_t kGlyphRowMask = 0x1F; // five dots per row
 constexpr int kGlyphColumns = 5;
 
+// The dot in `row` (0 the top) and `column` (0 the leftmost).
+constexpr bool dotLit(const Glyph &glyph, int row, int column)
+{
+    return (glyph[static_cast<std::size_t>(row)] >> (kGlyphColumns - 1 - column)) & 1;
+}
+
 // The module's character set draws code FF as a solid block (all forty dots on). Bars and
 // big numbers use it for full cells, which leaves all eight slots for partial cells.
 constexpr std::uint8_t kSolidBlock = 0xFF;

@@ -5,48 +5,13 @@
 #include <algorithm>
 
 #include "encoding/win1252.h"
+#include "sim/bargraph.h"
 
 namespace simtool
 {
 
 namespace
 {
-
-bool dot(const sim::Glyph &glyph, int row, int column)
-{
-    return (glyph[static_cast<std::size_t>(row)] >> (sim::kGlyphColumns - 1 - column)) & 1;
-}
-
-bool allRowsEqual(const sim::Glyph &glyph)
-{
-    return std::all_of(glyph.begin(), glyph.end(), [&](std::uint8_t r) { return r == glyph[0]; });
-}
-
-// Lit columns from the left (1-4) or from the right (-1 to -4) of a uniform row, else 0.
-int edgeFill(std::uint8_t row)
-{
-    for (int lit = 1; lit < sim::kGlyphColumns; ++lit) {
-        const int right = (1 << lit) - 1;
-        if (row == right)
-            return -lit;
-        if (row == ((right << (sim::kGlyphColumns - lit)) & sim::kGlyphRowMask))
-            return lit;
-    }
-    return 0;
-}
-
-// Full rows lit from the bottom (1-7), else 0.
-int bottomFill(const sim::Glyph &glyph)
-{
-    int lit = 0;
-    while (lit < proto::kGlyphRows &&
-           glyph[static_cast<std::size_t>(7 - lit)] == sim::kGlyphRowMask)
-        ++lit;
-    for (int row = 0; row < proto::kGlyphRows - lit; ++row)
-        if (glyph[static_cast<std::size_t>(row)] != 0)
-            return 0;
-    return lit;
-}
 
 QString quadrants(const sim::Glyph &glyph)
 {
@@ -60,7 +25,7 @@ QString quadrants(const sim::Glyph &glyph)
         int lit = 0;
         for (int r = firstRow; r < firstRow + 4; ++r)
             for (int c = firstColumn; c < firstColumn + 3; ++c)
-                lit += dot(glyph, r, c);
+                lit += sim::dotLit(glyph, r, c);
         if (lit * 3 >= 12) // a third of the quarter's twelve dots
             mask |= 1 << quarter;
     }
@@ -76,16 +41,20 @@ QString blockFor(const sim::Glyph &glyph)
     if (std::all_of(glyph.begin(), glyph.end(),
                     [](std::uint8_t r) { return r == sim::kGlyphRowMask; }))
         return QStringLiteral("█");
-    if (allRowsEqual(glyph)) {
-        static const QString kLeft = QStringLiteral("▎▍▋▊"); // 2, 3, 5, 6 eighths for 1-4 dots
-        const int fill = edgeFill(glyph[0]);
-        if (fill > 0)
-            return kLeft.mid(fill - 1, 1);
-        if (fill < 0)
-            return fill >= -2 ? QStringLiteral("▕") : QStringLiteral("▐");
+    // The bars' own glyphs (bargraph.h), exactly.
+    static const sim::GlyphTable kHorizontal = sim::horizontalBarGlyphs();
+    static const QString kLeft = QStringLiteral("▎▍▋▊"); // 2, 3, 5, 6 eighths for 1-4 dots
+    for (int lit = 1; lit < sim::kGlyphColumns; ++lit) {
+        if (glyph == kHorizontal[static_cast<std::size_t>(sim::kHorizontalFromLeftSlot + lit - 1)])
+            return kLeft.mid(lit - 1, 1);
+        if (glyph == kHorizontal[static_cast<std::size_t>(sim::kHorizontalFromRightSlot + lit - 1)])
+            return lit <= 2 ? QStringLiteral("▕") : QStringLiteral("▐");
     }
-    if (const int lit = bottomFill(glyph); lit > 0)
-        return QStringLiteral("▁▂▃▄▅▆▇").mid(lit - 1, 1);
+    static const sim::GlyphTable kVertical = sim::verticalBarGlyphs();
+    for (int lit = 1; lit < proto::kGlyphRows; ++lit) {
+        if (glyph == kVertical[static_cast<std::size_t>(sim::kVerticalFromBottomSlot + lit - 1)])
+            return QStringLiteral("▁▂▃▄▅▆▇").mid(lit - 1, 1);
+    }
     return quadrants(glyph);
 }
 
@@ -107,8 +76,8 @@ QStringList dotArt(const sim::Glyph &glyph)
     for (int pair = 0; pair < proto::kGlyphRows / 2; ++pair) {
         QString line;
         for (int c = 0; c < sim::kGlyphColumns; ++c) {
-            const bool upper = dot(glyph, 2 * pair, c);
-            const bool lower = dot(glyph, 2 * pair + 1, c);
+            const bool upper = sim::dotLit(glyph, 2 * pair, c);
+            const bool lower = sim::dotLit(glyph, 2 * pair + 1, c);
             line += upper && lower ? QStringLiteral("█")
                     : upper        ? QStringLiteral("▀")
                     : lower        ? QStringLiteral("▄")

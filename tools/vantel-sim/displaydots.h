@@ -28,9 +28,7 @@ struct DisplayDots {
     }
     bool lit(int row, int column, int dotRow, int dotColumn) const
     {
-        return (cell(row, column)[static_cast<std::size_t>(dotRow)] >>
-                (sim::kGlyphColumns - 1 - dotColumn)) &
-               1;
+        return sim::dotLit(cell(row, column), dotRow, dotColumn);
     }
     bool sameLight(const DisplayDots &other) const
     {

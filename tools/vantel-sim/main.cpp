@@ -65,43 +65,11 @@ QStringList arguments(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // A window needs an application object made for it, and that needs a display; so the
-    // choice is read from the arguments before there is one. --help needs no display.
-    const QStringList given = arguments(argc, argv);
-    const int faces =
-        given.count(QStringLiteral("--window")) + given.count(QStringLiteral("--terminal")) +
-        given.count(QStringLiteral("--no-ui")) + given.count(QStringLiteral("--plain"));
-    if (faces > 1) {
-        std::fputs("vantel-sim: choose one of --window, --terminal and --no-ui\n", stderr);
-        return 2;
-    }
-    const bool help = given.contains(QStringLiteral("--help")) ||
-                      given.contains(QStringLiteral("--help-all")) ||
-                      given.contains(QStringLiteral("-h")) || given.contains(QStringLiteral("-?"));
-    Face face = Face::Plain;
-    if (given.contains(QStringLiteral("--window")) || (faces == 0 && displayPresent()))
-        face = Face::Window;
-    else if (!given.contains(QStringLiteral("--no-ui")) &&
-             !given.contains(QStringLiteral("--plain")) && ::isatty(STDOUT_FILENO))
-        face = Face::Terminal;
-    if (face == Face::Window && !help && !displayPresent()) {
-        std::fputs("vantel-sim: --window needs a display (DISPLAY or WAYLAND_DISPLAY); "
-                   "--terminal draws the module here\n",
-                   stderr);
-        return 2;
-    }
-    std::unique_ptr<QCoreApplication> app;
-    if (face == Face::Window && !help)
-        app = std::make_unique<QApplication>(argc, argv);
-    else
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("vantel-sim"));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A virtual 20x4 display module on a pseudo-terminal.\n") +
         simtool::helpLines().join(QLatin1Char('\n')));
-    parser.addHelpOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption linkOption(QStringLiteral("link"),
                                         QStringLiteral("Stable symbolic link to the port."),
                                         QStringLiteral("path"), defaultLink());
@@ -129,6 +97,35 @@ int main(int argc, char *argv[])
         QStringLiteral("pid"));
     parser.addOptions({linkOption, windowOption, terminalOption, plainOption, zoomOption,
                        analog1Option, analog2Option, exitWithOption});
+
+    // A window needs an application object made for it, and that needs a display; so the
+    // choice is read from the arguments before there is one (process() below reports what
+    // is wrong with them). --help needs no display.
+    parser.parse(arguments(argc, argv));
+    const int faces =
+        parser.isSet(windowOption) + parser.isSet(terminalOption) + parser.isSet(plainOption);
+    if (faces > 1) {
+        std::fputs("vantel-sim: choose one of --window, --terminal and --no-ui\n", stderr);
+        return 2;
+    }
+    const bool help = parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"));
+    Face face = Face::Plain;
+    if (parser.isSet(windowOption) || (faces == 0 && displayPresent()))
+        face = Face::Window;
+    else if (!parser.isSet(plainOption) && ::isatty(STDOUT_FILENO))
+        face = Face::Terminal;
+    if (face == Face::Window && !help && !displayPresent()) {
+        std::fputs("vantel-sim: --window needs a display (DISPLAY or WAYLAND_DISPLAY); "
+                   "--terminal draws the module here\n",
+                   stderr);
+        return 2;
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (face == Face::Window && !help)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantel-sim"));
     parser.process(*app);
 
     bool ok1 = false;
