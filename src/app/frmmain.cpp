@@ -293,12 +293,12 @@ void frmMain::cmdConnect_Click()
     if (!isConnected()) {
         if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings)) {
             updateDeviceLabel(); // "No port selected"
-            showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
+            openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
             return;
         }
         if (!MSComm1.open()) {
             showOpenProblem(MSComm1.lastOpenProblem());
-            showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
+            openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
             return;
         }
         if (m_openProblemShown)
@@ -327,7 +327,7 @@ void frmMain::showDeviceLost(const QString &reason)
     pacing.abort();
     // The window shows the loss already; the close settles the port into Closed.
     MSComm1.close();
-    showMessage(this,
+    openMessage(this,
                 QStringLiteral("The connection to %1 was lost (%2). The port has been closed.")
                     .arg(MSComm1.deviceName().isEmpty() ? QStringLiteral("the serial device")
                                                         : MSComm1.deviceName(),

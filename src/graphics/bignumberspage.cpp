@@ -33,7 +33,7 @@ void BigNumbersPage::cmdInitBN_Click()
 void BigNumbersPage::cmdDrawBN_Click()
 {
     if (!bignumber::isNumeric(txtBN->text())) {
-        showMessage(window(), QStringLiteral("Numeric Value Only"),
+        openMessage(window(), QStringLiteral("Numeric Value Only"),
                     QStringLiteral("NumericValueOnlyBox"));
         return;
     }

@@ -120,13 +120,6 @@ QLabel *labelBy(QWidget *control, const QString &caption)
     return standIn;
 }
 
-void showMessage(QWidget *owner, const QString &text, const QString &objectName)
-{
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VantelApp"), text, QMessageBox::Ok, owner);
-    box.setObjectName(objectName);
-    box.exec();
-}
-
 void showWithoutWaiting(QMessageBox *box)
 {
     // Modal the way exec() makes a box (application-modal here). setWindowModality() would

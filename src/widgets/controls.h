@@ -51,15 +51,13 @@ void paintFocusMark(QWidget *widget);
 void labelBy(QWidget *control, QLabel *caption);
 QLabel *labelBy(QWidget *control, const QString &caption);
 
-// The program's own message: modal, no icon, OK only, captioned with the application title.
-// `owner` should be the main window: a box owned by a page goes grey with the page when a
-// lost device disables the pages, and then cannot be closed.
-void showMessage(QWidget *owner, const QString &text, const QString &objectName);
-
 // Shows `box` without waiting for its answer, which comes through its finished signal. It
 // is application-modal as a waiting box would be, and deleted once closed.
 void showWithoutWaiting(QMessageBox *box);
-// The program's own message (as above) shown that way; the box is returned for its signal.
+// The program's own message, shown that way: modal, no icon, OK only, captioned with the
+// application title; the box is returned for its signal. `owner` should be the main window: a
+// box owned by a page goes grey with the page when a lost device disables the pages, and
+// then cannot be closed.
 QMessageBox *openMessage(QWidget *owner, const QString &text, const QString &objectName);
 
 // "1", "2", ... "n" (or from `first`).
