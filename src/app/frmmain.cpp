@@ -195,9 +195,6 @@ void frmMain::buildPages()
 
 void frmMain::Form_Load()
 {
-    // Naming the device may list every serial port of the system, which takes longer than
-    // drawing the window: do it once, right after the window's first frame.
-    m_loading = true;
     // Steps 1-4 (lists filled, pins marked as inputs) happened while the controls were built.
     CommPortText = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
     CommSettings = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
@@ -216,10 +213,11 @@ void frmMain::Form_Load()
                                               : toInt16RoundHalfEven(CommPortText, -1.0);
     if (index && *index >= 0 && *index < kPortCount) {
         cboComm->setCurrentIndex(*index);
-        cboComm_Click(); // names the device beside Connect too
+        // The pick's effect on the port, but the device is named only once the window is up.
+        MSComm1.setCommPort(*index + 1);
+        CommPortText = QString::number(*index + 1);
     } else {
         cboComm->setCurrentIndex(-1);
-        updateDeviceLabel();
     }
 
     if (CommSettings.left(4) == QLatin1String("9600")) {
@@ -238,7 +236,8 @@ void frmMain::Form_Load()
 
     lcdSettings->loadMessages();
     customCharacters->loadGlyphTable();
-    m_loading = false;
+    // Naming the device may list every serial port of the system, which takes longer than
+    // drawing the window: do it once, right after the window's first frame.
     firstframe::afterFirstFrame(this, [this] {
         if (!m_openProblemShown) // a Connect came first: its reason stays
             updateDeviceLabel();
@@ -362,8 +361,6 @@ void frmMain::showAcknowledgement()
 
 void frmMain::updateDeviceLabel()
 {
-    if (m_loading)
-        return;
     m_openProblemShown = false;
     const int index = cboComm->currentIndex();
     const QString device = index < 0 ? QString() : MSComm1.deviceName();
