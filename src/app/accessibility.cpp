@@ -1,7 +1,6 @@
 #include "app/accessibility.h"
 
 #include "app/frmmain.h"
-#include "app/legibility.h"
 #include "app/tabstripaccessible.h"
 #include "app/wrappingtabbar.h"
 #include "config/backlightpage.h"
@@ -148,7 +147,6 @@ void installFactory()
 void install(frmMain &window)
 {
     nameControls(window);
-    legibility::keepTextLegibleOnFills(window);
 }
 
 } // namespace accessibility

@@ -12,7 +12,7 @@
 // - install() names the controls of the pages that leave it to the window: after the label
 //   beside them (the label becomes their buddy, which is how a list, whose own name is its
 //   current item, is known), or with the context a bare caption lacks ("Insert Custom
-//   Character 3", "Draw Left to Right Horizontal Graph"); and keeps text legible on fills.
+//   Character 3", "Draw Left to Right Horizontal Graph").
 
 class frmMain;
 

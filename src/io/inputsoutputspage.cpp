@@ -54,7 +54,7 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
             label(this, element("lblAnVal", i), QString(), 1800, 300 + 540 * i, 1095, 315);
         lblAnVal[i]->setFrameShape(QFrame::Box);
         lblAnVal[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        setFill(lblAnVal[i], fromBgr(0xFFFFFF));
+        setTextFill(lblAnVal[i], fromBgr(0xFFFFFF));
         lblAnVal[i]->setAccessibleName(
             QStringLiteral("Analog %1 %2").arg(i + 1).arg(Label41->text()));
     }

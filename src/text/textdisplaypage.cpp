@@ -19,7 +19,7 @@ TextDisplayPage::TextDisplayPage(PageContext &context, QWidget *parent)
     big.setPointSizeF(14.25);
     txtASCIIInput->setFont(big);
     txtASCIIInput->setAlignment(Qt::AlignCenter);
-    setFill(txtASCIIInput, fromBgr(0x00FF00));
+    setTextFill(txtASCIIInput, fromBgr(0x00FF00));
     twips::place(txtASCIIInput, 240, 120, 1815, 495);
     Label3 = label(this, QStringLiteral("Label3"),
                    QStringLiteral("Type Here to Send ASCII Text to LCD"), 240, 660, 1815, 615);

@@ -7,8 +7,25 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <cmath>
+
 namespace controls
 {
+
+namespace
+{
+
+// Relative luminance, as contrast ratios are reckoned.
+double luminance(const QColor &colour)
+{
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+} // namespace
 
 QColor fromBgr(unsigned value)
 {
@@ -87,6 +104,18 @@ void setFill(QWidget *widget, const QColor &colour)
     palette.setColor(QPalette::Base, colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+void setTextFill(QWidget *widget, const QColor &colour)
+{
+    setFill(widget, colour);
+    // Above this luminance black text has more contrast than white.
+    constexpr double kDarkTextAbove = 0.179;
+    const QColor text = luminance(colour) > kDarkTextAbove ? QColor(Qt::black) : QColor(Qt::white);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, text); // a label's
+    palette.setColor(QPalette::Text, text);       // a text box's
+    widget->setPalette(palette);
 }
 
 QColor fill(const QWidget *widget)

@@ -36,6 +36,9 @@ QLineEdit *textBox(QWidget *parent, const QString &name, int maxLength, int left
 
 // Gives a widget a solid background colour (labels, indicators, cells).
 void setFill(QWidget *widget, const QColor &colour);
+// The same for a fill that text stands on, with black or white text, whichever reads better
+// on it: a dark or high-contrast desktop palette cannot put white text on a light fill.
+void setTextFill(QWidget *widget, const QColor &colour);
 QColor fill(const QWidget *widget);
 
 // Draws the keyboard focus as a frame in the highlight colour just inside the widget's edge,
