@@ -78,7 +78,6 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
 
     Form_Load();
     keyboard::install(this);
-    accessibility::install(*this);
 }
 
 frmMain::~frmMain()
@@ -101,6 +100,7 @@ void frmMain::buildPortFrame()
     for (int n = 1; n <= kPortCount; ++n)
         ports << QStringLiteral("COM%1").arg(n);
     cboComm = list(fComm, QStringLiteral("cboComm"), ports, 4335, 360, 1005);
+    labelBy(cboComm, Label1);
     connect(opt9600, &QRadioButton::clicked, this, &frmMain::opt9600_Click);
     connect(opt19200, &QRadioButton::clicked, this, &frmMain::opt19200_Click);
     connect(cboComm, &QComboBox::activated, this, &frmMain::cboComm_Click);
@@ -163,6 +163,8 @@ void frmMain::buildRowColumnFrame()
     cboRow = list(Frame1, QStringLiteral("cboRow"), numbers(0, proto::kRows - 1), 1080, 360, 1815);
     cboColumn =
         list(Frame1, QStringLiteral("cboColumn"), numbers(0, proto::kColumns - 1), 1080, 840, 1815);
+    labelBy(cboRow, Label10);
+    labelBy(cboColumn, Label11);
     m_context.cboRow = cboRow;
     m_context.cboColumn = cboColumn;
 }

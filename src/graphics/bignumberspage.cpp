@@ -19,6 +19,7 @@ BigNumbersPage::BigNumbersPage(PageContext &context, QWidget *parent)
     QFont big = txtBN->font();
     big.setPointSizeF(14.25);
     txtBN->setFont(big);
+    txtBN->setAccessibleName(QStringLiteral("Number to draw"));
 
     cmdDrawBN = button(this, QStringLiteral("cmdDrawBN"), QStringLiteral("Draw Big Numbers"), 5040,
                        600, 2055, 495);
