@@ -105,7 +105,6 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
         QComboBox *pin = list(Frame6, element("cboio", bitValue),
                               {QStringLiteral("IN"), QStringLiteral("OUT")}, left, top + 240, 750);
         labelBy(pin, number);
-        pinLabel[static_cast<std::size_t>(n - 1)] = number;
         cboio[static_cast<std::size_t>(n - 1)] = pin;
         // A pick by the user (QComboBox::activated), not a change made in code.
         connect(pin, &QComboBox::activated, this, [this, bitValue] { cboio_Click(bitValue); });
