@@ -328,11 +328,11 @@ void frmMain::showDeviceLost(const QString &reason)
     pacing.abort();
     // The window shows the loss already; the close settles the port into Closed.
     MSComm1.close();
+    // Naming the device may list the system's serial ports: once is enough.
+    const QString device = MSComm1.deviceName();
     openMessage(this,
                 QStringLiteral("The connection to %1 was lost (%2). The port has been closed.")
-                    .arg(MSComm1.deviceName().isEmpty() ? QStringLiteral("the serial device")
-                                                        : MSComm1.deviceName(),
-                         reason),
+                    .arg(device.isEmpty() ? QStringLiteral("the serial device") : device, reason),
                 QStringLiteral("DeviceLostBox"));
 }
 
