@@ -331,8 +331,7 @@ bool WindowBench::vanish(int ms, double &whileBoxOpen, double &afterAnswer)
     bool answered = false;
     double cpuBefore = 0;
     QElapsedTimer wall;
-    // The loss opens a modal box whose own event loop runs until it is answered; watch for
-    // it from a timer, which keeps running inside that loop.
+    // The loss opens a modal box, which stays until it is answered; watch for it from a timer.
     QTimer watch;
     watch.setInterval(20);
     QObject::connect(&watch, &QTimer::timeout, [&] {

@@ -1,25 +1,20 @@
 #pragma once
 // What assistive technology learns about the window.
 //
-// Most controls say it themselves: a glyph cell that it is on, an indicator which bit it
-// shows and whether it is high, a hex monitor its bytes, and the pages name the controls
-// they build. This module adds what only the window can:
+// The controls say it themselves: a glyph cell that it is on, an indicator which bit it
+// shows and whether it is high, a hex monitor its bytes, and each page and the window name
+// the controls they build, after the label beside them (the label becomes their buddy,
+// which is how a list, whose own name is its current item, is known) or with the context a
+// bare caption lacks ("Insert Custom Character 3").
 //
-// - installFactory(), called before any control exists, gives the toolkit the interfaces it
-//   lacks: the window reads as a frame, glyph cells as check boxes a screen reader can
-//   toggle, indicators as text, and the tab strip lists its eight tabs and no scroll buttons
-//   it never shows. (An interface made earlier would be kept for the control's lifetime.)
-// - install() names the controls of the pages that leave it to the window: after the label
-//   beside them (the label becomes their buddy, which is how a list, whose own name is its
-//   current item, is known), or with the context a bare caption lacks ("Insert Custom
-//   Character 3", "Draw Left to Right Horizontal Graph"); and keeps text legible on fills.
-
-class frmMain;
+// installFactory(), called before any control exists, gives the toolkit the interfaces it
+// lacks: the window reads as a frame, glyph cells as check boxes a screen reader can toggle,
+// indicators as text, and the tab strip lists its eight tabs and no scroll buttons it never
+// shows. (An interface made earlier would be kept for the control's lifetime.)
 
 namespace accessibility
 {
 
 void installFactory();
-void install(frmMain &window);
 
 } // namespace accessibility

@@ -78,7 +78,6 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
 
     Form_Load();
     keyboard::install(this);
-    accessibility::install(*this);
 }
 
 frmMain::~frmMain()
@@ -101,6 +100,7 @@ void frmMain::buildPortFrame()
     for (int n = 1; n <= kPortCount; ++n)
         ports << QStringLiteral("COM%1").arg(n);
     cboComm = list(fComm, QStringLiteral("cboComm"), ports, 4335, 360, 1005);
+    labelBy(cboComm, Label1);
     connect(opt9600, &QRadioButton::clicked, this, &frmMain::opt9600_Click);
     connect(opt19200, &QRadioButton::clicked, this, &frmMain::opt19200_Click);
     connect(cboComm, &QComboBox::activated, this, &frmMain::cboComm_Click);
@@ -163,6 +163,8 @@ void frmMain::buildRowColumnFrame()
     cboRow = list(Frame1, QStringLiteral("cboRow"), numbers(0, proto::kRows - 1), 1080, 360, 1815);
     cboColumn =
         list(Frame1, QStringLiteral("cboColumn"), numbers(0, proto::kColumns - 1), 1080, 840, 1815);
+    labelBy(cboRow, Label10);
+    labelBy(cboColumn, Label11);
     m_context.cboRow = cboRow;
     m_context.cboColumn = cboColumn;
 }
@@ -195,9 +197,6 @@ void frmMain::buildPages()
 
 void frmMain::Form_Load()
 {
-    // Naming the device may list every serial port of the system, which takes longer than
-    // drawing the window: do it once, right after the window's first frame.
-    m_loading = true;
     // Steps 1-4 (lists filled, pins marked as inputs) happened while the controls were built.
     CommPortText = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
     CommSettings = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
@@ -216,10 +215,11 @@ void frmMain::Form_Load()
                                               : toInt16RoundHalfEven(CommPortText, -1.0);
     if (index && *index >= 0 && *index < kPortCount) {
         cboComm->setCurrentIndex(*index);
-        cboComm_Click(); // names the device beside Connect too
+        // The pick's effect on the port, but the device is named only once the window is up.
+        MSComm1.setCommPort(*index + 1);
+        CommPortText = QString::number(*index + 1);
     } else {
         cboComm->setCurrentIndex(-1);
-        updateDeviceLabel();
     }
 
     if (CommSettings.left(4) == QLatin1String("9600")) {
@@ -238,7 +238,8 @@ void frmMain::Form_Load()
 
     lcdSettings->loadMessages();
     customCharacters->loadGlyphTable();
-    m_loading = false;
+    // Naming the device may list every serial port of the system, which takes longer than
+    // drawing the window: do it once, right after the window's first frame.
     firstframe::afterFirstFrame(this, [this] {
         if (!m_openProblemShown) // a Connect came first: its reason stays
             updateDeviceLabel();
@@ -293,12 +294,12 @@ void frmMain::cmdConnect_Click()
     if (!isConnected()) {
         if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings)) {
             updateDeviceLabel(); // "No port selected"
-            showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
+            openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
             return;
         }
         if (!MSComm1.open()) {
             showOpenProblem(MSComm1.lastOpenProblem());
-            showMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
+            openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
             return;
         }
         if (m_openProblemShown)
@@ -327,11 +328,11 @@ void frmMain::showDeviceLost(const QString &reason)
     pacing.abort();
     // The window shows the loss already; the close settles the port into Closed.
     MSComm1.close();
-    showMessage(this,
+    // Naming the device may list the system's serial ports: once is enough.
+    const QString device = MSComm1.deviceName();
+    openMessage(this,
                 QStringLiteral("The connection to %1 was lost (%2). The port has been closed.")
-                    .arg(MSComm1.deviceName().isEmpty() ? QStringLiteral("the serial device")
-                                                        : MSComm1.deviceName(),
-                         reason),
+                    .arg(device.isEmpty() ? QStringLiteral("the serial device") : device, reason),
                 QStringLiteral("DeviceLostBox"));
 }
 
@@ -362,8 +363,6 @@ void frmMain::showAcknowledgement()
 
 void frmMain::updateDeviceLabel()
 {
-    if (m_loading)
-        return;
     m_openProblemShown = false;
     const int index = cboComm->currentIndex();
     const QString device = index < 0 ? QString() : MSComm1.deviceName();

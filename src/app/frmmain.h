@@ -131,7 +131,6 @@ private:
     QPointer<QMessageBox> m_ackBox; // the acknowledgement box while it is open
     bool m_openProblemShown = false;
     bool m_unloaded = false;
-    bool m_loading = false;
     // Last, so it goes before the link it shows.
     std::unique_ptr<LineLogWindow> m_lineLogWindow;
 };

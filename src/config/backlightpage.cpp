@@ -33,6 +33,10 @@ BacklightPage::BacklightPage(PageContext &context, QWidget *parent)
     Label6 = label(this, QStringLiteral("Label6"), QStringLiteral("Adjust Brightness"), 4080, 1320,
                    1815, 255);
     Label6->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    labelBy(Backlightlevel, Label6);
+    // The ends' captions are drawn signs, "__" and "+"; heard, they need words.
+    Label8->setAccessibleName(QStringLiteral("Darkest"));
+    Label7->setAccessibleName(QStringLiteral("Brightest"));
 
     connect(Backlightlevel, &QSlider::valueChanged, this, &BacklightPage::sliderValueChanged);
 }

@@ -34,6 +34,9 @@ LcdSettingsPage::LcdSettingsPage(PageContext &context, QWidget *parent)
     lcdbaud[0] = option(this, element("lcdbaud", 0), QStringLiteral("9600"), 240, 420, 1335, 300);
     lcdbaud[1] = option(this, element("lcdbaud", 1), QStringLiteral("19200"), 240, 780, 1335, 300);
     lcdbaud[0]->setChecked(true);
+    // The module's speeds, told apart from the port's "9600 bps" and "19200 bps".
+    labelBy(lcdbaud[0], Label20);
+    labelBy(lcdbaud[1], Label20->text());
     cmdSetBaud = button(this, QStringLiteral("cmdSetBaud"), QStringLiteral("Set LCD Baud"), 240,
                         1200, 1455, 435);
     connect(cmdSetBaud, &QPushButton::clicked, this, &LcdSettingsPage::cmdSetBaud_Click);
@@ -51,6 +54,11 @@ LcdSettingsPage::LcdSettingsPage(PageContext &context, QWidget *parent)
         txtMsg[k] = textBox(Frame4, element("txtMsg", k), proto::kMessageLength, left + 390, top,
                             1560, 315);
         m_lengthLimits[k] = new MessageLengthLimit(txtMsg[k], proto::kMessageLength);
+        // Heard, the number label alone would say only "7".
+        const QString name = QStringLiteral("Message %1").arg(k + 1);
+        lblMsg[k]->setAccessibleName(name);
+        txtMsg[k]->setAccessibleName(name);
+        labelBy(txtMsg[k], lblMsg[k]);
     }
 
     cmdSetMsg = button(this, QStringLiteral("cmdSetMsg"), QStringLiteral("Set Predefined Messages"),

@@ -19,6 +19,7 @@ BigNumbersPage::BigNumbersPage(PageContext &context, QWidget *parent)
     QFont big = txtBN->font();
     big.setPointSizeF(14.25);
     txtBN->setFont(big);
+    txtBN->setAccessibleName(QStringLiteral("Number to draw"));
 
     cmdDrawBN = button(this, QStringLiteral("cmdDrawBN"), QStringLiteral("Draw Big Numbers"), 5040,
                        600, 2055, 495);
@@ -33,7 +34,7 @@ void BigNumbersPage::cmdInitBN_Click()
 void BigNumbersPage::cmdDrawBN_Click()
 {
     if (!bignumber::isNumeric(txtBN->text())) {
-        showMessage(window(), QStringLiteral("Numeric Value Only"),
+        openMessage(window(), QStringLiteral("Numeric Value Only"),
                     QStringLiteral("NumericValueOnlyBox"));
         return;
     }

@@ -30,8 +30,6 @@ class CustomCharactersPage : public QWidget
     Q_OBJECT
 public:
     static constexpr std::array<int, 5> kWeights = {16, 8, 4, 2, 1};
-    static constexpr unsigned kOffColour = GlyphCell::kOffColour;
-    static constexpr unsigned kOnColour = GlyphCell::kOnColour;
 
     CustomCharactersPage(PageContext &context, QWidget *parent = nullptr);
 

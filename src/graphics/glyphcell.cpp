@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 
 GlyphCell::GlyphCell(int row, int column, int weight, QWidget *parent)
-    : QFrame(parent), m_row(row), m_column(column), m_weight(weight)
+    : QFrame(parent), m_row(row), m_column(column)
 {
     setFrameShape(QFrame::Box);
     setLineWidth(1);

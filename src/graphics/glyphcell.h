@@ -20,7 +20,6 @@ public:
 
     int row() const { return m_row; }
     int column() const { return m_column; }
-    int weight() const { return m_weight; }
     bool isOn() const { return m_on; }
     void setOn(bool on);
 
@@ -40,6 +39,5 @@ private:
 
     int m_row;
     int m_column;
-    int m_weight;
     bool m_on = false;
 };

@@ -22,12 +22,16 @@ GraphPage::GraphPage(PageContext &context, QWidget *parent) : QWidget(parent), m
                     120, 2175, 255);
     cboGraphWidth = list(this, QStringLiteral("cboGraphWidth"), numbers(1, proto::kMaxBarWidth),
                          2760, 420, 1095);
+    labelBy(cboGraphWidth, Label13);
     const QStringList directionCaptions = {QStringLiteral("Left to Right Horizontal Graph"),
                                            QStringLiteral("Right to Left Horizontal Graph")};
     for (int i = 0; i < 2; ++i) {
         cmdHGraph[i] = button(this, element("cmdHGraph", i), QStringLiteral("Draw"), 5280,
                               240 + 600 * i, 855, 435);
         connect(cmdHGraph[i], &QPushButton::clicked, this, [this, i] { cmdHGraph_Click(i); });
+        // "Draw" alone says nothing away from the caption beside it.
+        cmdHGraph[i]->setAccessibleName(cmdHGraph[i]->text() + QLatin1Char(' ') +
+                                        directionCaptions[i]);
     }
     Label14 = label(this, QStringLiteral("Label14"), directionCaptions[0], 6240, 330, 3135, 255);
     Label15 = label(this, QStringLiteral("Label15"), directionCaptions[1], 6240, 930, 3135, 255);
@@ -36,6 +40,7 @@ GraphPage::GraphPage(PageContext &context, QWidget *parent) : QWidget(parent), m
                     1440, 2175, 255);
     cboGraphHeight = list(this, QStringLiteral("cboGraphHeight"), numbers(1, proto::kMaxBarHeight),
                           2760, 1740, 1095);
+    labelBy(cboGraphHeight, Label16);
     cmdVertical = button(this, QStringLiteral("cmdVertical"), QStringLiteral("Draw Vertical Graph"),
                          5280, 1560, 2295, 495);
     connect(cmdVertical, &QPushButton::clicked, this, &GraphPage::cmdVertical_Click);

@@ -27,13 +27,11 @@ public:
               QWidget *parent = nullptr);
 
     void showBit(bool set);
-    // Empty until the module has reported this bit.
-    std::optional<bool> bit() const { return m_bit; }
 
 private:
     void nameState();
 
     QString m_what;
     Words m_words;
-    std::optional<bool> m_bit;
+    std::optional<bool> m_bit; // empty until the module has reported this bit
 };

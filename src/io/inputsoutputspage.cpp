@@ -54,7 +54,7 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
             label(this, element("lblAnVal", i), QString(), 1800, 300 + 540 * i, 1095, 315);
         lblAnVal[i]->setFrameShape(QFrame::Box);
         lblAnVal[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        setFill(lblAnVal[i], fromBgr(0xFFFFFF));
+        setTextFill(lblAnVal[i], fromBgr(0xFFFFFF));
         lblAnVal[i]->setAccessibleName(
             QStringLiteral("Analog %1 %2").arg(i + 1).arg(Label41->text()));
     }
@@ -105,7 +105,6 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
         QComboBox *pin = list(Frame6, element("cboio", bitValue),
                               {QStringLiteral("IN"), QStringLiteral("OUT")}, left, top + 240, 750);
         labelBy(pin, number);
-        pinLabel[static_cast<std::size_t>(n - 1)] = number;
         cboio[static_cast<std::size_t>(n - 1)] = pin;
         // A pick by the user (QComboBox::activated), not a change made in code.
         connect(pin, &QComboBox::activated, this, [this, bitValue] { cboio_Click(bitValue); });

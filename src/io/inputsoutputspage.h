@@ -43,7 +43,6 @@ public:
     QLabel *Label19 = nullptr;
     QGroupBox *Frame6 = nullptr;
     std::array<QComboBox *, 8> cboio{}; // cboio[n-1] is cboio(2^(n-1)), pin n
-    std::array<QLabel *, 8> pinLabel{}; // Label42..Label49
     QPushButton *cmdCfgIO = nullptr;
     QGroupBox *Frame7 = nullptr;
     std::array<Indicator *, 8> Shape1{};

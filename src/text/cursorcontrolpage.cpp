@@ -17,6 +17,7 @@ CursorControlPage::CursorControlPage(PageContext &context, QWidget *parent)
         list(this, QStringLiteral("cboCursor"),
              {QStringLiteral("Hidden"), QStringLiteral("Underline"), QStringLiteral("Blinking")},
              360, 540, 1575);
+    labelBy(cboCursor, Label5);
     cmdSetCursor = button(this, QStringLiteral("cmdSetCursor"), QStringLiteral("Set Cursor Type"),
                           360, 1020, 1575, 435);
     connect(cmdSetCursor, &QPushButton::clicked, this, &CursorControlPage::cmdSetCursor_Click);

@@ -19,12 +19,13 @@ TextDisplayPage::TextDisplayPage(PageContext &context, QWidget *parent)
     big.setPointSizeF(14.25);
     txtASCIIInput->setFont(big);
     txtASCIIInput->setAlignment(Qt::AlignCenter);
-    setFill(txtASCIIInput, fromBgr(0x00FF00));
+    setTextFill(txtASCIIInput, fromBgr(0x00FF00));
     twips::place(txtASCIIInput, 240, 120, 1815, 495);
     Label3 = label(this, QStringLiteral("Label3"),
                    QStringLiteral("Type Here to Send ASCII Text to LCD"), 240, 660, 1815, 615);
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    labelBy(txtASCIIInput, Label3);
     connect(txtASCIIInput, &AsciiInputBox::KeyPress, this,
             &TextDisplayPage::txtASCIIInput_KeyPress);
 
@@ -46,6 +47,9 @@ TextDisplayPage::TextDisplayPage(PageContext &context, QWidget *parent)
                                   2280 + 420 * i, 1440, 375, 375);
         connect(cmdCustomChar[i], &QPushButton::clicked, this,
                 [this, i] { cmdCustomChar_Click(i); });
+        // "3" alone says nothing away from the caption above the row.
+        cmdCustomChar[i]->setAccessibleName(Label12->text() + QLatin1Char(' ') +
+                                            cmdCustomChar[i]->text());
     }
 
     QStringList specials;
@@ -74,6 +78,9 @@ TextDisplayPage::TextDisplayPage(PageContext &context, QWidget *parent)
     connect(cmdDisTxt, &QPushButton::clicked, this, &TextDisplayPage::cmdDisTxt_Click);
     cboPMsg =
         list(this, QStringLiteral("cboPMsg"), numbers(1, proto::kMessageCount), 9120, 1890, 855);
+    // Each list stands beside the button that uses its item.
+    labelBy(cboSpecial, cmdSC->text());
+    labelBy(cboPMsg, cmdDisTxt->text());
 }
 
 void TextDisplayPage::txtASCIIInput_KeyPress(int code)

@@ -7,8 +7,25 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <cmath>
+
 namespace controls
 {
+
+namespace
+{
+
+// Relative luminance, as contrast ratios are reckoned.
+double luminance(const QColor &colour)
+{
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+} // namespace
 
 QColor fromBgr(unsigned value)
 {
@@ -89,6 +106,18 @@ void setFill(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true);
 }
 
+void setTextFill(QWidget *widget, const QColor &colour)
+{
+    setFill(widget, colour);
+    // Above this luminance black text has more contrast than white.
+    constexpr double kDarkTextAbove = 0.179;
+    const QColor text = luminance(colour) > kDarkTextAbove ? QColor(Qt::black) : QColor(Qt::white);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, text); // a label's
+    palette.setColor(QPalette::Text, text);       // a text box's
+    widget->setPalette(palette);
+}
+
 QColor fill(const QWidget *widget)
 {
     return widget->palette().color(QPalette::Window);
@@ -118,13 +147,6 @@ QLabel *labelBy(QWidget *control, const QString &caption)
     standIn->hide();
     standIn->setBuddy(control);
     return standIn;
-}
-
-void showMessage(QWidget *owner, const QString &text, const QString &objectName)
-{
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VantelApp"), text, QMessageBox::Ok, owner);
-    box.setObjectName(objectName);
-    box.exec();
 }
 
 void showWithoutWaiting(QMessageBox *box)

@@ -36,6 +36,9 @@ QLineEdit *textBox(QWidget *parent, const QString &name, int maxLength, int left
 
 // Gives a widget a solid background colour (labels, indicators, cells).
 void setFill(QWidget *widget, const QColor &colour);
+// The same for a fill that text stands on, with black or white text, whichever reads better
+// on it: a dark or high-contrast desktop palette cannot put white text on a light fill.
+void setTextFill(QWidget *widget, const QColor &colour);
 QColor fill(const QWidget *widget);
 
 // Draws the keyboard focus as a frame in the highlight colour just inside the widget's edge,
@@ -51,15 +54,13 @@ void paintFocusMark(QWidget *widget);
 void labelBy(QWidget *control, QLabel *caption);
 QLabel *labelBy(QWidget *control, const QString &caption);
 
-// The program's own message: modal, no icon, OK only, captioned with the application title.
-// `owner` should be the main window: a box owned by a page goes grey with the page when a
-// lost device disables the pages, and then cannot be closed.
-void showMessage(QWidget *owner, const QString &text, const QString &objectName);
-
 // Shows `box` without waiting for its answer, which comes through its finished signal. It
 // is application-modal as a waiting box would be, and deleted once closed.
 void showWithoutWaiting(QMessageBox *box);
-// The program's own message (as above) shown that way; the box is returned for its signal.
+// The program's own message, shown that way: modal, no icon, OK only, captioned with the
+// application title; the box is returned for its signal. `owner` should be the main window: a
+// box owned by a page goes grey with the page when a lost device disables the pages, and
+// then cannot be closed.
 QMessageBox *openMessage(QWidget *owner, const QString &text, const QString &objectName);
 
 // "1", "2", ... "n" (or from `first`).

@@ -173,7 +173,7 @@ void ConnectionTest::failedOpenShowsComError()
     f.window().cboComm->setCurrentIndex(portIndex);
     ModalAnswerer answerer;
     f.click(QStringLiteral("cmdConnect"));
-    QCOMPARE(answerer.seen().size(), 1);
+    QTRY_COMPARE(answerer.seen().size(), 1);
     QCOMPARE(answerer.seen().first().text, QStringLiteral("Com Error!"));
     QCOMPARE(answerer.seen().first().title, QStringLiteral("VantelApp"));
     QVERIFY(!answerer.seen().first().hasIcon);

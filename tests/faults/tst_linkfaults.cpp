@@ -104,7 +104,7 @@ void LinkFaultsTest::portHeldByAnotherProgram()
     {
         ModalAnswerer answerer;
         QVERIFY(!f.connect());
-        QCOMPARE(answerer.seen().size(), 1);
+        QTRY_COMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen().first().text, QStringLiteral("Com Error!"));
         QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
         QVERIFY(!f.window().SSTab1->isEnabled());

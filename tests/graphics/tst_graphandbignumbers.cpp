@@ -142,7 +142,7 @@ void GraphAndBigNumbersTest::nonNumericTextIsRefused()
     {
         ModalAnswerer answerer(QMessageBox::Ok);
         m_f->click(QStringLiteral("cmdDrawBN"));
-        QCOMPARE(answerer.seen().size(), 1);
+        QTRY_COMPARE(answerer.seen().size(), 1);
         const ModalAnswerer::Seen box = answerer.seen().first();
         QCOMPARE(box.title, QStringLiteral("VantelApp"));
         QCOMPARE(box.text, QStringLiteral("Numeric Value Only"));
