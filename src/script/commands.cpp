@@ -221,32 +221,23 @@ bool Parser::backlight(Arguments &args)
 
 bool Parser::glyphTableFrom(Arguments &args, const QString &path, bool mustExist)
 {
-    std::array<std::uint8_t, proto::kGlyphTableSize> table{};
+    GlyphTable table;
     const QFileInfo info(path);
     if (!info.exists()) {
         if (mustExist)
             return args.fail(QStringLiteral("cannot read '%1': no such file").arg(path));
-        m_glyphs = table; // no settings file yet: blank glyphs, as the window starts
+        m_glyphs = table.UCharTable; // no settings file yet: blank glyphs, as the window starts
         return true;
     }
     if (!info.isFile() || !info.isReadable())
         return args.fail(QStringLiteral("cannot read '%1'").arg(path));
-    const SettingsFile settings(path);
-    for (int slot = 0; slot < proto::kGlyphSlots; ++slot) {
-        for (int row = 1; row <= proto::kGlyphRows; ++row) {
-            const QString key = GlyphTable::key(slot, row);
-            const QString text = settings.ReadINI(QStringLiteral("UDC"), key);
-            // A missing or empty key is a blank row, as in the window; anything else that
-            // is not a byte is refused rather than sent as a blank row by surprise.
-            const auto value =
-                text.isEmpty() ? std::optional<std::uint8_t>(0) : GlyphTable::parseValue(text);
-            if (!value)
-                return args.fail(QStringLiteral("%1: UDC/%2 = '%3' is not a whole number 0 to 255")
-                                     .arg(path, key, text));
-            table[static_cast<std::size_t>(slot * proto::kGlyphRows + row - 1)] = *value;
-        }
-    }
-    m_glyphs = table;
+    // Read as the window reads it, except that a value that is not a byte is refused rather
+    // than sent as a blank row by surprise.
+    const auto malformed = table.read(SettingsFile(path));
+    if (!malformed.empty())
+        return args.fail(QStringLiteral("%1: UDC/%2 = '%3' is not a whole number 0 to 255")
+                             .arg(path, malformed.front().key, malformed.front().text));
+    m_glyphs = table.UCharTable;
     return true;
 }
 
