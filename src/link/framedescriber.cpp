@@ -271,7 +271,7 @@ std::vector<int> keysDown(const Reply &reply)
     return down;
 }
 
-std::string describeDropped(std::span<const std::uint8_t> bytes)
+std::string describeDropped(const QByteArray &bytes)
 {
     return "dropped " + hexCaption(bytes).trimmed().toStdString() + " (no whole reply)";
 }
