@@ -1,6 +1,6 @@
 #include "link/portproblem.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 #include <grp.h>
 #include <sys/stat.h>
