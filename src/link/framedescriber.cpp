@@ -22,14 +22,6 @@ std::string hex(int value)
     return std::string("0x") + kDigits[(value >> 4) & 0xF] + kDigits[value & 0xF];
 }
 
-std::string hexBytes(std::span<const std::uint8_t> bytes)
-{
-    std::string text;
-    for (std::uint8_t byte : bytes)
-        text += (text.empty() ? "" : " ") + hex(byte).substr(2);
-    return text;
-}
-
 // "1", "1 and 6", "1, 3 and 6".
 std::string spokenList(const std::vector<int> &numbers)
 {
@@ -279,9 +271,9 @@ std::vector<int> keysDown(const Reply &reply)
     return down;
 }
 
-std::string describeDropped(std::span<const std::uint8_t> bytes)
+std::string describeDropped(const QByteArray &bytes)
 {
-    return "dropped " + hexBytes(bytes) + " (no whole reply)";
+    return "dropped " + hexCaption(bytes).trimmed().toStdString() + " (no whole reply)";
 }
 
 } // namespace proto

@@ -40,7 +40,7 @@ std::vector<int> pinsHigh(const Reply &reply);
 std::vector<int> keysDown(const Reply &reply);
 
 // Bytes the reply framing threw away because they formed no whole reply.
-std::string describeDropped(std::span<const std::uint8_t> bytes);
+std::string describeDropped(const QByteArray &bytes);
 
 // "Hello" in the quoting above, quotes included.
 std::string quotedText(std::span<const std::uint8_t> codes);

@@ -4,6 +4,7 @@
 
 struct PacingClock::Running {
     PacedSequence sequence;
+    bool claim = false; // no steps: runs until endClaim() or abort()
     std::size_t next = 0;
     bool ended = false;
 };
@@ -24,9 +25,27 @@ void PacingClock::Timer1_Timer()
 
 bool PacingClock::start(PacedSequence sequence)
 {
+    return begin(Running{std::move(sequence)});
+}
+
+bool PacingClock::claim(PacedSequence::EndAction onEnd)
+{
+    PacedSequence nothing;
+    nothing.onEnd(std::move(onEnd));
+    return begin(Running{std::move(nothing), true});
+}
+
+void PacingClock::endClaim()
+{
+    if (m_running && m_running->claim)
+        finish(true);
+}
+
+bool PacingClock::begin(Running running)
+{
     if (m_running)
         return false;
-    m_running = std::make_shared<Running>(Running{std::move(sequence)});
+    m_running = std::make_shared<Running>(std::move(running));
     emit sequenceRunningChanged(true);
     advance();
     return true;
@@ -56,7 +75,7 @@ void PacingClock::advance()
     // The local reference keeps the steps alive while one of them runs: a step may end the
     // sequence (a send that finds the device gone aborts it) and a new one may start.
     const std::shared_ptr<Running> running = m_running;
-    if (!running)
+    if (!running || running->claim)
         return;
     const auto &steps = running->sequence.steps();
     while (!running->ended && m_holds == 0) {

@@ -12,6 +12,9 @@
 // - abort() ends the running sequence at once (disconnect, lost device, window closing):
 //   no further step runs and Timer1 stops. It may come from inside a step, as when a send
 //   finds the device gone.
+// - claim() takes the one sequence slot for work that times itself (a script played from
+//   the window): no step runs and Timer1 stays off, but start() refuses another sequence
+//   until the owner calls endClaim(), and abort() ends the claim as it ends a sequence.
 
 #include <memory>
 
@@ -39,12 +42,14 @@ public:
     // Runs the sequence's steps up to its first wait. False, and nothing run, while
     // another sequence runs.
     bool start(PacedSequence sequence);
+    // False while a sequence runs; `onEnd` runs as a sequence's would.
+    bool claim(PacedSequence::EndAction onEnd);
+    void endClaim();
     void abort();
     bool sequenceRunning() const { return m_running != nullptr; }
 
     void hold();
     void release();
-    bool held() const { return m_holds > 0; }
 
 signals:
     void sequenceRunningChanged(bool running);
@@ -52,6 +57,7 @@ signals:
 private:
     struct Running;
 
+    bool begin(Running running);
     void advance();
     void finish(bool completed);
 

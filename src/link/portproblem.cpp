@@ -1,6 +1,6 @@
 #include "link/portproblem.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -44,9 +44,7 @@ QString OpenProblem::summary() const
 
 QString OpenProblem::advice() const
 {
-    if (kind != Kind::NoPermission)
-        return summary();
-    if (group.isEmpty())
+    if (kind != Kind::NoPermission || group.isEmpty())
         return summary();
     return QStringLiteral("no permission: join the group '%1' (sudo usermod -aG %1 $USER), "
                           "then log in again")

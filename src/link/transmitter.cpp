@@ -43,6 +43,6 @@ bool Transmitter::writeDirect(const QByteArray &bytes)
 {
     if (!m_port.output(bytes))
         return false;
-    emit directWritten(bytes);
+    emit frameWritten(bytes);
     return true;
 }

@@ -45,10 +45,9 @@ signals:
     // Emitted once per SendTxData, after the bytes were written: the transmit monitor's
     // new caption. The receive monitor is emptied at the same moment.
     void monitorsChanged(const QString &txCaption);
-    // What went on the wire, for the line log: the bytes of one SendTxData that the port
-    // took (none: no signal), and the bytes of one writeDirect that the port took.
+    // What went on the wire, for the line log: the bytes of one SendTxData or one
+    // writeDirect that the port took (none: no signal).
     void frameWritten(const QByteArray &bytes);
-    void directWritten(const QByteArray &bytes);
 
 private:
     SerialPortService &m_port;

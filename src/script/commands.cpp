@@ -141,17 +141,24 @@ bool Parser::addText(Arguments &args, const QString &text)
     return true;
 }
 
+std::optional<int> Parser::sendNumbered(Arguments &args, const QString &name,
+                                        const QString &allowed, const FrameOf &build)
+{
+    const auto value = args.number(name, allowed);
+    if (!value)
+        return std::nullopt;
+    const auto frame = build(*value);
+    if (!args.inRange(frame.has_value(), name, *value, allowed))
+        return std::nullopt;
+    send(*frame);
+    return value;
+}
+
 bool Parser::character(Arguments &args)
 {
-    const QString allowed = range(0, proto::kGlyphSlots - 1);
-    const auto slot = args.number(QStringLiteral("SLOT"), allowed);
-    if (!slot)
-        return false;
-    const auto frame = proto::customCharacter(*slot);
-    if (!args.inRange(frame.has_value(), QStringLiteral("SLOT"), *slot, allowed))
-        return false;
-    send(*frame);
-    return true;
+    return sendNumbered(args, QStringLiteral("SLOT"), range(0, proto::kGlyphSlots - 1),
+                        proto::customCharacter)
+        .has_value();
 }
 
 bool Parser::goTo(Arguments &args)
@@ -184,28 +191,16 @@ bool Parser::cursor(Arguments &args)
 
 bool Parser::clearRow(Arguments &args)
 {
-    const QString allowed = range(0, proto::kRows - 1);
-    const auto row = args.number(QStringLiteral("ROW"), allowed);
-    if (!row)
-        return false;
-    const auto frame = proto::clearRowOrColumn(0, *row);
-    if (!args.inRange(frame.has_value(), QStringLiteral("ROW"), *row, allowed))
-        return false;
-    send(*frame);
-    return true;
+    return sendNumbered(args, QStringLiteral("ROW"), range(0, proto::kRows - 1),
+                        [](int row) { return proto::clearRowOrColumn(0, row); })
+        .has_value();
 }
 
 bool Parser::clearColumn(Arguments &args)
 {
-    const QString allowed = range(0, proto::kColumns - 1);
-    const auto column = args.number(QStringLiteral("COLUMN"), allowed);
-    if (!column)
-        return false;
-    const auto frame = proto::clearRowOrColumn(1, *column);
-    if (!args.inRange(frame.has_value(), QStringLiteral("COLUMN"), *column, allowed))
-        return false;
-    send(*frame);
-    return true;
+    return sendNumbered(args, QStringLiteral("COLUMN"), range(0, proto::kColumns - 1),
+                        [](int column) { return proto::clearRowOrColumn(1, column); })
+        .has_value();
 }
 
 bool Parser::backlight(Arguments &args)
@@ -219,45 +214,30 @@ bool Parser::backlight(Arguments &args)
         send(*proto::backlight(*what == QLatin1String("on") ? 0 : 1));
         return true;
     }
-    const QString allowed = range(0, proto::kMaxBacklightLevel);
-    const auto level = args.number(QStringLiteral("LEVEL"), allowed);
-    if (!level)
-        return false;
-    const auto frame = proto::backlightLevel(*level);
-    if (!args.inRange(frame.has_value(), QStringLiteral("LEVEL"), *level, allowed))
-        return false;
-    send(*frame);
-    return true;
+    return sendNumbered(args, QStringLiteral("LEVEL"), range(0, proto::kMaxBacklightLevel),
+                        proto::backlightLevel)
+        .has_value();
 }
 
 bool Parser::glyphTableFrom(Arguments &args, const QString &path, bool mustExist)
 {
-    std::array<std::uint8_t, proto::kGlyphTableSize> table{};
+    GlyphTable table;
     const QFileInfo info(path);
     if (!info.exists()) {
         if (mustExist)
             return args.fail(QStringLiteral("cannot read '%1': no such file").arg(path));
-        m_glyphs = table; // no settings file yet: blank glyphs, as the window starts
+        m_glyphs = table.UCharTable; // no settings file yet: blank glyphs, as the window starts
         return true;
     }
     if (!info.isFile() || !info.isReadable())
         return args.fail(QStringLiteral("cannot read '%1'").arg(path));
-    const SettingsFile settings(path);
-    for (int slot = 0; slot < proto::kGlyphSlots; ++slot) {
-        for (int row = 1; row <= proto::kGlyphRows; ++row) {
-            const QString key = GlyphTable::key(slot, row);
-            const QString text = settings.ReadINI(QStringLiteral("UDC"), key);
-            // A missing or empty key is a blank row, as in the window; anything else that
-            // is not a byte is refused rather than sent as a blank row by surprise.
-            const auto value =
-                text.isEmpty() ? std::optional<std::uint8_t>(0) : GlyphTable::parseValue(text);
-            if (!value)
-                return args.fail(QStringLiteral("%1: UDC/%2 = '%3' is not a whole number 0 to 255")
-                                     .arg(path, key, text));
-            table[static_cast<std::size_t>(slot * proto::kGlyphRows + row - 1)] = *value;
-        }
-    }
-    m_glyphs = table;
+    // Read as the window reads it, except that a value that is not a byte is refused rather
+    // than sent as a blank row by surprise.
+    const auto malformed = table.read(SettingsFile(path));
+    if (!malformed.empty())
+        return args.fail(QStringLiteral("%1: UDC/%2 = '%3' is not a whole number 0 to 255")
+                             .arg(path, malformed.front().key, malformed.front().text));
+    m_glyphs = table.UCharTable;
     return true;
 }
 
@@ -312,15 +292,10 @@ bool Parser::hbar(Arguments &args)
         send(*proto::initBarGraph(0));
         return true;
     }
-    const QString allowed = range(1, proto::kMaxBarWidth);
-    const auto width = args.number(QStringLiteral("WIDTH"), allowed);
-    if (!width)
-        return false;
-    const auto frame = proto::horizontalBar(*what == QLatin1String("left") ? 0 : 1, *width);
-    if (!args.inRange(frame.has_value(), QStringLiteral("WIDTH"), *width, allowed))
-        return false;
-    send(*frame);
-    return true;
+    const int direction = *what == QLatin1String("left") ? 0 : 1;
+    return sendNumbered(args, QStringLiteral("WIDTH"), range(1, proto::kMaxBarWidth),
+                        [direction](int width) { return proto::horizontalBar(direction, width); })
+        .has_value();
 }
 
 bool Parser::vbar(Arguments &args)
@@ -436,27 +411,16 @@ bool Parser::gpioMode(Arguments &args)
 
 bool Parser::pinDirections(Arguments &args)
 {
-    const QString allowed = range(0, 255);
-    const auto bits = args.number(QStringLiteral("BITS"), allowed);
-    if (!bits)
-        return false;
-    const auto frame = proto::p2Directions(*bits);
-    if (!args.inRange(frame.has_value(), QStringLiteral("BITS"), *bits, allowed))
-        return false;
-    send(*frame);
-    return true;
+    return sendNumbered(args, QStringLiteral("BITS"), range(0, 255), proto::p2Directions)
+        .has_value();
 }
 
 bool Parser::readAnalog(Arguments &args)
 {
-    const QString allowed = range(1, 2);
-    const auto input = args.number(QStringLiteral("INPUT"), allowed);
+    const auto input = sendNumbered(args, QStringLiteral("INPUT"), range(1, 2),
+                                    [](int input) { return proto::readAnalog(input - 1); });
     if (!input)
         return false;
-    const auto frame = proto::readAnalog(*input - 1);
-    if (!args.inRange(frame.has_value(), QStringLiteral("INPUT"), *input, allowed))
-        return false;
-    send(*frame);
     await(*input == 1 ? Step::Awaited::Analog1 : Step::Awaited::Analog2,
           static_cast<int>(m_steps.size()) - 1, true);
     return true;

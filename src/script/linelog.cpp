@@ -168,7 +168,7 @@ QString LineLog::describe(const LineLogEntry &entry)
         }
         break;
     case LineLogEntry::Kind::Dropped:
-        return QString::fromStdString(proto::describeDropped(span(entry.bytes)));
+        return QString::fromStdString(proto::describeDropped(entry.bytes));
     case LineLogEntry::Kind::Note:
         return QString::fromUtf8(entry.bytes);
     }

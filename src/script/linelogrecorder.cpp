@@ -16,7 +16,6 @@ LineLogRecorder::LineLogRecorder(SerialPortService &port, Transmitter &tx, Reply
     m_clock.start();
     m_open = port.isOpen();
     connect(&tx, &Transmitter::frameWritten, this, &LineLogRecorder::recordSent);
-    connect(&tx, &Transmitter::directWritten, this, &LineLogRecorder::recordSent);
     connect(&replies, &ReplyReader::repliesRead, this, &LineLogRecorder::repliesRead);
     connect(&replies, &ReplyReader::bytesDropped, this, &LineLogRecorder::bytesDropped);
     connect(&port, &SerialPortService::stateChanged, this, &LineLogRecorder::portStateChanged);

@@ -27,7 +27,7 @@ public:
     LineLog &log() { return m_log; }
     const LineLog &log() const { return m_log; }
 
-    // Bytes that went on the wire: the transmitter's frameWritten and directWritten end here.
+    // Bytes that went on the wire: the transmitter's frameWritten ends here.
     void recordSent(const QByteArray &bytes);
 
 signals:

@@ -78,6 +78,11 @@ private:
     QString pathFor(const QString &file) const;
 
     void send(proto::Frame frame);
+    // Reads a number and sends the frame `build` makes of it; a number it makes no frame of
+    // is out of range (`allowed`). The number, or nothing after an error.
+    using FrameOf = std::function<std::optional<proto::Frame>(int)>;
+    std::optional<int> sendNumbered(Arguments &args, const QString &name, const QString &allowed,
+                                    const FrameOf &build);
     void wait(int ms);
     void await(Step::Awaited awaited, int since, bool print);
     bool addText(Arguments &args, const QString &text);

@@ -15,12 +15,6 @@ namespace script
 namespace
 {
 
-std::span<const std::uint8_t> spanOf(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-            static_cast<std::size_t>(bytes.size())};
-}
-
 QString hex(const QByteArray &bytes)
 {
     return proto::hexCaption(bytes).trimmed();
@@ -80,14 +74,14 @@ QString replyJson(const Reply &reply, P2Mode mode, double ms)
 
 QString droppedText(const QByteArray &bytes)
 {
-    return QString::fromStdString(proto::describeDropped(spanOf(bytes)));
+    return QString::fromStdString(proto::describeDropped(bytes));
 }
 
 QString droppedJson(const QByteArray &bytes, double ms)
 {
     QJsonObject object;
     object.insert(QStringLiteral("kind"), QStringLiteral("dropped"));
-    return line(object, bytes, ms, proto::describeDropped(spanOf(bytes)));
+    return line(object, bytes, ms, proto::describeDropped(bytes));
 }
 
 } // namespace script

@@ -78,9 +78,10 @@ void ScriptRunner::advance()
         const Step &step = current();
         switch (step.kind) {
         case Step::Kind::Send:
+            // The sender may have ended the run already (the device vanished): that end
+            // is the one reported.
             if (!m_send(step.frame))
-                return finish(
-                    Failure,
+                return fail(
                     QStringLiteral("%1: the port took no more bytes").arg(named(step.origin)));
             ++m_index;
             continue;

@@ -44,27 +44,17 @@ QString ScriptPlayer::play(const QString &path)
 {
     if (!m_port.isOpen())
         return QStringLiteral("the port is not open: Connect first");
-    if (m_pacing.sequenceRunning())
-        return QStringLiteral("a paced command is running (the message upload, the save to "
-                              "flash or another script): play the script when it has ended");
     Parser parser(ParserSetup{m_settingsPath, {}});
     if (!parser.addCommand({QStringLiteral("play"), path}))
         return parser.error();
-
-    // The clock is held before the claim starts, so the claim's one step waits until the
-    // script lets go (releaseClaim), whatever else holds the clock meanwhile.
-    m_pacing.hold();
-    m_holding = true;
-    PacedSequence claim;
-    claim.run([] {}).onEnd([this](bool completed) {
-        releaseClaim();
-        if (!completed && m_runner.running())
+    const bool claimed = m_pacing.claim([this](bool completed) {
+        if (!completed)
             m_runner.fail(QStringLiteral("the paced commands were ended (Disconnect, a lost "
                                          "device or the window closing)"));
     });
-    m_pacing.start(std::move(claim)); // cannot be refused: no sequence runs (checked above)
-    m_playing = true;
-    emit playingChanged(true);
+    if (!claimed)
+        return QStringLiteral("a paced command is running (the message upload, the save to "
+                              "flash or another script): play the script when it has ended");
     m_runner.start(parser.steps());
     return {};
 }
@@ -84,20 +74,8 @@ bool ScriptPlayer::send(const proto::Frame &frame)
 
 void ScriptPlayer::runnerFinished(int status, const QString &problem)
 {
-    // A send that finds the device gone ends the run twice: once through the aborted
-    // claim, once for the refused frame. The first one counts.
-    if (!m_playing)
-        return;
-    m_playing = false;
-    releaseClaim();
-    emit playingChanged(false);
+    m_pacing.endClaim();
     emit finished(status == Success, problem);
-}
-
-void ScriptPlayer::releaseClaim()
-{
-    if (std::exchange(m_holding, false))
-        m_pacing.release();
 }
 
 } // namespace script

@@ -5,10 +5,10 @@
 // read-analog) hear the window's reply reader.
 //
 // One paced sequence at a time, as with the message upload: for as long as a script plays
-// it holds the pacing clock's one sequence, so the upload and the save to flash cannot
-// start (their buttons are disabled), and a script cannot start while one of them runs.
-// Whatever ends a paced sequence ends the script at once (Disconnect, a lost device, the
-// window closing): nothing more is sent.
+// it claims the pacing clock's one sequence slot, so the upload and the save to flash
+// cannot start (their buttons are disabled), and a script cannot start while one of them
+// runs. Whatever ends a paced sequence ends the script at once (Disconnect, a lost device,
+// the window closing): nothing more is sent.
 //
 // A script is checked whole before its first byte goes out; one with an error is refused
 // with the file, the line and what is wrong.
@@ -36,7 +36,7 @@ public:
 
     // Connected, and no paced command or script running.
     bool canPlay() const;
-    bool playing() const { return m_playing; }
+    bool playing() const { return m_runner.running(); }
 
     // Checks the script whole and starts it: empty when it started, otherwise why not.
     QString play(const QString &path);
@@ -45,7 +45,6 @@ public:
 
 signals:
     void canPlayChanged(bool canPlay);
-    void playingChanged(bool playing);
     // Before each step: `index` of `count`.
     void progress(int index, int count);
     // A reading the script asked for, or a reply heard while it listens.
@@ -56,7 +55,6 @@ signals:
 private:
     bool send(const proto::Frame &frame);
     void runnerFinished(int status, const QString &problem);
-    void releaseClaim();
     void updateCanPlay();
 
     SerialPortService &m_port;
@@ -64,8 +62,6 @@ private:
     PacingClock &m_pacing;
     QString m_settingsPath;
     ScriptRunner m_runner;
-    bool m_playing = false;
-    bool m_holding = false; // the pacing clock is held for the script
     bool m_canPlay = false;
 };
 

@@ -1,7 +1,6 @@
 #include "script/vantelctl.h"
 
 #include "link/replyreader.h"
-
 #include "link/serialportservice.h"
 #include "script/invocation.h"
 #include "script/parser.h"

@@ -15,7 +15,6 @@
 #include <optional>
 
 #include <QObject>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 

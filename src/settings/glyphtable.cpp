@@ -34,27 +34,30 @@ std::optional<std::uint8_t> GlyphTable::parseValue(const QString &text)
     return static_cast<std::uint8_t>(value);
 }
 
-int GlyphTable::load(const SettingsFile &settings)
+std::vector<GlyphTable::Malformed> GlyphTable::read(const SettingsFile &settings)
 {
-    int malformed = 0;
+    std::vector<Malformed> malformed;
     for (int s = 0; s < proto::kGlyphSlots; ++s) {
         for (int r = 1; r <= proto::kGlyphRows; ++r) {
             const QString text = settings.ReadINI(kSection, key(s, r));
-            std::uint8_t value = 0;
-            if (!text.trimmed().isEmpty()) {
-                if (const auto parsed = parseValue(text)) {
-                    value = *parsed;
-                } else {
-                    ++malformed;
-                    qWarning().noquote() << QStringLiteral("%1: [%2] %3=%4 is not a whole number "
-                                                           "0-255; the row stays blank")
-                                                .arg(settings.path(), kSection, key(s, r), text);
-                }
-            }
-            UCharTable[static_cast<std::size_t>(s * proto::kGlyphRows + r - 1)] = value;
+            const auto value =
+                text.trimmed().isEmpty() ? std::optional<std::uint8_t>(0) : parseValue(text);
+            if (!value)
+                malformed.push_back({key(s, r), text});
+            UCharTable[static_cast<std::size_t>(s * proto::kGlyphRows + r - 1)] = value.value_or(0);
         }
     }
     return malformed;
+}
+
+int GlyphTable::load(const SettingsFile &settings)
+{
+    const std::vector<Malformed> malformed = read(settings);
+    for (const Malformed &value : malformed)
+        qWarning().noquote() << QStringLiteral("%1: [%2] %3=%4 is not a whole number 0-255; the "
+                                               "row stays blank")
+                                    .arg(settings.path(), kSection, value.key, value.text);
+    return static_cast<int>(malformed.size());
 }
 
 GlyphTable::Rows GlyphTable::slot(int slot) const

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include <QString>
 
@@ -27,10 +28,16 @@ public:
     // allowed), nothing else: no sign, no fraction, no hexadecimal.
     static std::optional<std::uint8_t> parseValue(const QString &text);
 
-    // Start-up: reads all 64 keys in slot then row order. A missing or empty key is a blank
-    // row; a value that is not a whole number 0..255 also becomes a blank row (0), and is
-    // reported once on the diagnostic output so a damaged file can be found. Returns the
-    // number of such malformed values.
+    struct Malformed {
+        QString key;
+        QString text;
+    };
+    // Reads all 64 keys in slot then row order. A missing or empty key is a blank row; a
+    // value that is not a whole number 0..255 also becomes a blank row (0), and comes back
+    // in the list, in the order read.
+    std::vector<Malformed> read(const SettingsFile &settings);
+    // Start-up: read(), each malformed value reported once on the diagnostic output so a
+    // damaged file can be found. Returns their number.
     int load(const SettingsFile &settings);
 
     Rows slot(int slot) const;

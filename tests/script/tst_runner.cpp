@@ -33,21 +33,26 @@ private slots:
     void readingFromBeforeTheRequestDoesNotCount();
     void stopEndsAListenWell_data();
     void stopEndsAListenWell();
+    void refusedFrameEndsTheRun_data();
     void refusedFrameEndsTheRun();
 
 private:
     std::unique_ptr<script::ScriptRunner> m_runner;
     std::vector<proto::Frame> m_sent;
     bool m_portTakesBytes = true;
+    QString m_lossInSender; // the sender ends the run with this before refusing
 };
 
 void TestRunner::init()
 {
     m_sent.clear();
     m_portTakesBytes = true;
+    m_lossInSender.clear();
     m_runner = std::make_unique<script::ScriptRunner>([this](const proto::Frame &frame) {
         if (m_portTakesBytes)
             m_sent.push_back(frame);
+        else if (!m_lossInSender.isEmpty())
+            m_runner->fail(m_lossInSender);
         return m_portTakesBytes;
     });
 }
@@ -102,15 +107,28 @@ void TestRunner::stopEndsAListenWell()
     QVERIFY(m_sent.empty());
 }
 
+void TestRunner::refusedFrameEndsTheRun_data()
+{
+    QTest::addColumn<QString>("lossInSender");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("refused") << ""
+                             << "t.vtl:1: clear: the port took no more bytes";
+    QTest::newRow("refused by a sender that reported the loss") << "COM1 vanished: gone"
+                                                                << "COM1 vanished: gone";
+}
+
+// Ended once, however the refusal came.
 void TestRunner::refusedFrameEndsTheRun()
 {
+    QFETCH(QString, lossInSender);
+    QFETCH(QString, problem);
     QSignalSpy finished(m_runner.get(), &script::ScriptRunner::finished);
     m_portTakesBytes = false;
+    m_lossInSender = lossInSender;
     m_runner->start(stepsOf(QStringLiteral("clear\nhome")));
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.first().at(0).toInt(), int(script::Failure));
-    QCOMPARE(finished.first().at(1).toString(),
-             QStringLiteral("t.vtl:1: clear: the port took no more bytes"));
+    QCOMPARE(finished.first().at(1).toString(), problem);
 }
 
 QTEST_GUILESS_MAIN(TestRunner)
