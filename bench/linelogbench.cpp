@@ -79,7 +79,7 @@ std::vector<Row> lineLogRows(WindowBench &bench, bool quick)
     const QString button = QStringLiteral("cmdCommand(2)");
     const auto hear = [&] {
         return QObject::connect(&tx, &Transmitter::frameWritten, &window.lineLog,
-                                &script::LineLogRecorder::recordSent);
+                                &record::LineLogRecorder::recordSent);
     };
     const auto measure = [&](std::vector<double> &into, int clicks) {
         QTest::qWait(250);

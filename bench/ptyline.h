@@ -16,7 +16,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "pty/pseudoterminal.h"
+#include "posix/pseudoterminal.h"
 
 using Clock = std::chrono::steady_clock;
 

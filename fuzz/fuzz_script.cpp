@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     const std::vector<proto::Frame> frames = framesSent(first.steps());
-    std::vector<script::TimedFrame> timed;
+    std::vector<record::TimedFrame> timed;
     for (const proto::Frame &frame : frames) {
         check(!frame.empty() && frame.size() <= std::size_t(script::kLongestFrame));
         timed.push_back({frame, 0});

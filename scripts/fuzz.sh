@@ -21,7 +21,7 @@ packages=(qt6-base-dev qt6-serialport-dev cmake make clang libclang-rt-14-dev)
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     CXX=clang++ cmake -S "$root" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DVANTEL_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+        -DVANTEL_FUZZ=ON -DBUILD_TESTING=OFF ${VANTEL_CMAKE_ARGS:-} >/dev/null
 fi
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)"
 

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VANTEL_ASAN_BUILD_DIR:-$root/build-asan}
-VANTEL_BUILD_DIR="$build" VANTEL_CMAKE_ARGS="-DVANTEL_SANITIZE=ON -DVANTEL_PACKAGING=OFF" "$root/scripts/setup.sh"
+VANTEL_BUILD_DIR="$build" VANTEL_CMAKE_ARGS="-DVANTEL_SANITIZE=ON -DVANTEL_PACKAGING=OFF ${VANTEL_CMAKE_ARGS:-}" "$root/scripts/setup.sh"
 grep -q "VANTEL_SANITIZE:BOOL=ON" "$build/CMakeCache.txt" || {
     echo "$build was configured without -DVANTEL_SANITIZE=ON; remove it and run again" >&2
     exit 1

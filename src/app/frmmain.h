@@ -24,7 +24,7 @@
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
-#include "script/linelogrecorder.h"
+#include "record/linelogrecorder.h"
 #include "widgets/hexmonitor.h"
 #include "widgets/pagecontext.h"
 
@@ -89,7 +89,7 @@ public:
     Transmitter transmitter{MSComm1};
     ReplyReader replyReader{MSComm1};
     PacingClock pacing;
-    script::LineLogRecorder lineLog{MSComm1, transmitter, replyReader};
+    record::LineLogRecorder lineLog{MSComm1, transmitter, replyReader};
 
     QString CommPortText;
     QString CommSettings;

@@ -3,18 +3,18 @@
 #include <QColor>
 #include <QFont>
 
-#include "script/linelogrecorder.h"
+#include "record/linelogrecorder.h"
 
-using script::LineLog;
-using script::LineLogEntry;
+using record::LineLog;
+using record::LineLogEntry;
 
-LineLogModel::LineLogModel(script::LineLogRecorder &recorder, QObject *parent)
+LineLogModel::LineLogModel(record::LineLogRecorder &recorder, QObject *parent)
     : QAbstractTableModel(parent), m_log(recorder.log())
 {
     m_batch.setSingleShot(true);
     m_batch.setInterval(kBatchMs);
     connect(&m_batch, &QTimer::timeout, this, &LineLogModel::sync);
-    connect(&recorder, &script::LineLogRecorder::appended, this, &LineLogModel::appended);
+    connect(&recorder, &record::LineLogRecorder::appended, this, &LineLogModel::appended);
     m_removedSeen = m_log.removed(m_filter);
 }
 
@@ -109,7 +109,7 @@ QVariant LineLogModel::headerData(int section, Qt::Orientation orientation, int 
     return {};
 }
 
-void LineLogModel::setFilter(script::LineLogFilter filter)
+void LineLogModel::setFilter(record::LineLogFilter filter)
 {
     if (filter == m_filter)
         return;

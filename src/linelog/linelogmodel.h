@@ -1,6 +1,6 @@
 #pragma once
 // The line log as table rows: time since Connect, direction, bytes in hex, meaning. The
-// rows are the log's entries (script/linelog.h) through a filter; each cell is worked out
+// rows are the log's entries (record/linelog.h) through a filter; each cell is worked out
 // when the view asks for it, so only the rows on screen are ever described.
 //
 // While live (its window shown) the model takes in what was appended at most every
@@ -13,9 +13,9 @@
 #include <QAbstractTableModel>
 #include <QTimer>
 
-#include "script/linelog.h"
+#include "record/linelog.h"
 
-namespace script
+namespace record
 {
 class LineLogRecorder;
 }
@@ -27,7 +27,7 @@ public:
     enum Column { Time, Direction, Bytes, Meaning, ColumnCount };
     static constexpr int kBatchMs = 100;
 
-    explicit LineLogModel(script::LineLogRecorder &recorder, QObject *parent = nullptr);
+    explicit LineLogModel(record::LineLogRecorder &recorder, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -36,11 +36,11 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     // The entry a row shows, or none when the log has let go of it since the last sync.
-    const script::LineLogEntry *entry(int row) const;
-    const script::LineLog &log() const { return m_log; }
+    const record::LineLogEntry *entry(int row) const;
+    const record::LineLog &log() const { return m_log; }
 
-    script::LineLogFilter filter() const { return m_filter; }
-    void setFilter(script::LineLogFilter filter);
+    record::LineLogFilter filter() const { return m_filter; }
+    void setFilter(record::LineLogFilter filter);
     void setLive(bool live);
     void setPaused(bool paused);
     bool paused() const { return m_pausedAt.has_value(); }
@@ -59,9 +59,9 @@ signals:
 private:
     void appended();
 
-    script::LineLog &m_log;
+    record::LineLog &m_log;
     QTimer m_batch;
-    script::LineLogFilter m_filter = script::LineLogFilter::Both;
+    record::LineLogFilter m_filter = record::LineLogFilter::Both;
     int m_rows = 0;
     qint64 m_removedSeen = 0;         // the log's removed() count at the last sync
     std::optional<qint64> m_pausedAt; // while paused: the first serial not to show

@@ -24,13 +24,13 @@
 #include <QVBoxLayout>
 
 #include "linelog/linelogmodel.h"
-#include "script/linelogrecorder.h"
+#include "record/linelogrecorder.h"
 #include "script/scriptplayer.h"
 #include "script/scriptwriter.h"
 #include "widgets/controls.h"
 
-using script::LineLog;
-using script::LineLogFilter;
+using record::LineLog;
+using record::LineLogFilter;
 
 namespace
 {
@@ -280,7 +280,7 @@ void LineLogWindow::copySelection()
     std::sort(rows.begin(), rows.end());
     QStringList lines;
     for (const QModelIndex &index : rows) {
-        if (const script::LineLogEntry *entry = m_model->entry(index.row()))
+        if (const record::LineLogEntry *entry = m_model->entry(index.row()))
             lines << LineLog::line(*entry);
     }
     if (!lines.isEmpty())
@@ -319,7 +319,7 @@ bool LineLogWindow::saveText(const QString &path)
 {
     QStringList lines;
     for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (const script::LineLogEntry *entry = m_model->entry(row))
+        if (const record::LineLogEntry *entry = m_model->entry(row))
             lines << LineLog::line(*entry);
     }
     return write(path, joinedLines(lines));

@@ -19,7 +19,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "script/linelog.h"
+#include "record/linelog.h"
 
 class LineLogModel;
 class PacingClock;
@@ -34,15 +34,19 @@ class ReplyReader;
 class SerialPortService;
 class Transmitter;
 
-namespace script
+namespace record
 {
 class LineLogRecorder;
+} // namespace record
+
+namespace script
+{
 class ScriptPlayer;
 } // namespace script
 
 // What the window reads and drives.
 struct LineLogSources {
-    script::LineLogRecorder &recorder;
+    record::LineLogRecorder &recorder;
     SerialPortService &port;
     Transmitter &tx;
     ReplyReader &replies;

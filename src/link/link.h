@@ -2,9 +2,11 @@
 // How the program talks to the module (declares nothing; the other link headers point here).
 //
 // Layers, each a folder and one library, include only downward: core (encoding, link,
-// settings, then script; no widgets) < widgets < pages (text, graphics, config, io, and the
-// line log's window) < app. sim, the module model, and pty, the pseudo-terminal opener of
-// the tests and the virtual module, sit beside them and are never linked into the utility.
+// settings, then record and script; no widgets, nothing only Unix offers) < widgets < pages
+// (text, graphics, config, io, and the line log's window) < app. posix (signals, the
+// pseudo-terminal opener) is linked where it exists, never by the core; sim, the module
+// model, sits beside the core and is never linked into the utility. The command-line tool's
+// own code is in tools/vantelctl.
 //
 // Click to bytes: a page's handler builds its frame (protocol.h) and calls
 // Transmitter::sendFrame, which copies it into TxData; SendTxData writes it byte by byte
@@ -14,4 +16,4 @@
 // them, cuts three-byte replies (giving up a partial one after a pause), decodes them and
 // emits repliesRead; the window shows the last reply in the receive monitor and hands the
 // last of each kind to the "Inputs / Outputs" page.
-// The line log (script/linelogrecorder.h) listens to both paths beside the window.
+// The line log (record/linelogrecorder.h) listens to both paths beside the window.

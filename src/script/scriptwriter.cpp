@@ -83,7 +83,7 @@ QString arrayBody(const std::vector<Step> &steps, const QString &comment, const 
 
 } // namespace
 
-QString framesToScript(const std::vector<TimedFrame> &frames, bool waits)
+QString framesToScript(const std::vector<record::TimedFrame> &frames, bool waits)
 {
     QStringList lines;
     for (std::size_t i = 0; i < frames.size(); ++i) {

@@ -13,20 +13,15 @@
 
 #include <QString>
 
-#include "link/protocol.h"
+#include "record/timedframe.h"
 #include "script/step.h"
 
 namespace script
 {
 
-struct TimedFrame {
-    proto::Frame bytes;
-    double atMs = 0; // when it was sent, on any clock that runs in milliseconds
-};
-
 // One line per frame; with `waits`, the pause between two frames as a wait line (whole
 // milliseconds, none for pauses under half a millisecond).
-QString framesToScript(const std::vector<TimedFrame> &frames, bool waits);
+QString framesToScript(const std::vector<record::TimedFrame> &frames, bool waits);
 
 enum class DryRunFormat { Hex, C, Python };
 

@@ -23,8 +23,8 @@
 #include "testfiles.h"
 #include "windowfixture.h"
 
-using script::LineLog;
-using script::LineLogFilter;
+using record::LineLog;
+using record::LineLogFilter;
 
 namespace
 {
@@ -81,8 +81,8 @@ bool chooseFile(LineLogWindow &log, const QString &dialogName, const QString &pa
 QStringList sentHex(WindowFixture &f)
 {
     QStringList frames;
-    for (const script::TimedFrame &frame : f.window().lineLog.log().sentFrames())
-        frames << LineLog::hex({script::LineLogEntry::Kind::Sent, P2Mode::Gpio, 0, 0,
+    for (const record::TimedFrame &frame : f.window().lineLog.log().sentFrames())
+        frames << LineLog::hex({record::LineLogEntry::Kind::Sent, P2Mode::Gpio, 0, 0,
                                 QByteArray(reinterpret_cast<const char *>(frame.bytes.data()),
                                            qsizetype(frame.bytes.size()))});
     return frames;

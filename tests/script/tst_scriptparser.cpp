@@ -198,7 +198,7 @@ void TestScriptParser::writtenFramesReadBackTheSame()
 {
     const QByteArray flash = "Settings Saved Onto Flash";
     const double twoHours = 2.0 * script::kLongestWaitMs;
-    const std::vector<script::TimedFrame> frames = {
+    const std::vector<record::TimedFrame> frames = {
         {{0xFE, 0x20}, 10.0},
         {{0x0D}, 210.4},
         {proto::Frame(flash.begin(), flash.end()), 210.6},

@@ -1,6 +1,6 @@
 #include "glasscheck.h"
 
-#include "glass.h"
+#include "window/glass.h"
 
 sim::Glyph glyphFromArt(const QString &art)
 {

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "displaydots.h"
+#include "window/displaydots.h"
 
 // Eight rows of five, '#' for a lit dot, a space between rows: "..#.. .###. ...".
 sim::Glyph glyphFromArt(const QString &art);

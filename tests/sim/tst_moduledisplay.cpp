@@ -18,12 +18,12 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "displayview.h"
-#include "glass.h"
 #include "glasscheck.h"
-#include "modulewindow.h"
-#include "outsideworldpanel.h"
 #include "simulator.h"
+#include "window/displayview.h"
+#include "window/glass.h"
+#include "window/modulewindow.h"
+#include "window/outsideworldpanel.h"
 
 using simtool::DisplayView;
 

@@ -13,10 +13,10 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "displayview.h"
 #include "glasscheck.h"
-#include "modulewindow.h"
 #include "simulator.h"
+#include "window/displayview.h"
+#include "window/modulewindow.h"
 
 namespace
 {

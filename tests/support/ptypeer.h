@@ -7,7 +7,7 @@
 
 #include <termios.h>
 
-#include "pty/pseudoterminal.h"
+#include "posix/pseudoterminal.h"
 
 class PtyPeer
 {

@@ -2,7 +2,7 @@
 // The virtual module's end of the serial line: the master side of a pseudo-terminal. The
 // utility opens the slave side, or the stable link that points at it, like a serial port.
 //
-// The program keeps a descriptor of the slave open itself (pty/pseudoterminal.h), so the
+// The program keeps a descriptor of the slave open itself (posix/pseudoterminal.h), so the
 // master never reads a hang-up while the utility closes and reopens the port. The link is
 // made by renaming a
 // fresh symlink over the old one, and removed at the end only while it still points at
@@ -19,7 +19,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "pty/pseudoterminal.h"
+#include "posix/pseudoterminal.h"
 
 class QSocketNotifier;
 

@@ -1,5 +1,6 @@
 // vantelctl: the display module from a shell, a script or a cron job. Everything but the
-// world around the program (streams, signals, the event loop) is in src/script.
+// world around the program (streams, signals, the event loop) is in vantelctl.h, built on
+// the script layer (src/script).
 
 #include <QCoreApplication>
 #include <QFile>
@@ -7,9 +8,11 @@
 #include <csignal>
 #include <cstdio>
 
-#include "link/signalwatcher.h"
-#include "script/vantelctl.h"
 #include "settings/settingsfile.h"
+#include "vantelctl.h"
+#ifdef VANTEL_HAVE_POSIX
+#include "posix/signalwatcher.h"
+#endif
 
 namespace
 {
@@ -28,7 +31,9 @@ int main(int argc, char *argv[])
 {
     // A reader that goes away (vantelctl listen | head -1) ends the listen through a failed
     // write rather than killing the program with the port still open.
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantelctl"));
 
@@ -43,8 +48,10 @@ int main(int argc, char *argv[])
     world.err = [](const QString &line) { writeLine(stderr, line); };
 
     script::Vantelctl ctl(std::move(world));
+#ifdef VANTEL_HAVE_POSIX
     SignalWatcher terminationSignals({SIGINT, SIGTERM});
     QObject::connect(&terminationSignals, &SignalWatcher::received, &ctl, &script::Vantelctl::stop);
+#endif
     QObject::connect(&ctl, &script::Vantelctl::finished, &app, &QCoreApplication::exit);
     if (const auto status = ctl.start(app.arguments().mid(1)))
         return *status;

@@ -23,9 +23,9 @@
 #include <QString>
 
 #include "link/replydecoder.h"
-#include "script/scriptwriter.h"
+#include "record/timedframe.h"
 
-namespace script
+namespace record
 {
 
 struct LineLogEntry {
@@ -95,4 +95,4 @@ private:
     qint64 m_dropped = 0;
 };
 
-} // namespace script
+} // namespace record

@@ -10,11 +10,11 @@
 
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
-#include "script/linelog.h"
+#include "record/linelog.h"
 
 class Transmitter;
 
-namespace script
+namespace record
 {
 
 class LineLogRecorder : public QObject
@@ -51,4 +51,4 @@ private:
     bool m_open = false;
 };
 
-} // namespace script
+} // namespace record

@@ -1,4 +1,4 @@
-#include "displayview.h"
+#include "window/displayview.h"
 
 #include <QPainter>
 
@@ -6,8 +6,8 @@
 #include <cmath>
 #include <utility>
 
-#include "glass.h"
 #include "screenrenderer.h"
+#include "window/glass.h"
 
 namespace simtool
 {

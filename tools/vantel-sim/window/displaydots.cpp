@@ -1,6 +1,6 @@
-#include "displaydots.h"
+#include "window/displaydots.h"
 
-#include "dotfont.h"
+#include "window/dotfont.h"
 
 namespace simtool
 {

@@ -1,4 +1,4 @@
-#include "dotfont.h"
+#include "window/dotfont.h"
 
 #include <algorithm>
 

@@ -4,11 +4,11 @@
 
 #include <QTest>
 
-#include "script/linelog.h"
+#include "record/linelog.h"
 
-using script::LineLog;
-using script::LineLogEntry;
-using script::LineLogFilter;
+using record::LineLog;
+using record::LineLogEntry;
+using record::LineLogFilter;
 using Kind = LineLogEntry::Kind;
 
 namespace
@@ -205,7 +205,7 @@ void TestLineLog::sentFramesKeepTheirTimes()
     log.append(entry(Kind::Sent, 72003004, "41"));
 
     QStringList sent;
-    for (const script::TimedFrame &frame : log.sentFrames())
+    for (const record::TimedFrame &frame : log.sentFrames())
         sent << QStringLiteral("%1 at %2")
                     .arg(QString::fromLatin1(
                         QByteArray(reinterpret_cast<const char *>(frame.bytes.data()),

@@ -17,7 +17,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "displaydots.h"
+#include "window/displaydots.h"
 
 class QPainter;
 

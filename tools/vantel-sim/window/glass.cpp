@@ -1,4 +1,4 @@
-#include "glass.h"
+#include "window/glass.h"
 
 #include <QPainter>
 #include <QRegion>

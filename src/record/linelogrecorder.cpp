@@ -1,4 +1,4 @@
-#include "script/linelogrecorder.h"
+#include "record/linelogrecorder.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 
 #include "link/transmitter.h"
 
-namespace script
+namespace record
 {
 
 LineLogRecorder::LineLogRecorder(SerialPortService &port, Transmitter &tx, ReplyReader &replies,
@@ -70,4 +70,4 @@ void LineLogRecorder::bytesDropped(const QByteArray &bytes, qint64 lastArrivalMs
     emit appended();
 }
 
-} // namespace script
+} // namespace record

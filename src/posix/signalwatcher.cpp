@@ -1,4 +1,4 @@
-#include "link/signalwatcher.h"
+#include "posix/signalwatcher.h"
 
 #include <QPointer>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "outsideworldpanel.h"
+#include "window/outsideworldpanel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,11 +1,11 @@
-#include "script/linelog.h"
+#include "record/linelog.h"
 
 #include <algorithm>
 
 #include "link/framedescriber.h"
 #include "link/protocol.h"
 
-namespace script
+namespace record
 {
 
 namespace
@@ -185,4 +185,4 @@ QString LineLog::line(const LineLogEntry &entry)
     return text + describe(entry);
 }
 
-} // namespace script
+} // namespace record

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "displaydots.h"
+#include "window/displaydots.h"
 
 namespace simtool
 {

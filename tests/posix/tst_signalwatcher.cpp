@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "link/signalwatcher.h"
+#include "posix/signalwatcher.h"
 
 #include <csignal>
 

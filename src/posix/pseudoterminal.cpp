@@ -1,4 +1,4 @@
-#include "pty/pseudoterminal.h"
+#include "posix/pseudoterminal.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "keyboard.h"
+#include "terminal/keyboard.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "modulewindow.h"
+#include "window/modulewindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,11 +13,11 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "displayview.h"
 #include "keymap.h"
-#include "outsideworldpanel.h"
 #include "screenrenderer.h"
 #include "simulator.h"
+#include "window/displayview.h"
+#include "window/outsideworldpanel.h"
 
 namespace simtool
 {

@@ -1,4 +1,4 @@
-#include "terminalscreen.h"
+#include "terminal/terminalscreen.h"
 
 #include <cstdio>
 #include <sys/ioctl.h>

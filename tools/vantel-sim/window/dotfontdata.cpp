@@ -3,7 +3,7 @@
 // as Debian's package xfonts-base ships it. The font is in the public domain:
 // "Public domain font.  Share and enjoy." Do not edit; run the script again.
 
-#include "dotfont.h"
+#include "window/dotfont.h"
 
 namespace simtool
 {

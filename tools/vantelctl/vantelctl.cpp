@@ -1,8 +1,8 @@
-#include "script/vantelctl.h"
+#include "vantelctl.h"
 
+#include "invocation.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
-#include "script/invocation.h"
 #include "script/parser.h"
 #include "script/runner.h"
 #include "settings/numeric.h"

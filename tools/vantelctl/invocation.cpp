@@ -1,4 +1,4 @@
-#include "script/invocation.h"
+#include "invocation.h"
 
 #include <utility>
 
