@@ -82,7 +82,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    pacing.abort();
+    pacing.abort(QStringLiteral("the window was closed"));
 }
 
 void frmMain::buildPortFrame()
@@ -252,7 +252,7 @@ void frmMain::Form_Unload()
         return;
     m_unloaded = true;
     // A paced sequence still running ends here instead of writing to a closing port.
-    pacing.abort();
+    pacing.abort(QStringLiteral("the window was closed"));
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("CommPort"), CommPortText);
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("Setting"), CommSettings);
     m_settings.WriteINI(QStringLiteral("LCD"), QStringLiteral("BL"),
@@ -305,7 +305,7 @@ void frmMain::cmdConnect_Click()
         if (m_openProblemShown)
             updateDeviceLabel();
     } else {
-        pacing.abort();
+        pacing.abort(QStringLiteral("Disconnect was pressed"));
         MSComm1.close();
     }
 }
@@ -325,7 +325,7 @@ bool frmMain::isConnected() const
 
 void frmMain::showDeviceLost(const QString &reason)
 {
-    pacing.abort();
+    pacing.abort(reason);
     // The window shows the loss already; the close settles the port into Closed.
     MSComm1.close();
     // Naming the device may list the system's serial ports: once is enough.
@@ -352,11 +352,10 @@ void frmMain::showAcknowledgement()
         return;
     m_ackBox = openMessage(this, QStringLiteral("Settings Saved,Please Reset LCD"),
                            QStringLiteral("AcknowledgementBox"));
-    // A save to flash waiting for its tick goes on only once the user has closed the box.
-    pacing.hold();
+    // A save to flash waiting for its tick goes on only once the user has closed the box
+    // (m_boxHold holds it meanwhile).
     connect(m_ackBox, &QMessageBox::finished, this, [this] {
         m_ackBox = nullptr;
-        pacing.release();
         emit acknowledgementShown();
     });
 }
