@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 
 #include "app/accessibility.h"
+#include "app/besideplacement.h"
 #include "app/captionfit.h"
 #include "app/firstframe.h"
 #include "app/groupboxstyle.h"
@@ -31,6 +32,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
 
@@ -144,10 +146,17 @@ void frmMain::buildLineLog()
 
 void frmMain::showLineLog()
 {
-    if (!m_lineLogWindow)
+    if (!m_lineLogWindow) {
         m_lineLogWindow = std::make_unique<LineLogWindow>(
             LineLogSources{lineLog, MSComm1, transmitter, replyReader, pacing, m_settings.path()},
             this);
+        // Beside the window the first time (a window's pos() is its frame's corner); after
+        // that where the user left it, since a hidden window keeps its place.
+        m_lineLogWindow->adjustSize();
+        m_lineLogWindow->move(besidePosition(frameGeometry(),
+                                             m_lineLogWindow->frameGeometry().size(),
+                                             screen()->availableGeometry()));
+    }
     m_lineLogWindow->show();
     m_lineLogWindow->raise();
     m_lineLogWindow->activateWindow();
@@ -222,7 +231,10 @@ void frmMain::Form_Load()
         cboComm->setCurrentIndex(-1);
     }
 
-    if (CommSettings.left(4) == QLatin1String("9600")) {
+    // First run (no Setting at all): 9600 bps, as vantelctl and the virtual module start.
+    // A value that is there, even an empty one, reads by its first four characters.
+    if (CommSettings.left(4) == QLatin1String("9600") ||
+        !m_settings.hasKey(QStringLiteral("Settings"), QStringLiteral("Setting"))) {
         opt9600->setChecked(true);
         opt9600_Click();
     } else {

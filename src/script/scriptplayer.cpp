@@ -51,10 +51,10 @@ QString ScriptPlayer::play(const QString &path)
         return parser.error();
     const bool claimed = m_pacing.claim([this](bool completed) {
         if (!completed)
+            // The one cause that ended it ("Disconnect was pressed", "the device went away").
             m_runner.fail(m_pacing.abortReason().isEmpty()
                               ? QStringLiteral("the paced commands were ended")
-                              : QStringLiteral("the paced commands were ended (%1)")
-                                    .arg(m_pacing.abortReason()));
+                              : m_pacing.abortReason());
     });
     if (!claimed)
         return QStringLiteral("a paced command is running (the message upload, the save to "

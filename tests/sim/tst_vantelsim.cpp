@@ -132,7 +132,7 @@ void TestVantelSim::answersOnItsLinkAndCleansUp()
 void TestVantelSim::keysSendStatusReplies()
 {
     QVERIFY(startSim());
-    m_process.write("g"); // pin 1 high
+    m_process.write("h"); // pin 1 high
     QVERIFY(m_process.waitForBytesWritten());
     QCOMPARE(readPort(3), QByteArray::fromHex("FC0001"));
     QCOMPARE(::write(m_port, "\xFE\x30\xFE", 3), 3); // keypad mode
