@@ -262,7 +262,7 @@ void StartupTest::shutDownCreatesTheFileInOrder()
     verifyQuietStart(f);
     f.closeWindow();
     QCOMPARE(lines(f.iniContent()),
-             QStringList({"[Settings]", "CommPort=1", "Setting=19200,n,8,1", "[LCD]", "BL=0"}));
+             QStringList({"[Settings]", "CommPort=1", "Setting=9600,n,8,1", "[LCD]", "BL=0"}));
 }
 
 void StartupTest::shutDownKeepsEverythingElseInTheFile()
@@ -305,7 +305,7 @@ void StartupTest::shutDownAddsMissingKeysInOrder()
     WindowFixture f("[LCD]\nBL=10\n");
     f.closeWindow();
     QCOMPARE(lines(f.iniContent()),
-             QStringList({"[LCD]", "BL=10", "[Settings]", "CommPort=1", "Setting=19200,n,8,1"}));
+             QStringList({"[LCD]", "BL=10", "[Settings]", "CommPort=1", "Setting=9600,n,8,1"}));
 }
 
 void StartupTest::shutDownWhileConnectedWritesAndCloses()
