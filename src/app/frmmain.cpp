@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 
 #include "app/accessibility.h"
+#include "app/besideplacement.h"
 #include "app/captionfit.h"
 #include "app/firstframe.h"
 #include "app/groupboxstyle.h"
@@ -31,6 +32,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
 
@@ -82,7 +84,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    pacing.abort();
+    pacing.abort(QStringLiteral("the window was closed"));
 }
 
 void frmMain::buildPortFrame()
@@ -144,10 +146,17 @@ void frmMain::buildLineLog()
 
 void frmMain::showLineLog()
 {
-    if (!m_lineLogWindow)
+    if (!m_lineLogWindow) {
         m_lineLogWindow = std::make_unique<LineLogWindow>(
             LineLogSources{lineLog, MSComm1, transmitter, replyReader, pacing, m_settings.path()},
             this);
+        // Beside the window the first time (a window's pos() is its frame's corner); after
+        // that where the user left it, since a hidden window keeps its place.
+        m_lineLogWindow->adjustSize();
+        m_lineLogWindow->move(besidePosition(frameGeometry(),
+                                             m_lineLogWindow->frameGeometry().size(),
+                                             screen()->availableGeometry()));
+    }
     m_lineLogWindow->show();
     m_lineLogWindow->raise();
     m_lineLogWindow->activateWindow();
@@ -222,7 +231,10 @@ void frmMain::Form_Load()
         cboComm->setCurrentIndex(-1);
     }
 
-    if (CommSettings.left(4) == QLatin1String("9600")) {
+    // First run (no Setting at all): 9600 bps, as vantelctl and the virtual module start.
+    // A value that is there, even an empty one, reads by its first four characters.
+    if (CommSettings.left(4) == QLatin1String("9600") ||
+        !m_settings.hasKey(QStringLiteral("Settings"), QStringLiteral("Setting"))) {
         opt9600->setChecked(true);
         opt9600_Click();
     } else {
@@ -252,7 +264,7 @@ void frmMain::Form_Unload()
         return;
     m_unloaded = true;
     // A paced sequence still running ends here instead of writing to a closing port.
-    pacing.abort();
+    pacing.abort(QStringLiteral("the window was closed"));
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("CommPort"), CommPortText);
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("Setting"), CommSettings);
     m_settings.WriteINI(QStringLiteral("LCD"), QStringLiteral("BL"),
@@ -305,7 +317,7 @@ void frmMain::cmdConnect_Click()
         if (m_openProblemShown)
             updateDeviceLabel();
     } else {
-        pacing.abort();
+        pacing.abort(QStringLiteral("Disconnect was pressed"));
         MSComm1.close();
     }
 }
@@ -325,7 +337,7 @@ bool frmMain::isConnected() const
 
 void frmMain::showDeviceLost(const QString &reason)
 {
-    pacing.abort();
+    pacing.abort(reason);
     // The window shows the loss already; the close settles the port into Closed.
     MSComm1.close();
     // Naming the device may list the system's serial ports: once is enough.
@@ -352,11 +364,10 @@ void frmMain::showAcknowledgement()
         return;
     m_ackBox = openMessage(this, QStringLiteral("Settings Saved,Please Reset LCD"),
                            QStringLiteral("AcknowledgementBox"));
-    // A save to flash waiting for its tick goes on only once the user has closed the box.
-    pacing.hold();
+    // A save to flash waiting for its tick goes on only once the user has closed the box
+    // (m_boxHold holds it meanwhile).
     connect(m_ackBox, &QMessageBox::finished, this, [this] {
         m_ackBox = nullptr;
-        pacing.release();
         emit acknowledgementShown();
     });
 }

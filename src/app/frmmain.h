@@ -25,6 +25,7 @@
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
 #include "record/linelogrecorder.h"
+#include "widgets/boxhold.h"
 #include "widgets/hexmonitor.h"
 #include "widgets/pagecontext.h"
 
@@ -128,7 +129,8 @@ private:
 
     SettingsFile &m_settings;
     PageContext m_context;
-    QPointer<QMessageBox> m_ackBox; // the acknowledgement box while it is open
+    BoxHold m_boxHold{this, pacing}; // after the clock: it lets go of it when it goes
+    QPointer<QMessageBox> m_ackBox;  // the acknowledgement box while it is open
     bool m_openProblemShown = false;
     bool m_unloaded = false;
     // Last, so it goes before the link it shows.

@@ -9,6 +9,7 @@
 #include "widgets/controls.h"
 #include "widgets/twips.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include <memory>
@@ -98,12 +99,20 @@ void LcdSettingsPage::cmdSetMsg_Click()
 
 void LcdSettingsPage::cmdSaveSettings_Click()
 {
+    // The button is disabled while a sequence runs; a click that gets through anyway is
+    // refused before it asks.
+    if (m_context.pacing.sequenceRunning() || (m_saveQuestion && m_saveQuestion->isVisible()))
+        return;
+    askToSave();
+}
+
+void LcdSettingsPage::startSave()
+{
     // Set once the store command is out: from then on the module has the settings and the
     // user has confirmed, so the texts are kept even if the link goes away before the end.
     auto storeSent = std::make_shared<bool>(false);
     PacedSequence save;
-    save.run([this] { askToSave(); })
-        .run([this] { m_context.tx.sendFrame(proto::storeInFlash()); })
+    save.run([this] { m_context.tx.sendFrame(proto::storeInFlash()); })
         // Not reached when that send found the device gone: the loss ended the sequence.
         .run([storeSent] { *storeSent = true; })
         .startTicking()
@@ -113,10 +122,6 @@ void LcdSettingsPage::cmdSaveSettings_Click()
         .run([this] { m_context.tx.sendFrame(proto::controlByte(proto::kClearDisplay)); })
         .run([this] { m_context.tx.writeDirect(QByteArray(proto::kFlashConfirmationText)); })
         .onEnd([this, storeSent](bool) {
-            // Ended while still asking (the device went away, the window closes): the
-            // question has nothing left to decide.
-            if (m_saveQuestion && m_saveQuestion->isVisible())
-                m_saveQuestion->done(QMessageBox::No);
             if (*storeSent)
                 saveMessages();
         });
@@ -125,26 +130,53 @@ void LcdSettingsPage::cmdSaveSettings_Click()
 
 void LcdSettingsPage::askToSave()
 {
+    // Asked before the save takes the pacing slot, so nothing behind the box changes
+    // while it is up.
     auto *question = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Save Settings"),
                                      QStringLiteral("This will Save all Settings onto Flash"),
                                      QMessageBox::Yes | QMessageBox::No, window());
     question->setObjectName(QStringLiteral("SaveSettingsQuestion"));
     question->setDefaultButton(QMessageBox::Yes);
-    question->setEscapeButton(QMessageBox::No);
     // Owned by the window, not by this page: losing the device disables the tab pages, and
-    // a box owned by a page would go disabled with them. No close button: the answer is
-    // always Yes or No.
+    // a box owned by a page would go disabled with them. No close button, and neither Esc
+    // nor a close request answers it: the answer is always Yes or No.
     question->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    question->installEventFilter(this);
     m_saveQuestion = question;
-    PacingClock &pacing = m_context.pacing;
-    pacing.hold();
-    connect(question, &QMessageBox::finished, this, [&pacing](int answer) {
-        // No ends the save before anything is sent; Yes lets it go on at once.
-        if (answer != QMessageBox::Yes)
-            pacing.abort();
-        pacing.release();
+    connect(question, &QMessageBox::finished, this, [this](int answer) {
+        // Yes from a question that outlived the link (closed below as No) cannot come.
+        if (answer == QMessageBox::Yes && isEnabled())
+            startSave();
     });
     showWithoutWaiting(question);
+}
+
+bool LcdSettingsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_saveQuestion)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::Close) {
+        event->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LcdSettingsPage::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The pages go grey when the port closes (Disconnect, a lost device): a question still
+    // up has nothing left to decide.
+    if (event->type() == QEvent::EnabledChange && !isEnabled() && m_saveQuestion &&
+        m_saveQuestion->isVisible())
+        m_saveQuestion->done(QMessageBox::No);
 }
 
 void LcdSettingsPage::loadMessages()

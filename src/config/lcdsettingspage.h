@@ -46,9 +46,14 @@ public:
     // Start-up: the twenty texts from section MSG, each whole however long.
     void loadMessages();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
-    // The save's first step: asks, and holds the save until the answer.
+    // The save asks first; only Yes starts the paced part.
     void askToSave();
+    void startSave();
     void saveMessages();
 
     PageContext &m_context;

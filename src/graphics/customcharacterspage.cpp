@@ -70,6 +70,10 @@ CustomCharactersPage::CustomCharactersPage(PageContext &context, QWidget *parent
                            3720, 1440, 735, 495);
     cmdSendBitmap = button(Frame2, QStringLiteral("cmdSendBitmap"),
                            QStringLiteral("Set Bitmap to LCD"), 5040, 840, 1815, 495);
+    // The upload is the saved table, never the grid: a drawing sent before it was saved
+    // arrives as the old character, which a first-time user takes for a fault.
+    cmdSendBitmap->setToolTip(QStringLiteral("Sends the eight saved characters; Save Bitmap "
+                                             "stores the grid in the chosen position first"));
 
     connect(cmdSet, &QPushButton::clicked, this, &CustomCharactersPage::cmdSet_Click);
     connect(cmdClr, &QPushButton::clicked, this, &CustomCharactersPage::cmdClr_Click);

@@ -1,5 +1,6 @@
 #include "io/inputsoutputspage.h"
 
+#include "link/keypad.h"
 #include "link/protocol.h"
 #include "link/transmitter.h"
 #include "widgets/controls.h"
@@ -9,17 +10,11 @@
 #include <QGroupBox>
 #include <QLabel>
 
-#include <algorithm>
-
 using namespace controls;
 using twips::element;
 
 namespace
 {
-
-// Keypad grid: column c holds key(4c) .. key(4c+3) in rows 0, 2, 3, 1.
-constexpr std::array<int, 4> kRowOfKeyInColumn = {0, 2, 3, 1};
-constexpr int kKeypadSide = 4;
 
 Indicator *indicator(QWidget *parent, const QString &name, const QString &what,
                      const Indicator::Words &words, int left, int top, const QColor &colour)
@@ -28,13 +23,6 @@ Indicator *indicator(QWidget *parent, const QString &name, const QString &what,
     shape->setObjectName(name);
     twips::place(shape, left, top, 255, 255);
     return shape;
-}
-
-// key(k) for the key at this place of the grid.
-int keyAt(int row, int column)
-{
-    const auto inColumn = std::find(kRowOfKeyInColumn.begin(), kRowOfKeyInColumn.end(), row);
-    return kKeypadSide * column + static_cast<int>(inColumn - kRowOfKeyInColumn.begin());
 }
 
 } // namespace
@@ -75,17 +63,15 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
     const QColor windowBackground = palette().color(QPalette::Window);
     const Indicator::Words pressed{QStringLiteral("pressed"), QStringLiteral("released")};
     // Made row by row, so a screen reader meets them in reading order.
-    for (int row = 0; row < kKeypadSide; ++row) {
-        for (int column = 0; column < kKeypadSide; ++column) {
-            const int k = keyAt(row, column);
-            Indicator *shape =
-                indicator(fKeypad, element("key", k),
-                          QStringLiteral("Key %1").arg(row * kKeypadSide + column + 1), pressed,
-                          360 + 360 * column, 360 + 360 * row, windowBackground);
-            shape->setAccessibleDescription(
-                QStringLiteral("Keypad row %1, column %2").arg(row + 1).arg(column + 1));
-            key[static_cast<std::size_t>(k)] = shape;
-        }
+    for (int number = 1; number <= keypad::kKeys; ++number) {
+        const int row = keypad::row(number);
+        const int column = keypad::column(number);
+        const int k = keypad::indicatorOf(number);
+        Indicator *shape = indicator(fKeypad, element("key", k), keypad::name(number), pressed,
+                                     360 + 360 * column, 360 + 360 * row, windowBackground);
+        shape->setAccessibleDescription(
+            QStringLiteral("Keypad row %1, column %2").arg(row + 1).arg(column + 1));
+        key[static_cast<std::size_t>(k)] = shape;
     }
     Label19 = label(fKeypad, QStringLiteral("Label19"), QStringLiteral("4x4 Keypad"), 120, 1860,
                     1815, 255);

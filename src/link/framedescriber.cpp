@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "link/framereader.h"
+#include "link/keypad.h"
 
 namespace proto
 {
@@ -258,15 +259,11 @@ std::vector<int> pinsHigh(const Reply &reply)
 
 std::vector<int> keysDown(const Reply &reply)
 {
-    // Bit b of B1 is the key in keypad column b / 4, row b % 4; B2 holds columns 2 and 3 the
-    // same way. People number the keys along the rows: row * 4 + column + 1.
     std::vector<int> down;
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            const std::uint8_t source = column < 2 ? reply.b1 : reply.b2;
-            if ((source >> ((column % 2) * 4 + row)) & 1)
-                down.push_back(row * 4 + column + 1);
-        }
+    for (int number = 1; number <= keypad::kKeys; ++number) {
+        const keypad::Bit at = keypad::bitOf(number);
+        if (((at.byte == 0 ? reply.b1 : reply.b2) >> at.bit) & 1)
+            down.push_back(number);
     }
     return down;
 }

@@ -35,7 +35,7 @@ std::string describeBytes(std::span<const std::uint8_t> bytes);
 std::string describeReply(const Reply &reply, P2Mode mode);
 
 // The numbers describeReply names: pins high in an input status (1 to 8, bit 0 is pin 1),
-// keys down in a keypad state (1 to 16 along the rows).
+// keys down in a keypad state (1 to 16 along the rows, link/keypad.h).
 std::vector<int> pinsHigh(const Reply &reply);
 std::vector<int> keysDown(const Reply &reply);
 

@@ -51,23 +51,30 @@ bool PacingClock::begin(Running running)
     return true;
 }
 
-void PacingClock::abort()
+void PacingClock::abort(const QString &reason)
 {
+    m_abortReason = reason;
     Timer1.stop();
     finish(false);
 }
 
 void PacingClock::hold()
 {
-    ++m_holds;
+    if (m_holds++ == 0)
+        emit heldChanged(true);
 }
 
 void PacingClock::release()
 {
     if (m_holds == 0)
         return;
-    if (--m_holds == 0)
-        advance();
+    if (--m_holds > 0)
+        return;
+    emit heldChanged(false);
+    // A wait the ticks under the box satisfied ends now; the next one is a whole interval.
+    if (Timer1.isActive() && TickCount >= 1)
+        Timer1.start();
+    advance();
 }
 
 void PacingClock::advance()

@@ -7,18 +7,22 @@
 // - One sequence at a time: start() refuses a second one, which would reset the counter
 //   and stop the timer the first one waits on.
 // - hold() keeps every step from running until the matching release(), however many ticks
-//   pass meanwhile; then the sequence goes on at once. An open box holds it this way (the
-//   save's question, the module's acknowledgement).
+//   pass meanwhile. Every box the window opens holds it this way (widgets/boxhold.h). On the
+//   release a wait that a tick has already satisfied goes on at once, and the timer starts
+//   its interval afresh, so the frame after that is a full tick later, as without the box.
+//   held() and heldChanged() tell a script player, which times itself, to wait likewise.
 // - abort() ends the running sequence at once (disconnect, lost device, window closing):
 //   no further step runs and Timer1 stops. It may come from inside a step, as when a send
 //   finds the device gone.
 // - claim() takes the one sequence slot for work that times itself (a script played from
 //   the window): no step runs and Timer1 stays off, but start() refuses another sequence
 //   until the owner calls endClaim(), and abort() ends the claim as it ends a sequence.
+//   abortReason() names what the last abort() said ended it, for the claim's owner.
 
 #include <memory>
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 #include "link/pacedsequence.h"
@@ -45,14 +49,18 @@ public:
     // False while a sequence runs; `onEnd` runs as a sequence's would.
     bool claim(PacedSequence::EndAction onEnd);
     void endClaim();
-    void abort();
+    // `reason` says in words what ended it ("Disconnect was pressed").
+    void abort(const QString &reason = QString());
+    const QString &abortReason() const { return m_abortReason; }
     bool sequenceRunning() const { return m_running != nullptr; }
 
     void hold();
     void release();
+    bool held() const { return m_holds > 0; }
 
 signals:
     void sequenceRunningChanged(bool running);
+    void heldChanged(bool held);
 
 private:
     struct Running;
@@ -63,4 +71,5 @@ private:
 
     std::shared_ptr<Running> m_running;
     int m_holds = 0;
+    QString m_abortReason;
 };

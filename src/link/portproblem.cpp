@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +33,8 @@ QString OpenProblem::summary() const
         return QStringLiteral("no device for this port");
     case Kind::NotFound:
         return QStringLiteral("no such device");
+    case Kind::NotSerial:
+        return QStringLiteral("not a serial device");
     case Kind::Held:
         return QStringLiteral("held by another program");
     case Kind::NoPermission:
@@ -66,6 +69,14 @@ OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortErr
         problem.kind = OpenProblem::Kind::NotFound;
         return problem;
     }
+    // A file or a folder can never carry a line; the system would only say "Inappropriate
+    // ioctl for device" or "Is a directory".
+    struct stat info {
+    };
+    if (::stat(path.constData(), &info) == 0 && !S_ISCHR(info.st_mode)) {
+        problem.kind = OpenProblem::Kind::NotSerial;
+        return problem;
+    }
     if (::access(path.constData(), R_OK | W_OK) != 0) {
         problem.kind = OpenProblem::Kind::NoPermission;
         problem.group = groupOf(device);
@@ -76,6 +87,16 @@ OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortErr
     if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError) {
         problem.kind = OpenProblem::Kind::Held;
         return problem;
+    }
+    // A character device that opens but is no terminal (/dev/null, /dev/zero).
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0) {
+        const bool terminal = ::isatty(fd) == 1;
+        ::close(fd);
+        if (!terminal) {
+            problem.kind = OpenProblem::Kind::NotSerial;
+            return problem;
+        }
     }
     return problem;
 }

@@ -8,6 +8,7 @@
 //                             open by someone else stands in the way
 //   no permission             the user may not open it; the fix names the group that
 //                             owns the device: join it, then log in again
+//   not a serial device       a regular file, a folder, /dev/null: nothing a line runs to
 
 #include <QSerialPort>
 #include <QString>
@@ -16,7 +17,7 @@ namespace ports
 {
 
 struct OpenProblem {
-    enum class Kind { NoDevice, NotFound, Held, NoPermission, Other };
+    enum class Kind { NoDevice, NotFound, NotSerial, Held, NoPermission, Other };
     Kind kind = Kind::Other;
     QString device;
     QString group;  // NoPermission: the device's group, when the system names it

@@ -1,5 +1,6 @@
 #include "link/replydecoder.h"
 
+#include "link/keypad.h"
 #include "link/protocol.h"
 
 QByteArray Reply::bytes() const
@@ -36,10 +37,6 @@ QByteArray ReplyFramer::dropPartial()
 
 namespace
 {
-
-// Keypad indicator k shows bit kKeyBit[k % 8] of B1 (k < 8) or B2 (k >= 8). With the
-// indicators' grid this puts bit b in column b / 4, row b % 4.
-constexpr std::array<int, 8> kKeyBit = {0, 2, 3, 1, 4, 6, 7, 5};
 
 bool bit(std::uint8_t value, int index)
 {
@@ -80,10 +77,10 @@ DecodedReply decodeReply(const Reply &reply, P2Mode mode)
     case DecodedReply::Kind::KeypadState:
         break;
     }
-    for (int k = 0; k < 16; ++k) {
-        const std::uint8_t source = k < 8 ? reply.b1 : reply.b2;
-        decoded.keys[static_cast<std::size_t>(k)] =
-            bit(source, kKeyBit[static_cast<std::size_t>(k % 8)]);
+    for (int number = 1; number <= keypad::kKeys; ++number) {
+        const keypad::Bit at = keypad::bitOf(number);
+        decoded.keys[static_cast<std::size_t>(keypad::indicatorOf(number))] =
+            bit(at.byte == 0 ? reply.b1 : reply.b2, at.bit);
     }
     return decoded;
 }

@@ -1,5 +1,6 @@
 #include "link/serialportservice.h"
 
+#include "link/porterrorwords.h"
 #include "link/portresolver.h"
 
 #include <QStringList>
@@ -145,7 +146,7 @@ bool SerialPortService::output(const QByteArray &bytes)
     if (m_state != State::Open)
         return false;
     if (m_port.write(bytes) != bytes.size()) {
-        loseDevice(m_port.errorString());
+        loseDevice(ports::lostDeviceWords(m_port.portName()));
         return false;
     }
     return true;
@@ -197,7 +198,7 @@ void SerialPortService::handleError(QSerialPort::SerialPortError error)
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
         if (m_state == State::Open)
-            loseDevice(m_port.errorString());
+            loseDevice(ports::lostDeviceWords(m_port.portName()));
         break;
     default:
         break;

@@ -81,7 +81,7 @@ std::optional<QString> Arguments::choice(const QString &name, const QStringList 
         return std::nullopt;
     if (!choices.contains(*text)) {
         fail(QStringLiteral("'%1' is not allowed for %2 (allowed: %3)")
-                 .arg(*text, name, choices.join(QStringLiteral(", "))));
+                 .arg(shownWord(*text), name, choices.join(QStringLiteral(", "))));
         return std::nullopt;
     }
     return text;
@@ -94,7 +94,8 @@ std::optional<int> Arguments::number(const QString &name, const QString &allowed
         return std::nullopt;
     const auto value = parseNumber(*text);
     if (!value) {
-        fail(QStringLiteral("%1 '%2' is not a number (allowed: %3)").arg(name, *text, allowed));
+        fail(QStringLiteral("%1 '%2' is not a number (allowed: %3)")
+                 .arg(name, shownWord(*text), allowed));
         return std::nullopt;
     }
     if (*value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max()) {
@@ -118,8 +119,30 @@ bool Arguments::finish()
         return false;
     if (!atEnd())
         return fail(QStringLiteral("unexpected argument '%1' (usage: %2)")
-                        .arg(m_words.at(m_next), m_usage));
+                        .arg(shownWord(m_words.at(m_next)), m_usage));
     return true;
+}
+
+QString shownWord(const QString &word)
+{
+    constexpr qsizetype kLongest = 40;
+    QString shown;
+    qsizetype characters = 0;
+    for (const QChar c : word) {
+        if (characters == kLongest)
+            return shown + QStringLiteral("...");
+        ++characters;
+        // Control characters, and what a failed decoding left (U+FFFD), as their codes.
+        if (c.isPrint() && c != QChar::ReplacementCharacter)
+            shown += c;
+        else if (c.unicode() < 0x100)
+            shown += QStringLiteral("\\x") +
+                     QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0');
+        else
+            shown += QStringLiteral("\\u") +
+                     QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0');
+    }
+    return shown;
 }
 
 } // namespace script

@@ -57,4 +57,9 @@ private:
 // "0 to 3"
 QString range(int first, int last);
 
+// A word the user gave, fit to be quoted in a message: at most 40 characters (then "..."),
+// and any character that is not printable written as \xHH, so a message never carries raw
+// bytes to a terminal or a dialog.
+QString shownWord(const QString &word);
+
 } // namespace script

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <limits>
+
 #include "encoding/win1252.h"
 #include "link/bignumber.h"
 #include "link/messagetext.h"
@@ -229,11 +231,18 @@ bool Parser::glyphTableFrom(Arguments &args, const QString &path, bool mustExist
         m_glyphs = table.UCharTable; // no settings file yet: blank glyphs, as the window starts
         return true;
     }
+    if (info.isDir())
+        return args.fail(QStringLiteral("cannot read '%1': is a directory").arg(path));
     if (!info.isFile() || !info.isReadable())
         return args.fail(QStringLiteral("cannot read '%1'").arg(path));
+    const SettingsFile settings(path);
+    // A file named on purpose but without the section would send eight blank characters
+    // over the module's own.
+    if (mustExist && !settings.hasSection(QStringLiteral("UDC")))
+        return args.fail(QStringLiteral("%1 has no [UDC] section: nothing to upload").arg(path));
     // Read as the window reads it, except that a value that is not a byte is refused rather
     // than sent as a blank row by surprise.
-    const auto malformed = table.read(SettingsFile(path));
+    const auto malformed = table.read(settings);
     if (!malformed.empty())
         return args.fail(QStringLiteral("%1: UDC/%2 = '%3' is not a whole number 0 to 255")
                              .arg(path, malformed.front().key, malformed.front().text));
@@ -331,11 +340,12 @@ bool Parser::bignum(Arguments &args)
     const QString allowed = QStringLiteral("up to four characters such as 42, -3.5 or 1E3");
     // A script means the same on every desktop: the decimal separator is the point.
     if (!bignumber::isNumeric(*text, QLatin1Char('.')))
-        return args.fail(
-            QStringLiteral("NUMBER '%1' is not a number (allowed: %2)").arg(*text, allowed));
+        return args.fail(QStringLiteral("NUMBER '%1' is not a number (allowed: %2)")
+                             .arg(shownWord(*text), allowed));
     const auto codes = bignumber::codes(bignumber::rightAligned(text->trimmed()));
     if (!codes)
-        return args.fail(QStringLiteral("NUMBER '%1' is longer than four characters").arg(*text));
+        return args.fail(
+            QStringLiteral("NUMBER '%1' is longer than four characters").arg(shownWord(*text)));
     send(*proto::bigNumber(*codes));
     return true;
 }
@@ -361,9 +371,14 @@ bool Parser::storeMessages(Arguments &args)
     if (!file || !args.finish())
         return false;
     const QFileInfo info(pathFor(*file));
+    if (info.isDir())
+        return args.fail(QStringLiteral("cannot read '%1': is a directory").arg(*file));
     if (!info.isFile() || !info.isReadable())
         return args.fail(QStringLiteral("cannot read '%1': no such file").arg(*file));
     const SettingsFile settings(info.filePath());
+    // Without the section every one of the module's twenty messages would become blanks.
+    if (!settings.hasSection(QStringLiteral("MSG")))
+        return args.fail(QStringLiteral("%1 has no [MSG] section: nothing to store").arg(*file));
     // As the window uploads them: one frame per message, one pacing tick after each.
     for (int k = 0; k < proto::kMessageCount; ++k) {
         const QString text =
@@ -445,7 +460,7 @@ bool Parser::listen(Arguments &args)
         } else if (*option == QLatin1String("--keypad")) {
             step.mode = P2Mode::Keypad;
         } else {
-            const QString allowed = QStringLiteral("1 or more");
+            const QString allowed = QStringLiteral("1 to %1").arg(std::numeric_limits<int>::max());
             const auto count = args.number(QStringLiteral("N"), allowed);
             if (!count || !args.inRange(*count >= 1, QStringLiteral("N"), *count, allowed))
                 return false;
@@ -465,7 +480,7 @@ bool Parser::raw(Arguments &args)
         if (!parseHexWords({word}))
             return args.fail(QStringLiteral("'%1' is not hex bytes (allowed: two hex digits per "
                                             "byte, such as FE 32 00 13 or FE320013)")
-                                 .arg(word));
+                                 .arg(shownWord(word)));
     proto::Frame frame = *parseHexWords(words);
     if (frame.size() > static_cast<std::size_t>(kLongestFrame))
         return args.fail(QStringLiteral("%1 bytes in one frame (allowed: up to %2; split it over "

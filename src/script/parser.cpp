@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include "script/arguments.h"
 #include "script/tokenizer.h"
@@ -66,8 +67,36 @@ bool Parser::addCommand(const QStringList &words)
     return addWords(words, false, origin);
 }
 
+namespace
+{
+
+// Why a line of a script is not text, or nothing. Tabs and the CR of a CRLF ending are text.
+QString notScriptText(const QByteArray &line)
+{
+    for (const char c : line) {
+        const auto code = static_cast<unsigned char>(c);
+        if ((code < 0x20 && c != '\t' && c != '\r') || code == 0x7F)
+            return QStringLiteral("control character \\x%1 (not script text)")
+                .arg(QString::number(code, 16).toUpper().rightJustified(2, u'0'));
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8(line);
+    if (utf8.hasError())
+        return QStringLiteral("not UTF-8 text");
+    return {};
+}
+
+} // namespace
+
 bool Parser::addScript(const QByteArray &content, const QString &name, const QString &folder)
 {
+    // A script is text: a file that is not (an image, a binary, a Latin-1 file) is refused at
+    // its first bad line rather than read as garbled commands.
+    const QList<QByteArray> rawLines = content.split('\n');
+    for (qsizetype i = 0; i < rawLines.size(); ++i) {
+        if (const QString problem = notScriptText(rawLines.at(i)); !problem.isEmpty())
+            return fail(Origin{name, static_cast<int>(i + 1), QString()}, problem);
+    }
     const QString savedFolder = std::exchange(m_folder, folder);
     ++m_scriptDepth;
     const QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'));
@@ -109,8 +138,8 @@ bool Parser::addWords(const QStringList &words, bool firstQuoted, const Origin &
             return true;
         return fail(origin, args.error());
     }
-    return fail(origin,
-                QStringLiteral("unknown command '%1' (see vantelctl --help)").arg(words.first()));
+    return fail(origin, QStringLiteral("unknown command '%1' (see vantelctl --help)")
+                            .arg(shownWord(words.first())));
 }
 
 QString Parser::pathFor(const QString &file) const
@@ -172,6 +201,8 @@ bool Parser::playFile(Arguments &args, const QString &file)
     const QString path = pathFor(file);
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
+    if (info.isDir())
+        return args.fail(QStringLiteral("cannot read '%1': is a directory").arg(file));
     if (canonical.isEmpty() || !info.isFile())
         return args.fail(QStringLiteral("cannot read '%1': no such file").arg(file));
     if (m_playing.contains(canonical))

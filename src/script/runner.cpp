@@ -2,6 +2,8 @@
 
 #include "script/replyline.h"
 
+#include <utility>
+
 namespace script
 {
 
@@ -53,6 +55,8 @@ void ScriptRunner::start(std::vector<Step> steps)
     m_steps = std::move(steps);
     m_index = 0;
     m_unclaimed.clear();
+    m_advanceWaiting = false;
+    m_heldRemainingMs = -1;
     m_running = true;
     m_clock.start();
     advance();
@@ -69,8 +73,31 @@ void ScriptRunner::next()
     advance();
 }
 
+void ScriptRunner::setHeld(bool held)
+{
+    if (m_held == held)
+        return;
+    m_held = held;
+    if (held) {
+        m_heldRemainingMs = m_timer.isActive() ? m_timer.remainingTime() : -1;
+        m_timer.stop();
+        return;
+    }
+    if (!m_running)
+        return;
+    if (m_heldRemainingMs >= 0)
+        m_timer.start(m_heldRemainingMs);
+    m_heldRemainingMs = -1;
+    if (std::exchange(m_advanceWaiting, false))
+        advance();
+}
+
 void ScriptRunner::advance()
 {
+    if (m_held) {
+        m_advanceWaiting = true;
+        return;
+    }
     while (m_running && m_index < m_steps.size()) {
         emit stepStarted(static_cast<int>(m_index), static_cast<int>(m_steps.size()));
         if (!m_running)

@@ -44,6 +44,9 @@ public:
     // Ends the run as failed, with this line (the device vanished, ...).
     void fail(const QString &problem);
     bool running() const { return m_running; }
+    // While held no step starts: a wait's time stands still and a reply's deadline with it;
+    // the run goes on where it stood once let go (the window holds it while a box is open).
+    void setHeld(bool held);
 
     void takeReply(const Reply &reply);
     void takeDropped(const QByteArray &bytes);
@@ -76,6 +79,9 @@ private:
     std::deque<Heard> m_unclaimed; // readings and acknowledgements a step may still await
     QTimer m_timer;
     QElapsedTimer m_clock;
+    bool m_held = false;
+    bool m_advanceWaiting = false; // a step was due while held
+    int m_heldRemainingMs = -1;    // the timer's time left when the hold came
 };
 
 } // namespace script

@@ -26,6 +26,8 @@ ScriptPlayer::ScriptPlayer(SerialPortService &port, Transmitter &tx, ReplyReader
             [this](const QByteArray &bytes) { m_runner.takeDropped(bytes); });
     connect(&port, &SerialPortService::stateChanged, this, &ScriptPlayer::updateCanPlay);
     connect(&pacing, &PacingClock::sequenceRunningChanged, this, &ScriptPlayer::updateCanPlay);
+    // A box of the window holds a script as it holds the message upload.
+    connect(&pacing, &PacingClock::heldChanged, &m_runner, &ScriptRunner::setHeld);
     m_canPlay = canPlay();
 }
 
@@ -49,12 +51,15 @@ QString ScriptPlayer::play(const QString &path)
         return parser.error();
     const bool claimed = m_pacing.claim([this](bool completed) {
         if (!completed)
-            m_runner.fail(QStringLiteral("the paced commands were ended (Disconnect, a lost "
-                                         "device or the window closing)"));
+            // The one cause that ended it ("Disconnect was pressed", "the device went away").
+            m_runner.fail(m_pacing.abortReason().isEmpty()
+                              ? QStringLiteral("the paced commands were ended")
+                              : m_pacing.abortReason());
     });
     if (!claimed)
         return QStringLiteral("a paced command is running (the message upload, the save to "
                               "flash or another script): play the script when it has ended");
+    m_runner.setHeld(m_pacing.held());
     m_runner.start(parser.steps());
     return {};
 }

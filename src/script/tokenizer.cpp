@@ -49,6 +49,9 @@ std::optional<QString> readQuoted(const QString &line, qsizetype &i, QString &er
             const int code = hexDigit(line.at(i + 1)) * 16 + hexDigit(line.at(i + 2));
             text += QChar(win1252::decode(static_cast<std::uint8_t>(code)));
             i += 2;
+        } else if (escaped == QLatin1Char('x')) {
+            error = QStringLiteral("\\x needs two hex digits");
+            return std::nullopt;
         } else {
             error = QStringLiteral("unknown escape \\%1 in quotes (allowed: \\\", \\\\, \\xHH)")
                         .arg(escaped);

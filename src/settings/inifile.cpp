@@ -207,6 +207,11 @@ std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
     return value.first(std::min(value.size(), kMaxValueLength)).toByteArray();
 }
 
+bool hasSection(QByteArrayView content, QByteArrayView section)
+{
+    return locate(content, trimmed(section), {}).sectionFound;
+}
+
 QByteArray update(QByteArrayView content, QByteArrayView section, QByteArrayView key,
                   QByteArrayView value)
 {

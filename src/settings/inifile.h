@@ -36,6 +36,8 @@ bool isValidKey(QByteArrayView key);
 
 std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
                                  QByteArrayView key);
+// Whether the content has a header for the section, however empty the section is.
+bool hasSection(QByteArrayView content, QByteArrayView section);
 
 QByteArray update(QByteArrayView content, QByteArrayView section, QByteArrayView key,
                   QByteArrayView value);

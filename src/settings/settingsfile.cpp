@@ -91,6 +91,19 @@ QString SettingsFile::ReadINI(const QString &section, const QString &key) const
     return value ? win1252::toUnicode(*value) : QString();
 }
 
+bool SettingsFile::hasSection(const QString &section) const
+{
+    const auto content = readContent(m_path);
+    return content && ini::hasSection(*content, win1252::fromUnicode(section));
+}
+
+bool SettingsFile::hasKey(const QString &section, const QString &key) const
+{
+    const auto content = readContent(m_path);
+    return content &&
+           ini::lookup(*content, win1252::fromUnicode(section), win1252::fromUnicode(key));
+}
+
 void SettingsFile::WriteINI(const QString &section, const QString &key, const QString &value) const
 {
     write(section, key, value);

@@ -33,6 +33,9 @@ public:
 
     // The value as text, or "" when the file, section or key is missing or empty.
     QString ReadINI(const QString &section, const QString &key) const;
+    // False also when the file cannot be read. A key present with an empty value is there.
+    bool hasSection(const QString &section) const;
+    bool hasKey(const QString &section, const QString &key) const;
     void WriteINI(const QString &section, const QString &key, const QString &value) const;
     // The same write, telling whether the file now holds the value. A missing folder is
     // created. An existing file that cannot be read or is read-only is left alone (false),

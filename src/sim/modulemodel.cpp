@@ -239,9 +239,9 @@ std::optional<Reply> ModuleModel::setInputPin(int pin, bool high)
 
 std::optional<Reply> ModuleModel::setKey(int key, bool pressed)
 {
-    if (key < 0 || key >= kKeypadKeys)
+    if (key < 1 || key > kKeypadKeys)
         return std::nullopt;
-    m_keys[index(key)] = pressed;
+    m_keys[index(key - 1)] = pressed;
     if (m_settings.p2Mode != P2Mode::Keypad)
         return std::nullopt;
     return statusReply();
@@ -262,7 +262,7 @@ bool ModuleModel::inputPin(int pin) const
 
 bool ModuleModel::key(int key) const
 {
-    return key >= 0 && key < kKeypadKeys && m_keys[index(key)];
+    return key >= 1 && key <= kKeypadKeys && m_keys[index(key - 1)];
 }
 
 int ModuleModel::analog(int input) const

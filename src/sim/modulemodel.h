@@ -106,7 +106,7 @@ public:
 
     // The outside world. Out-of-range pins, keys or inputs are ignored.
     std::optional<Reply> setInputPin(int pin, bool high); // pin 0-7 is P2 pin 1-8
-    std::optional<Reply> setKey(int key, bool pressed);   // key 0-15 as the utility numbers them
+    std::optional<Reply> setKey(int key, bool pressed);   // key 1-16 as link/keypad.h numbers them
     std::optional<Reply> setAnalog(int input, int value); // input 0-1, value 0-65535
     bool inputPin(int pin) const;
     bool key(int key) const;

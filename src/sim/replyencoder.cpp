@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "link/keypad.h"
+
 namespace sim
 {
 
 namespace
 {
-
-// Bit b of a byte is the key in row b % 4 of its column b / 4, while the keys are numbered
-// down each column in the row order 0, 2, 3, 1: key k (k % 8) sits on this bit.
-constexpr std::array<int, 8> kKeyBit = {0, 2, 3, 1, 4, 6, 7, 5};
 
 std::uint8_t byte(int value)
 {
@@ -43,9 +41,12 @@ Reply inputStatusReply(const std::array<bool, kInputPins> &pins)
 Reply keypadStateReply(const std::array<bool, kKeypadKeys> &keys)
 {
     std::array<int, 2> bytes{};
-    for (int k = 0; k < kKeypadKeys; ++k)
-        if (keys[static_cast<std::size_t>(k)])
-            bytes[static_cast<std::size_t>(k / 8)] |= 1 << kKeyBit[static_cast<std::size_t>(k % 8)];
+    for (int number = 1; number <= kKeypadKeys; ++number) {
+        if (!keys[static_cast<std::size_t>(number - 1)])
+            continue;
+        const keypad::Bit at = keypad::bitOf(number);
+        bytes[static_cast<std::size_t>(at.byte)] |= 1 << at.bit;
+    }
     return {kStatusLead, byte(bytes[0]), byte(bytes[1])};
 }
 

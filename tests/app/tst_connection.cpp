@@ -231,6 +231,11 @@ void ConnectionTest::lostDeviceClosesOnceAndStaysIdle()
     f.peer().hangUp();
     QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), 1, 5000);
     QCOMPARE(answerer.seen().first().objectName, QStringLiteral("DeviceLostBox"));
+    // What happened, in words: the program at the pseudo-terminal's other end hung up.
+    QCOMPARE(answerer.seen().first().text,
+             QStringLiteral("The connection to %1 was lost (the other end closed the line). The "
+                            "port has been closed.")
+                 .arg(f.peer().slavePath()));
     QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
     QVERIFY(!f.window().SSTab1->isEnabled());
     QVERIFY(f.window().fComm->isEnabled());

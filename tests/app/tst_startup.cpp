@@ -159,6 +159,7 @@ void StartupTest::lineSpeed_data()
     QTest::newRow("blanks around 9600") << QByteArray("  9600,n,8,1 ") << true;
     QTest::newRow("19200,n,8,1") << QByteArray("19200,n,8,1") << false;
     QTest::newRow("empty") << QByteArray("") << false;
+    QTest::newRow("no Setting key: first run") << QByteArray() << true;
     QTest::newRow("4800,n,8,1") << QByteArray("4800,n,8,1") << false;
     QTest::newRow("960") << QByteArray("960") << false;
     QTest::newRow("text") << QByteArray("fast") << false;
@@ -168,7 +169,9 @@ void StartupTest::lineSpeed()
 {
     QFETCH(QByteArray, value);
     QFETCH(bool, at9600);
-    WindowFixture f(settingsFile("CommPort=3\r\nSetting=" + value + "\r\n"));
+    // A null value leaves the key out.
+    const QByteArray setting = value.isNull() ? QByteArray() : "Setting=" + value + "\r\n";
+    WindowFixture f(settingsFile("CommPort=3\r\n" + setting));
     verifyQuietStart(f);
     frmMain &w = f.window();
     QCOMPARE(w.opt9600->isChecked(), at9600);
@@ -259,7 +262,7 @@ void StartupTest::shutDownCreatesTheFileInOrder()
     verifyQuietStart(f);
     f.closeWindow();
     QCOMPARE(lines(f.iniContent()),
-             QStringList({"[Settings]", "CommPort=1", "Setting=19200,n,8,1", "[LCD]", "BL=0"}));
+             QStringList({"[Settings]", "CommPort=1", "Setting=9600,n,8,1", "[LCD]", "BL=0"}));
 }
 
 void StartupTest::shutDownKeepsEverythingElseInTheFile()
@@ -302,7 +305,7 @@ void StartupTest::shutDownAddsMissingKeysInOrder()
     WindowFixture f("[LCD]\nBL=10\n");
     f.closeWindow();
     QCOMPARE(lines(f.iniContent()),
-             QStringList({"[LCD]", "BL=10", "[Settings]", "CommPort=1", "Setting=19200,n,8,1"}));
+             QStringList({"[LCD]", "BL=10", "[Settings]", "CommPort=1", "Setting=9600,n,8,1"}));
 }
 
 void StartupTest::shutDownWhileConnectedWritesAndCloses()

@@ -11,6 +11,7 @@
 #include "config/lcdsettingspage.h"
 #include "framecheck.h"
 #include "settings/settingsfile.h"
+#include "widgets/controls.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -125,6 +126,10 @@ private slots:
     void acknowledgementDuringWaitHoldsTheSave();
     void abortEndsTheSequenceAtOnce_data();
     void abortEndsTheSequenceAtOnce();
+    void anyBoxHoldsTheNextFrame_data();
+    void anyBoxHoldsTheNextFrame();
+    void saveQuestionAnswersOnlyYesOrNo_data();
+    void saveQuestionAnswersOnlyYesOrNo();
 };
 
 void TestLcdSettings::moduleSpeed_data()
@@ -310,14 +315,16 @@ void TestLcdSettings::saveAnsweredNoChangesNothing()
 
     ModalAnswerer answerer(QMessageBox::No, 50);
     f.click(QStringLiteral("cmdSaveSettings"));
-    // The question is up and holds the save; both paced buttons wait for it.
+    // The question comes before the save takes the pacing slot: nothing behind it changes.
     auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     QVERIFY(question);
     QCOMPARE(question->objectName(), QStringLiteral("SaveSettingsQuestion"));
     QCOMPARE(question->parentWidget(), &f.window());
     QVERIFY(!(question->windowFlags() & Qt::WindowCloseButtonHint));
-    QVERIFY(!page->cmdSetMsg->isEnabled());
-    QVERIFY(!page->cmdSaveSettings->isEnabled());
+    QVERIFY(!f.window().pacing.sequenceRunning());
+    QVERIFY(page->cmdSetMsg->isEnabled());
+    QVERIFY(page->cmdSaveSettings->isEnabled());
+    QTRY_VERIFY(!QApplication::activeModalWidget());
     QVERIFY(sequenceEnds(f.window()));
 
     QCOMPARE(answerer.seen().size(), 1);
@@ -446,6 +453,7 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
 
     QString modalAtTrigger;
     bool endedAtOnce = false;
+    bool triggered = false;
     log.when(triggerAt, [&] {
         if (QWidget *modal = QApplication::activeModalWidget())
             modalAtTrigger = modal->objectName();
@@ -456,6 +464,7 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
         else
             f.peer().hangUp();
         endedAtOnce = !w.pacing.sequenceRunning();
+        triggered = true;
     });
     bool questionUpAtEnd = false;
     QObject::connect(&w.pacing, &PacingClock::sequenceRunningChanged, [&](bool running) {
@@ -464,6 +473,8 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
     });
     f.click(command);
 
+    // The save asks before its sequence starts: wait for the trigger, not only the sequence.
+    QTRY_VERIFY(triggered);
     QVERIFY(sequenceEnds(w, 5000));
     // A vanished device is noticed when the port reports it, a moment later.
     if (trigger != QLatin1String("hang up"))
@@ -500,6 +511,122 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
             return box.objectName == QStringLiteral("DeviceLostBox");
         }));
     }
+}
+
+// Whatever box the window opens while a paced sequence waits, the next frame waits for the
+// box to close; before and after it the frames keep their tick spacing.
+void TestLcdSettings::anyBoxHoldsTheNextFrame_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("openAt"); // bytes at the peer when the box opens
+    QTest::addColumn<QString>("box");
+    const QString upload = QStringLiteral("cmdSetMsg");
+    const QString save = QStringLiteral("cmdSaveSettings");
+    QTest::newRow("upload, Numeric Value Only") << upload << 2 * kFrame << "numeric";
+    QTest::newRow("upload, acknowledgement") << upload << 2 * kFrame << "ack";
+    QTest::newRow("upload, a box of the line log") << upload << 2 * kFrame << "line log";
+    QTest::newRow("save's wait, Numeric Value Only") << save << 2 << "numeric";
+    QTest::newRow("save's wait, a box of the line log") << save << 2 << "line log";
+}
+
+void TestLcdSettings::anyBoxHoldsTheNextFrame()
+{
+    QFETCH(QString, command);
+    QFETCH(int, openAt);
+    QFETCH(QString, box);
+    WindowFixture f;
+    QVERIFY(f.connect());
+    frmMain &w = f.window();
+    ModalAnswerer answerer(QMessageBox::Yes);
+    WireLog log(f.peer());
+    constexpr int kOpenMs = 900;
+    qint64 opened = -1;
+    qsizetype bytesWhileOpen = -1;
+    log.when(openAt, [&] {
+        answerer.setDelay(kOpenMs);
+        opened = log.now();
+        if (box == QLatin1String("numeric")) {
+            f.find<QLineEdit>(QStringLiteral("txtBN"))->setText(QStringLiteral("ab"));
+            f.click(QStringLiteral("cmdDrawBN"));
+        } else if (box == QLatin1String("ack")) {
+            f.peer().send(QByteArray("\xFE\x20\x20", 3));
+        } else {
+            w.showLineLog();
+            controls::openMessage(w.findChild<QWidget *>(QStringLiteral("frmLineLog")),
+                                  QStringLiteral("held"), QStringLiteral("LineLogBox"));
+        }
+        QTimer::singleShot(kOpenMs - 200, [&] { bytesWhileOpen = log.bytes().size(); });
+    });
+    f.click(command);
+    const bool isUpload = command == QLatin1String("cmdSetMsg");
+    const qsizetype total = isUpload ? 20 * kFrame : 2 + 26;
+    QTRY_COMPARE_WITH_TIMEOUT(log.bytes().size(), total, 10000);
+    QVERIFY(sequenceEnds(w));
+
+    QCOMPARE(bytesWhileOpen, qsizetype(openAt));
+    QCOMPARE(answerer.seen().size(), isUpload ? 1 : 2);
+    const qint64 held = log.arrival(openAt) - opened;
+    QVERIFY2(held >= kOpenMs - 50, qPrintable(QString::number(held)));
+    if (isUpload) {
+        QByteArray expected;
+        for (int k = 0; k < 20; ++k)
+            expected += messageFrame(k, {});
+        QCOMPARE(log.bytes(), expected);
+        // One tick apart before the box, and again after it.
+        for (int k : {1, 3, 4, 10}) {
+            const qint64 gap = log.arrival(k * kFrame) - log.arrival((k - 1) * kFrame);
+            QVERIFY2(gap >= 150 && gap <= 700,
+                     qPrintable(QStringLiteral("frame %1: %2 ms").arg(k).arg(gap)));
+        }
+    } else {
+        QCOMPARE(log.bytes(), kStore + kClearAndText);
+    }
+    QVERIFY(!w.pacing.Timer1.isActive());
+}
+
+// The question is answered Yes or No and nothing else: Esc and a close request leave it up
+// with nothing sent; Enter is Yes.
+void TestLcdSettings::saveQuestionAnswersOnlyYesOrNo_data()
+{
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<bool>("saves");
+    QTest::newRow("Esc") << "esc" << false;
+    QTest::newRow("close request") << "close" << false;
+    QTest::newRow("Enter") << "enter" << true;
+}
+
+void TestLcdSettings::saveQuestionAnswersOnlyYesOrNo()
+{
+    QFETCH(QString, gesture);
+    QFETCH(bool, saves);
+    WindowFixture f;
+    QVERIFY(f.connect());
+    QVERIFY(framecheck::showModuleReply(f));
+    f.click(QStringLiteral("cmdSaveSettings"));
+    auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    QVERIFY(question);
+    QCOMPARE(question->objectName(), QStringLiteral("SaveSettingsQuestion"));
+    QVERIFY(QTest::qWaitForWindowExposed(question));
+    if (gesture == QLatin1String("esc"))
+        QTest::keyClick(question, Qt::Key_Escape);
+    else if (gesture == QLatin1String("close"))
+        QVERIFY(!question->close());
+    else
+        QTest::keyClick(question, Qt::Key_Return);
+
+    if (saves) {
+        QCOMPARE(f.received(2 + 26), kStore + kClearAndText);
+        QVERIFY(sequenceEnds(f.window()));
+        return;
+    }
+    QTest::qWait(300);
+    QVERIFY(question->isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), question);
+    QVERIFY(!f.window().pacing.sequenceRunning());
+    framecheck::expectNothingSent(f);
+    question->button(QMessageBox::No)->click();
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    framecheck::expectNothingSent(f);
 }
 
 QTEST_MAIN(TestLcdSettings)

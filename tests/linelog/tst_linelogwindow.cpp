@@ -5,11 +5,13 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -101,6 +103,7 @@ private slots:
     void badScriptIsRefusedWhole();
     void scriptPlaysPacedAndEndsAtOnce_data();
     void scriptPlaysPacedAndEndsAtOnce();
+    void scriptWaitsWhileABoxIsOpen();
 };
 
 void TestLineLogWindow::opensFromAnywhereAndStays_data()
@@ -121,6 +124,7 @@ void TestLineLogWindow::opensFromAnywhereAndStays()
     QWidget *widget = f.findWidget(control);
     QVERIFY(!f.window().findChild<LineLogWindow *>()); // made when first asked for
     LineLogWindow *first = nullptr;
+    QPoint moved;
     for (int time = 0; time < 2; ++time) { // the second time shows the same window again
         if (doubleClick)
             QTest::mouseDClick(widget, Qt::LeftButton);
@@ -129,6 +133,12 @@ void TestLineLogWindow::opensFromAnywhereAndStays()
         auto *log = f.window().findChild<LineLogWindow *>();
         QVERIFY(log && log->isVisible() && log->isWindow() && !log->isModal());
         QCOMPARE(log, first ? first : (first = log));
+        // Shown again, it is where the user left it.
+        if (time == 0)
+            log->move(log->pos() + QPoint(40, 30));
+        else
+            QCOMPARE(log->pos(), moved);
+        moved = log->pos();
         log->close();
     }
     QCOMPARE(f.window().findChildren<LineLogWindow *>().size(), 1);
@@ -273,7 +283,7 @@ void TestLineLogWindow::scriptPlaysPacedAndEndsAtOnce_data()
     QTest::newRow("Cancel") << "cmdCancel"
                             << "script.vtl stopped: interrupted";
     QTest::newRow("Disconnect") << "cmdConnect"
-                                << "script.vtl stopped: the paced commands were ended";
+                                << "script.vtl stopped: Disconnect was pressed";
     QTest::newRow("closing the log") << "close"
                                      << "script.vtl stopped: interrupted";
 }
@@ -320,6 +330,30 @@ void TestLineLogWindow::scriptPlaysPacedAndEndsAtOnce()
     QCOMPARE(upload->isEnabled(), f.window().isConnected());
     // Nothing is left to send: every frame sent is in the log, and "B" is not.
     QCOMPARE(sentHex(f), (QStringList{"0D", "41"}));
+}
+
+// A box of the window holds a playing script as it holds the message upload: the script's
+// wait stands still while the box is up and runs its remaining time after.
+void TestLineLogWindow::scriptWaitsWhileABoxIsOpen()
+{
+    WindowFixture f;
+    QVERIFY(f.connect());
+    LineLogWindow *log = openLog(f, f.window().cmdConnect);
+    QVERIFY(log);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("script.vtl"));
+    QVERIFY(testfiles::write(path, "text \"A\"\nwait 200\ntext \"B\"\n"));
+    ModalAnswerer answerer(QMessageBox::Ok, 800);
+    log->playScript(path);
+    QCOMPARE(f.received(1), QByteArray("A"));
+    QElapsedTimer sinceA;
+    sinceA.start();
+    f.find<QLineEdit>(QStringLiteral("txtBN"))->setText(QStringLiteral("ab"));
+    f.click(QStringLiteral("cmdDrawBN")); // "Numeric Value Only"
+    QCOMPARE(f.received(1, 3000), QByteArray("B"));
+    QVERIFY2(sinceA.elapsed() >= 800 + 150, qPrintable(QString::number(sinceA.elapsed())));
+    QCOMPARE(answerer.seen().size(), 1);
+    QTRY_VERIFY(!log->player().playing());
 }
 
 QTEST_MAIN(TestLineLogWindow)

@@ -8,6 +8,7 @@
 #include "framecheck.h"
 #include "io/inputsoutputspage.h"
 #include "modulepump.h"
+#include "record/linelog.h"
 #include "widgets/controls.h"
 #include "windowfixture.h"
 
@@ -296,31 +297,43 @@ void EndToEndTest::saveInFlashIsAcknowledged()
                               kTimeoutMs);
 }
 
+// A key of the module reaches the window with one number: its indicator at that place of
+// the grid, named after it, and the line log's words.
 void EndToEndTest::keypadPressLightsItsIndicator_data()
 {
     QTest::addColumn<int>("key");
-    for (int key : {0, 5, 10, 15})
-        QTest::addRow("key %d", key) << key;
+    QTest::addColumn<int>("indicator"); // key(k) at the key's place of the grid
+    QTest::newRow("key 1, top left") << 1 << 0;
+    QTest::newRow("key 6, row 2 column 2") << 6 << 7;
+    QTest::newRow("key 9, row 3 column 1") << 9 << 1;
+    QTest::newRow("key 16, bottom right") << 16 << 14;
 }
 
 void EndToEndTest::keypadPressLightsItsIndicator()
 {
     QFETCH(int, key);
+    QFETCH(int, indicator);
     InputsOutputsPage &page = *m_f->window().inputsOutputs;
     QVERIFY(framecheck::select(*m_f, QStringLiteral("cbogpio=1"))); // KEYPAD
     m_f->click(QStringLiteral("cmdgpmode"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, P2Mode::Keypad, kTimeoutMs);
 
     m_pump->send(m_pump->model().setKey(key, true));
-    QTRY_COMPARE_WITH_TIMEOUT(colourOf(page.key[static_cast<std::size_t>(key)]), kWhite,
-                              kTimeoutMs);
+    QWidget *lit = page.key[static_cast<std::size_t>(indicator)];
+    QTRY_COMPARE_WITH_TIMEOUT(colourOf(lit), kWhite, kTimeoutMs);
     for (int other = 0; other < sim::kKeypadKeys; ++other) {
-        if (other != key)
+        if (other != indicator)
             QCOMPARE(colourOf(page.key[static_cast<std::size_t>(other)]), kRed);
     }
+    QCOMPARE(lit->accessibleName(), QStringLiteral("Key %1: pressed").arg(key));
+    const record::LineLog &log = m_f->window().lineLog.log();
+    QTRY_VERIFY_WITH_TIMEOUT(log.count(record::LineLogFilter::Received) > 0, kTimeoutMs);
+    const record::LineLogEntry &heard =
+        log.at(record::LineLogFilter::Received, log.count(record::LineLogFilter::Received) - 1);
+    QCOMPARE(record::LineLog::describe(heard), QStringLiteral("keypad: key %1 down").arg(key));
 
     m_pump->send(m_pump->model().setKey(key, false));
-    QTRY_COMPARE_WITH_TIMEOUT(colourOf(page.key[static_cast<std::size_t>(key)]), kRed, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(colourOf(lit), kRed, kTimeoutMs);
 }
 
 void EndToEndTest::inputPinsShowWithTheirDirections()

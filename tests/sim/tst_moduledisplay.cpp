@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "glasscheck.h"
+#include "link/framedescriber.h"
 #include "simulator.h"
 #include "window/displayview.h"
 #include "window/glass.h"
@@ -254,11 +255,13 @@ void TestModuleDisplay::controlsAndKeysDriveTheModule()
     simulator.receive(h("FE30FE"));
     std::array<bool, sim::kKeypadKeys> keys{};
     keys[5] = true;
-    QTest::mousePress(panel.keyButton(5), Qt::LeftButton);
-    QVERIFY(simulator.model().key(5));
+    QCOMPARE(panel.keyButton(6)->text(), QStringLiteral("6")); // row 2, column 2
+    QTest::mousePress(panel.keyButton(6), Qt::LeftButton);
+    QVERIFY(simulator.model().key(6));
+    QCOMPARE(proto::keysDown(sim::keypadStateReply(keys)), std::vector<int>{6});
     QTRY_VERIFY(repliesHave(sim::keypadStateReply(keys).bytes()));
-    QTest::mouseRelease(panel.keyButton(5), Qt::LeftButton);
-    QVERIFY(!simulator.model().key(5));
+    QTest::mouseRelease(panel.keyButton(6), Qt::LeftButton);
+    QVERIFY(!simulator.model().key(6));
     QTRY_VERIFY(repliesHave(sim::keypadStateReply({}).bytes()));
 
     // ... and while its key is down; the key's own repeats do not hold it again.

@@ -456,16 +456,17 @@ void TestModuleModel::statusReplies()
     ModuleModel model;
     QCOMPARE(model.setInputPin(0, true)->bytes(), h("FC0001"));
     QCOMPARE(model.setInputPin(7, true)->bytes(), h("FC0081"));
-    QVERIFY(!model.setKey(1, true)); // keypad not scanned in general I/O mode
+    QVERIFY(!model.setKey(9, true)); // keypad not scanned in general I/O mode
     feed(model, h("FE3101"));        // pin 1 is now an output
     QCOMPARE(model.statusReply().bytes(), h("FC0080"));
 
     feed(model, h("FE30FE"));
     QVERIFY(!model.setInputPin(2, true));
-    QCOMPARE(model.statusReply().bytes(), h("FC0400")); // key 1 held since before
-    QCOMPARE(model.setKey(15, true)->bytes(), h("FC0420"));
-    QCOMPARE(model.setKey(1, false)->bytes(), h("FC0020"));
-    QVERIFY(!model.setKey(16, true));
+    QCOMPARE(model.statusReply().bytes(), h("FC0400")); // key 9 held since before
+    QCOMPARE(model.setKey(8, true)->bytes(), h("FC0420"));
+    QCOMPARE(model.setKey(9, false)->bytes(), h("FC0020"));
+    QVERIFY(!model.setKey(17, true));
+    QVERIFY(!model.setKey(0, true));
     QVERIFY(!model.setInputPin(-1, true));
 }
 

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "link/keypad.h"
 #include "sim/replyencoder.h"
 
 // The virtual module's replies must read back, through the utility's own decoder, as the
@@ -37,12 +38,17 @@ void TestReplyEncoder::keypadStateRoundTrip()
             keys[static_cast<std::size_t>(k)] = (bits >> k) & 1;
         const Reply reply = sim::keypadStateReply(keys);
         const DecodedReply decoded = decodeReply(reply, P2Mode::Keypad);
-        if (decoded.kind != DecodedReply::Kind::KeypadState || decoded.keys != keys)
+        // keys[] counts the keys 1-16, the decoder the indicators key(0..15).
+        std::array<bool, sim::kKeypadKeys> shown{};
+        for (int n = 1; n <= sim::kKeypadKeys; ++n)
+            shown[static_cast<std::size_t>(n - 1)] =
+                decoded.keys[static_cast<std::size_t>(keypad::indicatorOf(n))];
+        if (decoded.kind != DecodedReply::Kind::KeypadState || shown != keys)
             QFAIL(qPrintable(QStringLiteral("keys %1 read back wrong").arg(bits, 4, 16)));
     }
-    // One key pins the wiring down: key 1 is bit 2 of the first data byte.
+    // One key pins the wiring down: key 9 (row 3, column 1) is bit 2 of the first data byte.
     std::array<bool, sim::kKeypadKeys> keys{};
-    keys[1] = true;
+    keys[8] = true;
     QCOMPARE(sim::keypadStateReply(keys).bytes(), QByteArray::fromHex("FC0400"));
 }
 

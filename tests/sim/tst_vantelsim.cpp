@@ -132,12 +132,12 @@ void TestVantelSim::answersOnItsLinkAndCleansUp()
 void TestVantelSim::keysSendStatusReplies()
 {
     QVERIFY(startSim());
-    m_process.write("g"); // pin 1 high
+    m_process.write("h"); // pin 1 high
     QVERIFY(m_process.waitForBytesWritten());
     QCOMPARE(readPort(3), QByteArray::fromHex("FC0001"));
     QCOMPARE(::write(m_port, "\xFE\x30\xFE", 3), 3); // keypad mode
     QVERIFY(!waitForLog("P2 mode keypad").isEmpty());
-    m_process.write("1+");
+    m_process.write("9+"); // key 9 (row 3, column 1) and analog 1 up
     QVERIFY(m_process.waitForBytesWritten());
     QCOMPARE(readPort(6), QByteArray::fromHex("FC0400FA0010"));
     m_process.write("q");

@@ -86,7 +86,7 @@ void WindowAndSimTest::windowAndProgramTalk()
     page.cbogpio->setCurrentIndex(1); // KEYPAD
     f.click(QStringLiteral("cmdgpmode"));
     QTRY_VERIFY_WITH_TIMEOUT(logHas("P2 mode keypad"), kTimeoutMs);
-    m_sim.write("5");
+    m_sim.write("a"); // key 10: row 3, column 2, the indicator key(5)
     QTRY_COMPARE_WITH_TIMEOUT(controls::toBgr(controls::fill(page.key[5])), 0xFFFFFFu,
                               kTimeoutMs);                             // white
     QCOMPARE(controls::toBgr(controls::fill(page.key[4])), 0x0000FFu); // red

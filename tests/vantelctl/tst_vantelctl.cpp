@@ -277,8 +277,8 @@ void TestVantelctl::listenPrintsWhatTheModuleSends()
     start(process, arguments);
     // Once the request has reached the module, its answer is on the line before any key.
     QTRY_VERIFY_WITH_TIMEOUT(heardNow().endsWith("\xFE\x0B"), 5000);
-    const auto first = m_pump->model().setKey(0, true);  // key(0): row 0, column 0
-    const auto second = m_pump->model().setKey(7, true); // key(7): row 1, column 1
+    const auto first = m_pump->model().setKey(1, true);  // row 1, column 1
+    const auto second = m_pump->model().setKey(6, true); // row 2, column 2
     QVERIFY(first && second);
     m_pump->send(first);
     m_pump->send(second);
@@ -349,8 +349,21 @@ void TestVantelctl::badInputIsRefusedWithNothingSent_data()
                                          << "bignum: NUMBER '12345' is longer than four characters";
     QTest::newRow("missing file") << QStringList{"store-messages", "nowhere.ini"} << QByteArray()
                                   << "store-messages: cannot read 'nowhere.ini': no such file";
+    QTest::newRow("store-messages: a file without [MSG]")
+        << QStringList{"store-messages", "bad.vtl"} << QByteArray("[Settings]\nCommPort=3\n")
+        << "store-messages: bad.vtl has no [MSG] section: nothing to store";
+    QTest::newRow("glyphs: a file without [UDC]")
+        << QStringList{"glyphs", "bad.vtl"} << QByteArray("[MSG]\nM1=Hello\n")
+        << "glyphs: bad.vtl has no [UDC] section: nothing to upload";
+    QTest::newRow("glyphs: a directory")
+        << QStringList{"glyphs", "."} << QByteArray() << "glyphs: cannot read '.': is a directory";
+    QTest::newRow("play: a directory")
+        << QStringList{"play", "."} << QByteArray() << "play: cannot read '.': is a directory";
     QTest::newRow("listen for nothing") << QStringList{"listen", "--count", "0"} << QByteArray()
-                                        << "listen: N 0 is out of range (allowed: 1 or more)";
+                                        << "listen: N 0 is out of range (allowed: 1 to 2147483647)";
+    QTest::newRow("listen for too many")
+        << QStringList{"listen", "--count", "2147483648"} << QByteArray()
+        << "listen: N 2147483648 is out of range (allowed: 1 to 2147483647)";
     QTest::newRow("raw not hex")
         << QStringList{"raw", "FE", "3"} << QByteArray()
         << "raw: '3' is not hex bytes (allowed: two hex digits per byte, such as FE 32 00 13 or "
@@ -360,6 +373,10 @@ void TestVantelctl::badInputIsRefusedWithNothingSent_data()
         << "goto: ROW 4 is out of range (allowed: 0 to 3)";
     QTest::newRow("option value") << QStringList{"--speed", "4800", "clear"} << QByteArray()
                                   << "--speed '4800' is not allowed (allowed: 9600, 19200)";
+    QTest::newRow("--port without a value")
+        << QStringList{"--port", "--dry-run", "clear"} << QByteArray() << "--port needs a value";
+    QTest::newRow("COM0") << QStringList{"--port", "COM0", "clear"} << QByteArray()
+                          << "--port COM0: ports are numbered from COM1";
     QTest::newRow("unknown option")
         << QStringList{"--baud", "9600", "clear"} << QByteArray()
         << "unknown option '--baud' (allowed: --port, --speed, --dry-run, --format, --help, "
@@ -398,6 +415,18 @@ void TestVantelctl::badInputIsRefusedWithNothingSent_data()
     QTest::newRow("script: standard input inside")
         << play << QByteArray("play -")
         << "bad.vtl:1: play: '-' (standard input) can only be played from the command line";
+    QTest::newRow("script: not UTF-8")
+        << play << QByteArray("clear\ntext \"\xFF\"\n") << "bad.vtl:2: not UTF-8 text";
+    QTest::newRow("script: a NUL byte") << play << QByteArray("clear\0\n", 7)
+                                        << R"(bad.vtl:1: control character \x00 (not script text))";
+    QTest::newRow("script: \\x with one digit")
+        << play << QByteArray(R"(text "\x4")") << R"(bad.vtl:1: \x needs two hex digits)";
+    QTest::newRow("a word with a control character is shown escaped")
+        << QStringList{"\x1b[2J"} << QByteArray()
+        << R"(unknown command '\x1B[2J' (see vantelctl --help))";
+    QTest::newRow("a long word is cut at 40 characters")
+        << QStringList{QString(50, u'z')} << QByteArray()
+        << "unknown command '" + QString(40, u'z') + "...' (see vantelctl --help)";
     QTest::newRow("script: wait too long")
         << play << QByteArray("wait 3600001")
         << "bad.vtl:1: wait: MS 3600001 is out of range (allowed: 0 to 3600000)";
@@ -430,6 +459,12 @@ void TestVantelctl::unusablePortsSayWhy_data()
         << QStringList{"--port", "COM9999", "clear"} << QByteArray()
         << "cannot open COM9999: no device for this port (set VANTEL_COM9999 to a device, or use "
            "--port PATH)";
+    QTest::newRow("a regular file") << QStringList{"--port", "/etc/passwd", "clear"} << QByteArray()
+                                    << "cannot open /etc/passwd: not a serial device";
+    QTest::newRow("/dev/null") << QStringList{"--port", "/dev/null", "clear"} << QByteArray()
+                               << "cannot open /dev/null: not a serial device";
+    QTest::newRow("a directory") << QStringList{"--port", "/", "clear"} << QByteArray()
+                                 << "cannot open /: not a serial device";
     QTest::newRow("settings file names no port")
         << QStringList{"clear"} << QByteArray("[Settings]\nCommPort=0\n")
         << "<ini> names no port (CommPort=0); use --port COMn or --port PATH";
@@ -470,7 +505,15 @@ void TestVantelctl::portAndSpeedComeFromTheSettingsFile()
     QFile::remove(settingsPath());
     sendAndSeeSpeed({"--port", "com3", "--speed", "19200", "text", "y"}, "y");
     QCOMPARE(speed, speed_t(B19200));
-    QCOMPARE(m_pump->heard(), QByteArray("xy"));
+    // No saved speed at all: 9600, as the window's first run; an empty one reads as 19200
+    // there and here.
+    QVERIFY(testfiles::write(settingsPath(), "[Settings]\nCommPort=3\n"));
+    sendAndSeeSpeed({"text", "z"}, "z");
+    QCOMPARE(speed, speed_t(B9600));
+    QVERIFY(testfiles::write(settingsPath(), "[Settings]\nCommPort=3\nSetting=\n"));
+    sendAndSeeSpeed({"text", "w"}, "w");
+    QCOMPARE(speed, speed_t(B19200));
+    QCOMPARE(m_pump->heard(), QByteArray("xyzw"));
 }
 
 // --dry-run prints a script that plays back the very bytes the commands send.

@@ -9,12 +9,12 @@ std::optional<KeyAction> actionForKey(char key)
 {
     using Kind = KeyAction::Kind;
     const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
-    if (c >= '0' && c <= '9')
+    if (c >= '1' && c <= '9')
         return KeyAction{Kind::ToggleKey, c - '0', 0};
-    if (c >= 'a' && c <= 'f')
+    if (c >= 'a' && c <= 'g')
         return KeyAction{Kind::ToggleKey, 10 + c - 'a', 0};
-    if (c >= 'g' && c <= 'n')
-        return KeyAction{Kind::TogglePin, c - 'g', 0};
+    if (c >= 'h' && c <= 'o')
+        return KeyAction{Kind::TogglePin, c - 'h', 0};
     switch (c) {
     case ' ':
         return KeyAction{Kind::ReleaseKeys, 0, 0};
@@ -44,31 +44,21 @@ std::optional<KeyAction> actionForKey(char key)
 
 char keypadShortcut(int key)
 {
-    return "0123456789abcdef"[key & 0xF];
+    return "123456789abcdefg"[(key - 1) & 0xF];
 }
 
 char pinShortcut(int pin)
 {
-    return static_cast<char>('g' + (pin & 7));
-}
-
-int keypadRow(int key)
-{
-    static constexpr int kRowOfKey[] = {0, 2, 3, 1};
-    return kRowOfKey[key % 4];
-}
-
-int keypadColumn(int key)
-{
-    return key / 4;
+    return static_cast<char>('h' + (pin & 7));
 }
 
 QStringList helpLines()
 {
-    return {QStringLiteral("keypad 0-9 a-f (space: all up)   pins g-n = 1-8   analog 1: - +   "
-                           "analog 2: [ ]"),
-            QStringLiteral("s: send status   r: power cycle   p: print screen   ?: help   "
-                           "q: quit")};
+    return {
+        QStringLiteral("keypad 1-9 a-g = 1-16 (space: all up)   pins h-o = 1-8   analog 1: - +   "
+                       "analog 2: [ ]"),
+        QStringLiteral("s: send status   r: power cycle   p: print screen   ?: help   "
+                       "q: quit")};
 }
 
 } // namespace simtool

@@ -1,9 +1,9 @@
 #pragma once
 // What each key does in vantel-sim. Letters count without regard to case.
 //
-//   0-9 a-f   keypad key 0-15 (the utility's key(k) numbering): held / released
+//   1-9 a-g   keypad key 1-16 (row by row, link/keypad.h): held / released
 //   space     release every keypad key
-//   g-n       P2 input pin 1-8: high / low
+//   h-o       P2 input pin 1-8: high / low
 //   - +       analog input 1 down / up by 16 (= also counts as +)
 //   [ ]       analog input 2 down / up by 16
 //   s         send the status reply again
@@ -32,7 +32,7 @@ struct KeyAction {
         Quit
     };
     Kind kind = Kind::Help;
-    int index = 0; // key 0-15, pin 0-7, analog input 0-1
+    int index = 0; // key 1-16, pin 0-7, analog input 0-1
     int delta = 0; // analog step
 };
 
@@ -43,9 +43,6 @@ std::optional<KeyAction> actionForKey(char key);
 // The key of the key map that stands for a keypad key or a P2 pin.
 char keypadShortcut(int key);
 char pinShortcut(int pin);
-// The keypad as the utility lays it out: column c holds keys 4c to 4c+3 in rows 0, 2, 3, 1.
-int keypadRow(int key);
-int keypadColumn(int key);
 // The key help in two lines: the outside world, then the program.
 QStringList helpLines();
 

@@ -4,6 +4,7 @@
 
 #include "cellcharacters.h"
 #include "keymap.h"
+#include "link/keypad.h"
 
 namespace simtool
 {
@@ -132,9 +133,9 @@ QStringList portLines(const sim::ModuleModel &model)
                                          pinStyle + levels + kReset, QString(22, QLatin1Char(' '))};
     const QString keyStyle = keypad ? QString() : kDim;
     std::array<QString, 4> grid;
-    for (int key = 0; key < sim::kKeypadKeys; ++key) {
-        const QString label = QStringLiteral(" %1 ").arg(keypadShortcut(key));
-        grid[static_cast<std::size_t>(keypadRow(key))] +=
+    for (int key = 1; key <= sim::kKeypadKeys; ++key) {
+        const QString label = QStringLiteral("%1 ").arg(key, 2);
+        grid[static_cast<std::size_t>(keypad::row(key))] +=
             model.key(key) ? kReverse + label + kReset + keyStyle : label;
     }
     for (std::size_t row = 0; row < grid.size(); ++row)

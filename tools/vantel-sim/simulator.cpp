@@ -105,12 +105,12 @@ void Simulator::act(const KeyAction &action)
 
 void Simulator::setKey(int key, bool held)
 {
-    if (key < 0 || key >= sim::kKeypadKeys || m_model.key(key) == held)
+    if (key < 1 || key > sim::kKeypadKeys || m_model.key(key) == held)
         return;
     send(m_model.setKey(key, held));
     if (m_model.settings().p2Mode != P2Mode::Keypad)
         log(QStringLiteral("key %1 %2; not reported: P2 is in general I/O mode")
-                .arg(key, 0, 16)
+                .arg(key)
                 .arg(held ? QStringLiteral("held") : QStringLiteral("up")));
     emit changed();
 }
@@ -137,7 +137,7 @@ void Simulator::setAnalog(int input, int value)
 
 void Simulator::releaseKeys()
 {
-    for (int k = 0; k < sim::kKeypadKeys; ++k)
+    for (int k = 1; k <= sim::kKeypadKeys; ++k)
         if (m_model.key(k))
             m_model.setKey(k, false);
     if (m_model.settings().p2Mode == P2Mode::Keypad)

@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 
+#include "script/arguments.h"
 #include "script/parser.h"
 
 namespace script
@@ -46,7 +47,9 @@ std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
                                 option == QLatin1String("--speed") ||
                                 option == QLatin1String("--format");
         if (takesValue && !hasValue) {
-            if (i + 1 >= arguments.size())
+            // "--port --dry-run clear": the next option is no value (and a port named
+            // "--dry-run" would hide the dry run the user asked for).
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).startsWith(QLatin1String("--")))
                 return QStringLiteral("%1 needs a value").arg(option);
             value = arguments.at(++i);
         } else if (!takesValue && hasValue) {
@@ -55,6 +58,10 @@ std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
         if (option == QLatin1String("--port")) {
             if (value.isEmpty())
                 return QStringLiteral("--port needs a value (COMn or a device path)");
+            static const QRegularExpression comZero(QStringLiteral("^COM0+$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+            if (comZero.match(value).hasMatch())
+                return QStringLiteral("--port %1: ports are numbered from COM1").arg(value);
             invocation.port = value;
         } else if (option == QLatin1String("--speed")) {
             if (value != QLatin1String("9600") && value != QLatin1String("19200"))
@@ -77,7 +84,8 @@ std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
         } else if (option == QLatin1String("--version")) {
             invocation.version = true;
         } else {
-            return QStringLiteral("unknown option '%1' (allowed: %2)").arg(option, kOptions);
+            return QStringLiteral("unknown option '%1' (allowed: %2)")
+                .arg(shownWord(option), kOptions);
         }
     }
     if (invocation.help || invocation.version)
@@ -117,7 +125,7 @@ QString usageText()
                "Options:\n"
                "  --port COMn|PATH  the port (COMn as in the window, or a device path);\n"
                "                    default: the port in the settings file\n"
-               "  --speed SPEED     the line speed; default: the settings file's\n"
+               "  --speed SPEED     the line speed; default: the settings file's, else 9600\n"
                "  --dry-run         print the bytes instead of opening the port\n"
                "  --format FORMAT   with --dry-run: hex (a script), c or python\n"
                "  --help, --version\n"

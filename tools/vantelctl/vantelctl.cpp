@@ -56,6 +56,10 @@ QString lineSettings(const std::optional<int> &speed, const SettingsFile &settin
 {
     if (speed)
         return *speed == 9600 ? kSettings9600 : kSettings19200;
+    // No saved speed at all (no file, no key): 9600, as the window and the virtual module
+    // start; a saved value reads as the window reads it.
+    if (!settings.hasKey(QStringLiteral("Settings"), QStringLiteral("Setting")))
+        return kSettings9600;
     const QString saved = settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
     return saved.left(4) == QLatin1String("9600") ? kSettings9600 : kSettings19200;
 }
@@ -139,7 +143,7 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vect
             [this](const QByteArray &bytes) { m_runner->takeDropped(bytes); });
     connect(m_port.get(), &SerialPortService::deviceLost, m_runner.get(),
             [this, shownAs = port.shownAs](const QString &reason) {
-                m_runner->fail(QStringLiteral("%1 vanished: %2").arg(shownAs, reason));
+                m_runner->fail(QStringLiteral("%1 was lost: %2").arg(shownAs, reason));
             });
     connect(m_runner.get(), &ScriptRunner::printed, this, [this](const QString &line) {
         if (!m_world.out(line))

@@ -194,7 +194,7 @@ bool ModuleWindow::takeKey(const QString &text, bool press, bool repeat)
     if (action->kind == Kind::ToggleKey) {
         // Held while the key is down; the key's own repeats change nothing.
         if (!repeat) {
-            m_heldFromKeyboard[static_cast<std::size_t>(action->index)] = press;
+            m_heldFromKeyboard[static_cast<std::size_t>(action->index - 1)] = press;
             m_simulator->setKey(action->index, press);
         }
         return true;
@@ -218,8 +218,8 @@ void ModuleWindow::changeEvent(QEvent *event)
 
 void ModuleWindow::releaseKeyboardKeys()
 {
-    for (int key = 0; key < sim::kKeypadKeys; ++key) {
-        if (m_heldFromKeyboard[static_cast<std::size_t>(key)])
+    for (int key = 1; key <= sim::kKeypadKeys; ++key) {
+        if (m_heldFromKeyboard[static_cast<std::size_t>(key - 1)])
             m_simulator->setKey(key, false);
     }
     m_heldFromKeyboard.fill(false);

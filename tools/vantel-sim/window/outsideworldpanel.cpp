@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "keymap.h"
+#include "link/keypad.h"
 #include "simulator.h"
 
 namespace simtool
@@ -33,12 +34,12 @@ QWidget *OutsideWorldPanel::makeKeypad()
     auto *box = new QGroupBox(QStringLiteral("Keypad"));
     auto *grid = new QGridLayout(box);
     grid->setSpacing(2);
-    for (int key = 0; key < sim::kKeypadKeys; ++key) {
-        const QString name = QString(QLatin1Char(keypadShortcut(key)));
-        auto *button = new QPushButton(name.toUpper());
+    for (int key = 1; key <= sim::kKeypadKeys; ++key) {
+        auto *button = new QPushButton(QString::number(key));
         button->setObjectName(QStringLiteral("key%1").arg(key));
-        button->setToolTip(
-            QStringLiteral("Keypad key %1, held while pressed (key %2)").arg(key).arg(name));
+        button->setToolTip(QStringLiteral("Keypad key %1, held while pressed (keyboard: %2)")
+                               .arg(key)
+                               .arg(QLatin1Char(keypadShortcut(key))));
         // The keyboard has a key for every button; focus would only take Space from them.
         button->setFocusPolicy(Qt::NoFocus);
         button->setFixedSize(30, 26);
@@ -46,8 +47,8 @@ QWidget *OutsideWorldPanel::makeKeypad()
                 [this, key] { m_simulator->setKey(key, true); });
         connect(button, &QPushButton::released, this,
                 [this, key] { m_simulator->setKey(key, false); });
-        grid->addWidget(button, keypadRow(key), keypadColumn(key));
-        m_keys[static_cast<std::size_t>(key)] = button;
+        grid->addWidget(button, keypad::row(key), keypad::column(key));
+        m_keys[static_cast<std::size_t>(key - 1)] = button;
     }
     return box;
 }
@@ -120,14 +121,14 @@ void OutsideWorldPanel::sync()
         QString::number(settings.p2Directions, 16).toUpper().rightJustified(2, QLatin1Char('0'));
     m_mode->setText((keypad ? QStringLiteral("Keypad mode") : QStringLiteral("General I/O")) +
                     QStringLiteral(", directions ") + directions);
-    for (int key = 0; key < sim::kKeypadKeys; ++key) {
-        QPushButton *button = m_keys[static_cast<std::size_t>(key)];
+    for (int key = 1; key <= sim::kKeypadKeys; ++key) {
+        QPushButton *button = m_keys[static_cast<std::size_t>(key - 1)];
         // A button held by the mouse is down already; one held from the keyboard shows so.
         if (!button->isDown() || !model.key(key))
             button->setDown(model.key(key));
         button->setAccessibleName(
-            QStringLiteral("Key %1: %2")
-                .arg(button->text())
+            QStringLiteral("%1: %2")
+                .arg(keypad::name(key))
                 .arg(model.key(key) ? QStringLiteral("held") : QStringLiteral("up")));
     }
     for (int pin = 0; pin < sim::kInputPins; ++pin) {
