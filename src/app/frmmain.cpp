@@ -231,10 +231,7 @@ void frmMain::Form_Load()
         cboComm->setCurrentIndex(-1);
     }
 
-    // First run (no Setting at all): 9600 bps, as vantelctl and the virtual module start.
-    // A value that is there, even an empty one, reads by its first four characters.
-    if (CommSettings.left(4) == QLatin1String("9600") ||
-        !m_settings.hasKey(QStringLiteral("Settings"), QStringLiteral("Setting"))) {
+    if (CommSettings.left(4) == QLatin1String("9600")) {
         opt9600->setChecked(true);
         opt9600_Click();
     } else {

@@ -68,7 +68,7 @@ struct ModuleSettings {
     bool backlightOn = true;
     int backlightLevel = proto::kMaxBacklightLevel;
     CursorType cursorType = CursorType::Underline;
-    int lineSpeed = 9600;
+    int lineSpeed = 19200; // as the window and vantelctl start when nothing says otherwise
     P2Mode p2Mode = P2Mode::Gpio;
     std::uint8_t p2Directions = 0; // all inputs
     std::array<Message, proto::kMessageCount> messages = blankMessages();

@@ -159,7 +159,7 @@ void StartupTest::lineSpeed_data()
     QTest::newRow("blanks around 9600") << QByteArray("  9600,n,8,1 ") << true;
     QTest::newRow("19200,n,8,1") << QByteArray("19200,n,8,1") << false;
     QTest::newRow("empty") << QByteArray("") << false;
-    QTest::newRow("no Setting key: first run") << QByteArray() << true;
+    QTest::newRow("no Setting key: first run") << QByteArray() << false;
     QTest::newRow("4800,n,8,1") << QByteArray("4800,n,8,1") << false;
     QTest::newRow("960") << QByteArray("960") << false;
     QTest::newRow("text") << QByteArray("fast") << false;
@@ -262,7 +262,7 @@ void StartupTest::shutDownCreatesTheFileInOrder()
     verifyQuietStart(f);
     f.closeWindow();
     QCOMPARE(lines(f.iniContent()),
-             QStringList({"[Settings]", "CommPort=1", "Setting=9600,n,8,1", "[LCD]", "BL=0"}));
+             QStringList({"[Settings]", "CommPort=1", "Setting=19200,n,8,1", "[LCD]", "BL=0"}));
 }
 
 void StartupTest::shutDownKeepsEverythingElseInTheFile()
@@ -305,7 +305,7 @@ void StartupTest::shutDownAddsMissingKeysInOrder()
     WindowFixture f("[LCD]\nBL=10\n");
     f.closeWindow();
     QCOMPARE(lines(f.iniContent()),
-             QStringList({"[LCD]", "BL=10", "[Settings]", "CommPort=1", "Setting=9600,n,8,1"}));
+             QStringList({"[LCD]", "BL=10", "[Settings]", "CommPort=1", "Setting=19200,n,8,1"}));
 }
 
 void StartupTest::shutDownWhileConnectedWritesAndCloses()

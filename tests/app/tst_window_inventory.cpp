@@ -146,8 +146,8 @@ void WindowInventoryTest::control_data()
 
     // Outside the tabs. First run: COM1 and, as the settings hold no speed, 19200 bps.
     row("fComm", "QGroupBox", kOutsideTabs, {}, "Comm Port Settings");
-    row("opt9600", "QRadioButton", kOutsideTabs, "fComm", "9600 bps", none, 1);
-    row("opt19200", "QRadioButton", kOutsideTabs, "fComm", "19200 bps", none, 0);
+    row("opt9600", "QRadioButton", kOutsideTabs, "fComm", "9600 bps", none, 0);
+    row("opt19200", "QRadioButton", kOutsideTabs, "fComm", "19200 bps", none, 1);
     label("Label1", kOutsideTabs, "Select Port Number", "fComm");
     list("cboComm", kOutsideTabs, counting(1, 20, QStringLiteral("COM")), 0, "fComm");
     button("cmdConnect", kOutsideTabs, "Connect");

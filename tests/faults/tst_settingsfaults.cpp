@@ -211,7 +211,7 @@ void SettingsFaultsTest::readOnlyAppFolderUsesConfigFolder()
     QCOMPARE(settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort")),
              QStringLiteral("1"));
     QCOMPARE(settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting")),
-             QStringLiteral("9600,n,8,1"));
+             QStringLiteral("19200,n,8,1"));
     // The installed folder is as it was.
     const QStringList expectedFiles =
         appFolderIni.isNull()

@@ -414,12 +414,12 @@ void TestModuleModel::settingsAndFlash()
 {
     ModuleModel model;
     const sim::ModuleSettings factory = model.settings();
-    QVERIFY(feed(model, h("FE07FE28FFFE03FE1FFE30FEFE3181FE3012")).isEmpty());
+    QVERIFY(feed(model, h("FE07FE28FFFE03FE1EFE30FEFE3181FE3012")).isEmpty());
     sim::ModuleSettings expected = factory;
     expected.backlightOn = false;
     expected.backlightLevel = proto::kMaxBacklightLevel;
     expected.cursorType = sim::CursorType::Blinking;
-    expected.lineSpeed = 19200;
+    expected.lineSpeed = 9600;
     expected.p2Mode = P2Mode::Keypad;
     expected.p2Directions = 0x81;
     QVERIFY(model.settings() == expected);
@@ -428,7 +428,7 @@ void TestModuleModel::settingsAndFlash()
     QCOMPARE(feed(model, h("FE20")), h("FE2020"));
     QVERIFY(model.flash() == expected);
 
-    feed(model, h("FE06FE280AFE01FE1EFE30FFFE3100") + "text");
+    feed(model, h("FE06FE280AFE01FE1FFE30FFFE3100") + "text");
     QVERIFY(model.settings() != expected);
     model.powerCycle();
     QVERIFY(model.settings() == expected);

@@ -505,11 +505,11 @@ void TestVantelctl::portAndSpeedComeFromTheSettingsFile()
     QFile::remove(settingsPath());
     sendAndSeeSpeed({"--port", "com3", "--speed", "19200", "text", "y"}, "y");
     QCOMPARE(speed, speed_t(B19200));
-    // No saved speed at all: 9600, as the window's first run; an empty one reads as 19200
-    // there and here.
+    // No saved speed at all reads as the window's first run does: 19200, as does an empty
+    // one.
     QVERIFY(testfiles::write(settingsPath(), "[Settings]\nCommPort=3\n"));
     sendAndSeeSpeed({"text", "z"}, "z");
-    QCOMPARE(speed, speed_t(B9600));
+    QCOMPARE(speed, speed_t(B19200));
     QVERIFY(testfiles::write(settingsPath(), "[Settings]\nCommPort=3\nSetting=\n"));
     sendAndSeeSpeed({"text", "w"}, "w");
     QCOMPARE(speed, speed_t(B19200));

@@ -56,10 +56,7 @@ QString lineSettings(const std::optional<int> &speed, const SettingsFile &settin
 {
     if (speed)
         return *speed == 9600 ? kSettings9600 : kSettings19200;
-    // No saved speed at all (no file, no key): 9600, as the window and the virtual module
-    // start; a saved value reads as the window reads it.
-    if (!settings.hasKey(QStringLiteral("Settings"), QStringLiteral("Setting")))
-        return kSettings9600;
+    // Read as the window reads it: no value at all, as on a first run, is 19200.
     const QString saved = settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
     return saved.left(4) == QLatin1String("9600") ? kSettings9600 : kSettings19200;
 }
