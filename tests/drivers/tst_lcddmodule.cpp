@@ -170,6 +170,11 @@ private slots:
         // LCDd draws the widgets from its next frame on, and the module may have read only
         // part of that frame yet: wait for the whole picture.
         QTRY_COMPARE_WITH_TIMEOUT(widgetsMismatch(), QString(), kTimeoutMs);
+        // LCDd goes on drawing eight frames a second; a picture that stays sends nothing.
+        QTest::qWait(300);
+        const qsizetype heard = m_pump->heard().size();
+        QTest::qWait(700);
+        QCOMPARE(m_pump->heard().size(), heard);
     }
 
     // A key of the module's keypad reaches the client that asked for it, by its mapped name.
