@@ -21,6 +21,7 @@ public:
     bool start();
     void stop();
     quint16 port() const { return m_port; }
+    qint64 pid() const { return m_process.processId(); }
     QString folder() const { return m_dir.path(); }
     // The device the driver opens: the test links it to the module's pseudo-terminal, as
     // /dev/serial/by-id links name an adapter.
