@@ -7,7 +7,6 @@
 #include "screen.h"
 #include "sim/modulemodel.h"
 #include "sim/replyencoder.h"
-#include "widgets.h"
 
 using lcdd::Screen;
 
@@ -159,60 +158,6 @@ private slots:
         QCOMPARE(bench.model.glyphs()[slot][0], std::uint8_t(0x1F));
     }
 
-    void bars_data()
-    {
-        QTest::addColumn<bool>("horizontal");
-        QTest::addColumn<int>("promille");
-        QTest::addColumn<QByteArray>("row");
-        // Five cells of five dots: 25 dots, so 500 per mille is twelve and a half.
-        QTest::newRow("empty") << true << 0 << QByteArray("     ");
-        QTest::newRow("half") << true << 500
-                              << QByteArray("\xff\xff"
-                                            "0  ");
-        QTest::newRow("full") << true << 1000 << QByteArray("\xff\xff\xff\xff\xff");
-        QTest::newRow("over full") << true << 1500 << QByteArray("\xff\xff\xff\xff\xff");
-        QTest::newRow("vertical half") << false << 500 << QByteArray("\xff\xff  ");
-    }
-    void bars()
-    {
-        QFETCH(bool, horizontal);
-        QFETCH(int, promille);
-        QFETCH(QByteArray, row);
-        Screen screen;
-        screen.clear();
-        QByteArray drawn;
-        if (horizontal) {
-            lcdd::drawHorizontalBar(screen, 1, 1, 5, promille);
-            for (int c = 0; c < 5; ++c)
-                drawn += char(screen.code(c, 0));
-        } else {
-            // Upwards from the bottom row over four rows: two full cells of 8 dots is 16/32.
-            lcdd::drawVerticalBar(screen, 1, 4, 4, promille);
-            for (int r = 3; r >= 0; --r)
-                drawn += char(screen.code(0, r));
-        }
-        for (auto &c : drawn)
-            if (c >= 0 && c <= 7)
-                c = char('0' + c);
-        QCOMPARE(drawn, row);
-    }
-
-    void bigDigitOnTheModule()
-    {
-        Bench bench;
-        bench.screen.clear();
-        lcdd::drawBigNumber(bench.screen, 1, 8);
-        lcdd::drawBigNumber(bench.screen, 4, 10);
-        feed(bench.model, bench.screen.flush());
-        // Solid sides, and the colon's two dots in one slot of their own.
-        QCOMPARE(bench.model.display().cell(1, 0), std::uint8_t(0xFF));
-        QCOMPARE(bench.model.display().cell(1, 2), std::uint8_t(0xFF));
-        QCOMPARE(bench.model.display().cell(1, 3), bench.model.display().cell(2, 3));
-        QVERIFY(bench.model.display().cell(1, 3) <= 7);
-        QCOMPARE(bench.model.display().cell(0, 3), std::uint8_t(' '));
-        QVERIFY(bench.model.display().cell(1, 1) <= 7);
-    }
-
     void promille_data()
     {
         QTest::addColumn<int>("promille");
@@ -231,26 +176,6 @@ private slots:
         QFETCH(int, promille);
         QFETCH(int, level);
         QCOMPARE(lcdd::levelForPromille(promille), level);
-    }
-
-    // Level 0 is the light off, not a dark light left on.
-    void backlightFrames_data()
-    {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<QByteArray>("hex");
-        QTest::newRow("off") << 0 << QByteArray("fe07");
-        QTest::newRow("dim") << 40 << QByteArray("fe06fe2828");
-        QTest::newRow("full") << 250 << QByteArray("fe06fe28fa");
-    }
-    void backlightFrames()
-    {
-        QFETCH(int, level);
-        QFETCH(QByteArray, hex);
-        Screen screen;
-        screen.moduleCleared();
-        screen.setBacklightLevel(level);
-        QCOMPARE(bytesOf(screen.flush()).toHex(), hex);
-        QCOMPARE(bytesOf(screen.flush()), QByteArray());
     }
 
     // Replies as the module sends them (bytes from the model's own encoder), numbered as
