@@ -1,7 +1,7 @@
 #pragma once
 // What LCDd 0.5 offers a loadable driver and expects of it, declared here from LCDproc's
-// public developer documentation. Only the shim (vantel.cpp) includes this: the driver's
-// logic never calls into LCDd.
+// public developer documentation. The driver's logic takes LCDd's numbers from here; only
+// the shim (vantel.cpp) calls into LCDd, so the tests link the logic without it.
 //
 // LCDd loads <DriverPath>/vantel.so, reads the variables api_version, stay_in_foreground,
 // supports_multiple and symbol_prefix, then looks up <symbol_prefix><function> for each
