@@ -1,7 +1,7 @@
 // vantel-bench: measures the utility against its performance targets and prints one table.
 // Every figure is the median of repeated runs; the range column shows the spread.
 //
-//   vantel-bench [--quick] [--offscreen] [--only startup|decoder|window|ctl]
+//   vantel-bench [--quick] [--offscreen] [--only startup|decoder|window|ctl|lcdd]
 //                [--app PATH] [--minimal PATH]
 //
 // The window runs on a virtual X server started here (Xvfb), or offscreen when there is
@@ -10,6 +10,9 @@
 #include "benchrow.h"
 #include "ctlprobe.h"
 #include "decoderbench.h"
+#ifdef VANTEL_LCDD_BENCH
+#include "lcddbench.h"
+#endif
 #include "linelogbench.h"
 #include "link/protocol.h"
 #include "ptyline.h"
@@ -81,7 +84,7 @@ Options parse(int argc, char *argv[])
             options.minimal = QString::fromLocal8Bit(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: vantel-bench [--quick] [--offscreen] "
-                                 "[--only startup|decoder|window|ctl] [--app PATH] "
+                                 "[--only startup|decoder|window|ctl|lcdd] [--app PATH] "
                                  "[--minimal PATH]\n");
             std::exit(2);
         }
@@ -439,6 +442,13 @@ int main(int argc, char *argv[])
         windowRows(options, rows);
     if (wanted("ctl"))
         ctlRow(options, rows);
+#ifdef VANTEL_LCDD_BENCH
+    if (wanted("lcdd")) {
+        progress("LCDd driver: bytes at the module, LCDd's CPU");
+        const std::vector<Row> lcdd = lcddRows(options.quick);
+        rows.insert(rows.end(), lcdd.begin(), lcdd.end());
+    }
+#endif
 
     std::printf("VantelApp benchmark%s\n", options.quick ? " (quick)" : "");
     std::printf("Machine: %s, %d logical CPUs, %s RAM; %s, kernel %s\n",

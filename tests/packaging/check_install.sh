@@ -9,6 +9,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" > /dev/null
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 expect=(
     bin/vantelapp
     share/applications/org.vantelapp.VantelApp.desktop
@@ -22,6 +23,8 @@ expect=(
     bin/vantelctl
     share/man/man1/vantelctl.1.gz
     share/bash-completion/completions/vantelctl
+    lib/$multiarch/lcdproc/vantel.so
+    share/doc/vantelapp/examples/LCDd.vantel.conf
 )
 for f in "${expect[@]}"; do
     [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
@@ -83,6 +86,10 @@ for f in ./usr/bin/vantelapp ./usr/share/applications/org.vantelapp.VantelApp.de
     grep -q " $f\$" <<< "$contents" || { echo "package lacks $f"; exit 1; }
 done
 grep -q " ./usr/bin/vantelctl\$" <<< "$contents" || { echo "package lacks vantelctl"; exit 1; }
+# The LCDd driver where Debian's LCDd loads drivers from; LCDd itself only suggested.
+grep -q " ./usr/lib/$multiarch/lcdproc/vantel.so\$" <<< "$contents" ||
+    { echo "package lacks the LCDd driver"; exit 1; }
+[ "$(dpkg-deb -f "$deb" Suggests)" = lcdproc ] || { echo "package does not suggest lcdproc"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libc6; do
     grep -q "$lib" <<< "$depends" || { echo "package does not depend on $lib: $depends"; exit 1; }
@@ -99,4 +106,10 @@ for program in "$prefix"/deb/usr/bin/*; do
     done
     ! grep -q '\.comment' <<< "$elf" || { echo "${program##*/} keeps .comment"; exit 1; }
 done
+driver=$prefix/deb/usr/lib/$multiarch/lcdproc/vantel.so
+elf=$(readelf -hlSdW --dyn-syms "$driver")
+for mark in GNU_RELRO '\(FLAGS\) +BIND_NOW' ' __stack_chk_fail@'; do
+    grep -Eq "$mark" <<< "$elf" || { echo "vantel.so lacks $mark"; exit 1; }
+done
+! grep -q '\.comment' <<< "$elf" || { echo "vantel.so keeps .comment"; exit 1; }
 echo "install and package look right"

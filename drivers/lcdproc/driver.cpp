@@ -1,0 +1,175 @@
+#include "driver.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "lcdapi.h"
+#include "link/portresolver.h"
+#include "link/protocol.h"
+
+namespace lcdd
+{
+
+namespace
+{
+
+constexpr auto kRetryInterval = std::chrono::seconds(1);
+// Replies come whole, three bytes at a time; a piece left alone this long was cut short.
+constexpr auto kPartialReplyAge = std::chrono::milliseconds(250);
+
+void append(Bytes &out, const proto::Frame &frame)
+{
+    out.insert(out.end(), frame.begin(), frame.end());
+}
+
+} // namespace
+
+int comPortNumber(const std::string &device)
+{
+    if (device.size() < 4 || device.size() > 6)
+        return 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (std::toupper(static_cast<unsigned char>(device[i])) != "COM"[i])
+            return 0;
+    }
+    int number = 0;
+    for (std::size_t i = 3; i < device.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(device[i])))
+            return 0;
+        number = number * 10 + (device[i] - '0');
+    }
+    return number;
+}
+
+Driver::Driver(Reporter reporter) : m_report(std::move(reporter)) {}
+
+bool Driver::init(const DriverConfig &config)
+{
+    m_config = config;
+    if (config.size != "20x4") {
+        m_report(lcdapi::kError, "vantel: Size " + config.size + " is not the module's 20x4");
+        return false;
+    }
+    if (!SerialLine::isSupportedSpeed(config.speed)) {
+        m_report(lcdapi::kError,
+                 "vantel: Speed " + std::to_string(config.speed) + " is not 9600 or 19200");
+        return false;
+    }
+    m_device = config.device;
+    if (const int port = comPortNumber(config.device)) {
+        m_device = ports::deviceForPort(port).toStdString();
+        if (m_device.empty()) {
+            m_report(lcdapi::kError, "vantel: Device " + config.device + " names no serial port");
+            return false;
+        }
+    }
+    m_keys = KeyQueue(config.keyMap);
+    m_onPromille = std::clamp(config.brightness, 0, 1000);
+    m_offPromille = std::clamp(config.offBrightness, 0, 1000);
+    applyLight();
+    if (!openModule()) {
+        m_report(lcdapi::kError,
+                 "vantel: cannot open Device " + m_device + ": " + m_line.errorString());
+        return false;
+    }
+    m_report(lcdapi::kInfo, "vantel: " + info());
+    return true;
+}
+
+void Driver::close()
+{
+    m_line.close();
+}
+
+bool Driver::openModule()
+{
+    if (!m_line.open(m_device, m_config.speed))
+        return false;
+    // A blank screen and no cursor; the keypad reports its keys when asked to.
+    Bytes start;
+    append(start, *proto::screenCommand(2));
+    append(start, *proto::cursorType(0));
+    if (m_config.keypad)
+        append(start, proto::p2Mode(false));
+    if (!m_line.write(start)) {
+        m_line.close();
+        return false;
+    }
+    m_screen.moduleCleared();
+    m_keys.forgetHeld();
+    m_framer.dropPartial();
+    return true;
+}
+
+void Driver::lose(const std::string &why)
+{
+    m_line.close();
+    m_report(lcdapi::kError, "vantel: lost the module on " + m_device + " (" + why +
+                                 "); trying again every second");
+}
+
+void Driver::flush(Clock::time_point now)
+{
+    if (!m_line.isOpen()) {
+        if (now - m_lastAttempt < kRetryInterval)
+            return;
+        m_lastAttempt = now;
+        if (!openModule())
+            return;
+        m_report(lcdapi::kNotice, "vantel: the module is back on " + m_device);
+    }
+    const Bytes bytes = m_screen.flush();
+    if (!bytes.empty() && !m_line.write(bytes)) {
+        // The picture thinks these bytes arrived; openModule() forgets that again.
+        lose(m_line.errorString());
+        m_lastAttempt = now;
+    }
+}
+
+std::string Driver::key(Clock::time_point now)
+{
+    if (m_line.isOpen()) {
+        m_incoming.clear();
+        if (!m_line.read(m_incoming)) {
+            lose(m_line.errorString());
+            m_lastAttempt = now;
+        } else if (!m_incoming.empty()) {
+            if (m_framer.pending() > 0 && now - m_lastByte > kPartialReplyAge)
+                m_framer.dropPartial();
+            m_lastByte = now;
+            const auto bytes =
+                QByteArrayView(m_incoming.data(), static_cast<qsizetype>(m_incoming.size()));
+            for (const Reply &reply : m_framer.feed(bytes)) {
+                const DecodedReply decoded = decodeReply(reply, P2Mode::Keypad);
+                if (m_config.keypad && decoded.kind == DecodedReply::Kind::KeypadState)
+                    m_keys.keypadState(decoded.keys);
+            }
+        }
+    }
+    return m_keys.take();
+}
+
+void Driver::backlight(bool on)
+{
+    m_lightOn = on;
+    applyLight();
+}
+
+void Driver::setBrightness(bool forOn, int promille)
+{
+    (forOn ? m_onPromille : m_offPromille) = std::clamp(promille, 0, 1000);
+    applyLight();
+}
+
+void Driver::applyLight()
+{
+    m_screen.setBacklightLevel(levelForPromille(m_lightOn ? m_onPromille : m_offPromille));
+}
+
+std::string Driver::info() const
+{
+    return "Vantel 20x4 serial LCD module on " + m_device + " at " +
+           std::to_string(m_config.speed) + " bit/s";
+}
+
+} // namespace lcdd
