@@ -117,6 +117,23 @@ QString deviceForPort(int portNumber)
     return resolvePort(portNumber, environment, map, names).device;
 }
 
+QList<SystemPort> systemPorts()
+{
+    QList<SystemPort> found;
+    QStringList names;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos) {
+        found.append({info.portName(), info.systemLocation(), info.description(),
+                      info.manufacturer(), info.serialNumber()});
+        names << info.portName();
+    }
+    const QStringList order = orderedSystemPorts(names);
+    std::sort(found.begin(), found.end(), [&order](const SystemPort &a, const SystemPort &b) {
+        return order.indexOf(a.portName) < order.indexOf(b.portName);
+    });
+    return found;
+}
+
 QStringList adapterDetails(const QString &device)
 {
     if (device.isEmpty())

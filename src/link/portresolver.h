@@ -38,6 +38,18 @@ struct ResolvedPort {
 ResolvedPort resolvePort(int portNumber, const QProcessEnvironment &environment, const PortMap &map,
                          const QStringList &systemPorts);
 
+// A serial port the system lists, and what it says of the adapter behind it.
+struct SystemPort {
+    QString portName; // ttyUSB0, COM3
+    QString device;   // /dev/ttyUSB0, COM3: what a port is opened by
+    QString description;
+    QString maker;
+    QString serialNumber;
+};
+
+// The system's serial ports, in the order COM numbers follow them. Lists every port: 20-30 ms.
+QList<SystemPort> systemPorts();
+
 // What the system knows of the adapter behind `device` (a path, symbolic links followed):
 // its description, maker and serial number, one line each, where known. Empty for devices
 // the system does not list, such as pseudo-terminals. Lists every serial port: 20-30 ms.
