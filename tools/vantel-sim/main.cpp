@@ -1,6 +1,7 @@
 // vantel-sim: a virtual display module on a pseudo-terminal, so the utility can be used
 // and tried without the hardware. Start it, then point the utility's port at the link it
-// prints (VANTEL_COM1=<link>).
+// prints (VANTEL_COM1=<link>). With --listen HOST:PORT it serves the same line over raw TCP
+// as well, for a utility on another machine (tcpmodulelink.h).
 //
 // It shows the module in a window when a display is there, else in the terminal, else
 // (output not a terminal, or --no-ui) as plain log lines.
@@ -23,6 +24,7 @@
 #include "processwatcher.h"
 #include "ptyport.h"
 #include "simulator.h"
+#include "tcpmodulelink.h"
 #include "terminalscreen.h"
 
 namespace
@@ -95,8 +97,13 @@ int main(int argc, char *argv[])
         QStringLiteral("exit-with"),
         QStringLiteral("Quit when the process with this id ends (the utility beside it)."),
         QStringLiteral("pid"));
+    const QCommandLineOption listenOption(
+        QStringLiteral("listen"),
+        QStringLiteral("Serve the module over raw TCP too, one client at a time "
+                       "(socket://HOST:PORT for the utility)."),
+        QStringLiteral("host:port"));
     parser.addOptions({linkOption, windowOption, terminalOption, plainOption, zoomOption,
-                       analog1Option, analog2Option, exitWithOption});
+                       analog1Option, analog2Option, exitWithOption, listenOption});
 
     // A window needs an application object made for it, and that needs a display; so the
     // choice is read from the arguments before there is one (process() below reports what
@@ -171,6 +178,16 @@ int main(int argc, char *argv[])
     simulator.presetAnalog(1, analog2);
     QObject::connect(&simulator, &simtool::Simulator::quitRequested, app.get(),
                      &QCoreApplication::quit);
+    simtool::TcpModuleLink network;
+    if (parser.isSet(listenOption)) {
+        if (!network.open(parser.value(listenOption), port.slavePath())) {
+            std::fprintf(stderr, "vantel-sim: %s\n", qPrintable(network.errorString()));
+            return 1;
+        }
+        say(QStringLiteral("vantel-sim: listening on %1: socket://%1").arg(network.address()));
+        QObject::connect(&network, &simtool::TcpModuleLink::logged, &simulator,
+                         &simtool::Simulator::logged);
+    }
     QObject::connect(&signalWatcher, &SignalWatcher::received, app.get(), [](int signalNumber) {
         if (signalNumber != SIGWINCH)
             QCoreApplication::quit();
