@@ -109,7 +109,6 @@ void PortDevicesTest::mapChoosesTheDeviceAndOutlivesTheWindow()
         QVERIFY2(!openDialog(f.window()), "the map can be changed while connected");
         f.click(QStringLiteral("cmdConnect"));
         QVERIFY(!f.window().isConnected());
-        QCOMPARE(f.iniContent(), kIni);
     }
 
     // A new start reads the map back; Cancel leaves the file as it was.
@@ -119,8 +118,6 @@ void PortDevicesTest::mapChoosesTheDeviceAndOutlivesTheWindow()
     QVERIFY(dialog);
     QCOMPARE(deviceBox(dialog, 5)->currentText(), mappedDevice);
     QCOMPARE(cell(dialog, 5, kFrom), QStringLiteral("port map"));
-    QCOMPARE(deviceBox(dialog, 3)->currentText(), QStringLiteral("socket://lab-pi:4001"));
-    QCOMPARE(cell(dialog, 3, kFrom), QStringLiteral("port map"));
     QCOMPARE(cell(dialog, 3, kOpensNow), QStringLiteral("socket://lab-pi:4001"));
     typeDevice(dialog, 5, QStringLiteral("/dev/ttyUSB3"));
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cancelMap")),
