@@ -7,6 +7,7 @@
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,6 +63,7 @@ private slots:
     void init();
     void mapChoosesTheDeviceAndOutlivesTheWindow();
     void unsavableMapSaysWhyAndKeepsTheDialog();
+    void systemPortGoesToTheRowBeingEdited();
 
 private:
     std::unique_ptr<QTemporaryDir> m_config;
@@ -143,6 +145,25 @@ void PortDevicesTest::unsavableMapSaysWhyAndKeepsTheDialog()
     QCOMPARE(deviceBox(dialog, 9)->currentText(), QStringLiteral("rfc2217://127.0.0.1:3001"));
     QCOMPARE(testfiles::read(m_config->filePath(QStringLiteral("vantelapp"))),
              QByteArray("not a folder"));
+}
+
+void PortDevicesTest::systemPortGoesToTheRowBeingEdited()
+{
+    WindowFixture f(kIni);
+    QPointer<PortDevicesDialog> dialog = openDialog(f.window());
+    QVERIFY(dialog);
+    auto *system = dialog->findChild<QTableWidget *>(QStringLiteral("systemPortTable"));
+    if (system->rowCount() == 0)
+        QSKIP("this system lists no serial ports");
+    QApplication::setActiveWindow(dialog);
+    deviceBox(dialog, 7)->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(deviceBox(dialog, 7)->hasFocus());
+    const QRect firstRow = system->visualRect(system->model()->index(0, 0));
+    // A view takes a double-click only on the item its press began on.
+    QTest::mouseClick(system->viewport(), Qt::LeftButton, {}, firstRow.center());
+    QTest::mouseDClick(system->viewport(), Qt::LeftButton, {}, firstRow.center());
+    QCOMPARE(deviceBox(dialog, 7)->currentText(), system->item(0, 0)->text());
+    QCOMPARE(cell(dialog, 7, kFrom), QStringLiteral("port map"));
 }
 
 QTEST_MAIN(PortDevicesTest)
