@@ -158,6 +158,12 @@ int main(int argc, char *argv[])
         std::fputs("vantel-sim: --zoom takes a whole number from 1 to 8\n", stderr);
         return 2;
     }
+    QString listenError;
+    if (parser.isSet(listenOption) &&
+        !simtool::parseListenAddress(parser.value(listenOption), &listenError)) {
+        std::fprintf(stderr, "vantel-sim: %s\n", qPrintable(listenError));
+        return 2;
+    }
     // SIGHUP too: the terminal the module was drawn in has gone. SIGWINCH: it was resized.
     SignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP, SIGWINCH});
     simtool::PtyPort port;
