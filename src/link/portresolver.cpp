@@ -104,11 +104,12 @@ QString deviceForPort(int portNumber)
     if (portNumber < 1)
         return {};
     // Listing the system's ports asks udev about every tty: skip it when the environment or
-    // the map already names the device.
+    // the map already names the device (and the map's file when the environment does).
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty())
+        return resolvePort(portNumber, environment, {}, {}).device;
     const PortMap map = loadPortMap(portMapPath()).devices;
-    if (!environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty() ||
-        map.contains(portNumber))
+    if (map.contains(portNumber))
         return resolvePort(portNumber, environment, map, {}).device;
     QStringList names;
     const auto ports = QSerialPortInfo::availablePorts();
