@@ -114,7 +114,7 @@ void frmMain::buildPortFrame()
     // single line sits level with the button's caption.
     lblDevice = label(this, QStringLiteral("lblDevice"), QString(), 7560, 330, 3015, 675);
     lblDevice->setWordWrap(true);
-    // The user's port map, from the label it changes; the specified controls stay as they are.
+    // The user's port map, offered by the label it changes: no control of its own.
     m_portDevicesAction = new QAction(QStringLiteral("Port Devices..."), lblDevice);
     m_portDevicesAction->setObjectName(QStringLiteral("portDevicesAction"));
     lblDevice->addAction(m_portDevicesAction);
