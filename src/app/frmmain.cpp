@@ -6,6 +6,7 @@
 #include "app/firstframe.h"
 #include "app/groupboxstyle.h"
 #include "app/keyboard.h"
+#include "app/portdevicesdialog.h"
 #include "app/windowfont.h"
 #include "app/wrappingtabbar.h"
 #include "config/backlightpage.h"
@@ -24,6 +25,7 @@
 #include "widgets/controls.h"
 #include "widgets/twips.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontMetricsF>
@@ -114,6 +116,22 @@ void frmMain::buildPortFrame()
     // single line sits level with the button's caption.
     lblDevice = label(this, QStringLiteral("lblDevice"), QString(), 7560, 330, 3015, 675);
     lblDevice->setWordWrap(true);
+    // The user's port map, offered by the label it changes: no control of its own.
+    m_portDevicesAction = new QAction(QStringLiteral("Port Devices..."), lblDevice);
+    m_portDevicesAction->setObjectName(QStringLiteral("portDevicesAction"));
+    lblDevice->addAction(m_portDevicesAction);
+    lblDevice->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_portDevicesAction, &QAction::triggered, this, &frmMain::showPortDevices);
+}
+
+void frmMain::showPortDevices()
+{
+    auto *dialog = new PortDevicesDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The map may now name another device for the chosen port; the port is closed, as the
+    // action is locked while connected.
+    connect(dialog, &QDialog::accepted, this, &frmMain::updateDeviceLabel);
+    dialog->open();
 }
 
 void frmMain::buildMonitor()
@@ -324,6 +342,8 @@ void frmMain::showConnectionState()
     const bool open = isConnected();
     cmdConnect->setText(open ? kDisconnect : kConnect);
     fComm->setEnabled(!open);
+    // Like the port list, the map chooses what Connect opens: locked while connected.
+    m_portDevicesAction->setEnabled(!open);
     SSTab1->setEnabled(open);
 }
 

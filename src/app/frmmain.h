@@ -37,6 +37,7 @@ class GraphPage;
 class InputsOutputsPage;
 class LcdSettingsPage;
 class LineLogWindow;
+class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -105,6 +106,8 @@ public:
     bool isConnected() const;
     // Opens the line log's window, or raises it when it is open.
     void showLineLog();
+    // Opens "Port Devices" (the label beside Connect offers it in its context menu).
+    void showPortDevices();
 
 signals:
     // The save acknowledgement box was closed (for tests and the virtual module's demo).
@@ -130,7 +133,8 @@ private:
     SettingsFile &m_settings;
     PageContext m_context;
     BoxHold m_boxHold{this, pacing}; // after the clock: it lets go of it when it goes
-    QPointer<QMessageBox> m_ackBox;  // the acknowledgement box while it is open
+    QAction *m_portDevicesAction = nullptr;
+    QPointer<QMessageBox> m_ackBox; // the acknowledgement box while it is open
     bool m_openProblemShown = false;
     bool m_unloaded = false;
     // Last, so it goes before the link it shows.

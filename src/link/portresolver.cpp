@@ -70,39 +70,69 @@ QStringList orderedSystemPorts(QStringList portNames)
     return portNames;
 }
 
-QString deviceForPort(int portNumber, const QProcessEnvironment &environment,
-                      const QStringList &systemPorts)
+ResolvedPort resolvePort(int portNumber, const QProcessEnvironment &environment, const PortMap &map,
+                         const QStringList &systemPorts)
 {
     if (portNumber < 1)
         return {};
-    const QString mapped = environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber));
-    if (!mapped.isEmpty())
-        return mapped;
+    const QString named = environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber));
+    if (!named.isEmpty())
+        return {named, DeviceSource::Environment};
+    if (const QString mapped = map.value(portNumber); !mapped.isEmpty())
+        return {mapped, DeviceSource::Map};
 #ifdef Q_OS_WIN
     Q_UNUSED(systemPorts);
-    return QStringLiteral("COM%1").arg(portNumber);
+    return {QStringLiteral("COM%1").arg(portNumber), DeviceSource::SystemOrder};
 #else
     const QStringList ordered = orderedSystemPorts(systemPorts);
     if (portNumber > ordered.size())
         return {};
     const QString &name = ordered.at(portNumber - 1);
-    return name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+    return {name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name,
+            DeviceSource::SystemOrder};
 #endif
+}
+
+QString deviceForPort(int portNumber, const QProcessEnvironment &environment,
+                      const QStringList &systemPorts)
+{
+    return resolvePort(portNumber, environment, {}, systemPorts).device;
 }
 
 QString deviceForPort(int portNumber)
 {
-    // Listing the system's ports asks udev about every tty: skip it when the environment
-    // already names the device.
+    if (portNumber < 1)
+        return {};
+    // Listing the system's ports asks udev about every tty: skip it when the environment or
+    // the map already names the device (and the map's file when the environment does).
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (portNumber >= 1 &&
-        !environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty())
-        return deviceForPort(portNumber, environment, {});
+    if (!environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty())
+        return resolvePort(portNumber, environment, {}, {}).device;
+    const PortMap map = loadPortMap(portMapPath()).devices;
+    if (map.contains(portNumber))
+        return resolvePort(portNumber, environment, map, {}).device;
     QStringList names;
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports)
         names << info.portName();
-    return deviceForPort(portNumber, environment, names);
+    return resolvePort(portNumber, environment, map, names).device;
+}
+
+QList<SystemPort> systemPorts()
+{
+    QList<SystemPort> found;
+    QStringList names;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos) {
+        found.append({info.portName(), info.systemLocation(), info.description(),
+                      info.manufacturer(), info.serialNumber()});
+        names << info.portName();
+    }
+    const QStringList order = orderedSystemPorts(names);
+    std::sort(found.begin(), found.end(), [&order](const SystemPort &a, const SystemPort &b) {
+        return order.indexOf(a.portName) < order.indexOf(b.portName);
+    });
+    return found;
 }
 
 QStringList adapterDetails(const QString &device)

@@ -1,4 +1,6 @@
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,6 +29,7 @@ private slots:
     void refusesAProcessIdThatIsNone_data();
     void refusesAProcessIdThatIsNone();
     void windowAnswersAndQuitsCleanly();
+    void servesTheModuleOverTcp();
     void refusesConflictingOrBadOptions_data();
     void refusesConflictingOrBadOptions();
 
@@ -230,6 +233,25 @@ void TestVantelSim::windowAnswersAndQuitsCleanly()
     QVERIFY(!QFileInfo(m_link).isSymLink());
 }
 
+// --listen: a client on the network speaks to the same module as the link.
+void TestVantelSim::servesTheModuleOverTcp()
+{
+    QVERIFY(startSim({"--listen", "127.0.0.1:0", "--analog1", "500"}));
+    const QRegularExpressionMatch url =
+        QRegularExpression(QStringLiteral("socket://127\\.0\\.0\\.1:(\\d+)\n"))
+            .match(QString::fromUtf8(waitForLog("socket://")));
+    QVERIFY2(url.hasMatch(), m_log.constData());
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, url.captured(1).toUShort());
+    QVERIFY(client.waitForConnected(3000));
+    QVERIFY(!waitForLog("network client 127.0.0.1:").isEmpty());
+    client.write(QByteArray::fromHex("FE0B"));
+    QByteArray reply;
+    while (reply.size() < 3 && client.waitForReadyRead(3000))
+        reply += client.readAll();
+    QCOMPARE(reply, QByteArray::fromHex("FA01F4"));
+}
+
 void TestVantelSim::refusesConflictingOrBadOptions_data()
 {
     QTest::addColumn<QStringList>("options");
@@ -243,6 +265,8 @@ void TestVantelSim::refusesConflictingOrBadOptions_data()
                             << QByteArray("--zoom takes a whole number from 1 to 8");
     QTest::newRow("zoom 9") << QStringList{"--window", "--zoom", "9"} << true
                             << QByteArray("--zoom takes a whole number from 1 to 8");
+    QTest::newRow("listen without a port") << QStringList{"--no-ui", "--listen", "4001"} << true
+                                           << QByteArray("--listen takes HOST:PORT");
     QTest::newRow("a window without a display")
         << QStringList{"--window"} << false << QByteArray("--window needs a display");
 }

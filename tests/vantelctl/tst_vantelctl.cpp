@@ -16,6 +16,7 @@
 
 #include <memory>
 
+#include "link/portmap.h"
 #include "modulepump.h"
 #include "testfiles.h"
 
@@ -69,6 +70,7 @@ private slots:
     void unusablePortsSayWhy_data();
     void unusablePortsSayWhy();
     void portAndSpeedComeFromTheSettingsFile();
+    void portMapNamesTheDeviceAfterTheEnvironment();
     void dryRunPrintsWhatPlayBackSends();
     void readmeExamplesParse();
 
@@ -457,8 +459,8 @@ void TestVantelctl::unusablePortsSayWhy_data()
         << "cannot open /dev/vantel-none: no such device";
     QTest::newRow("no device for the port")
         << QStringList{"--port", "COM9999", "clear"} << QByteArray()
-        << "cannot open COM9999: no device for this port (set VANTEL_COM9999 to a device, or use "
-           "--port PATH)";
+        << "cannot open COM9999: no device for this port (set VANTEL_COM9999 to a device, name one "
+           "in the port map <map>, or use --port PATH)";
     QTest::newRow("a regular file") << QStringList{"--port", "/etc/passwd", "clear"} << QByteArray()
                                     << "cannot open /etc/passwd: not a serial device";
     QTest::newRow("/dev/null") << QStringList{"--port", "/dev/null", "clear"} << QByteArray()
@@ -478,6 +480,7 @@ void TestVantelctl::unusablePortsSayWhy()
     if (!settings.isEmpty())
         QVERIFY(testfiles::write(settingsPath(), settings));
     message.replace(QStringLiteral("<ini>"), settingsPath());
+    message.replace(QStringLiteral("<map>"), ports::portMapPath());
     const Run result = run(arguments, {}, false);
     QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("vantelctl: ") + message + '\n');
     QCOMPARE(result.status, 1);
@@ -514,6 +517,28 @@ void TestVantelctl::portAndSpeedComeFromTheSettingsFile()
     sendAndSeeSpeed({"text", "w"}, "w");
     QCOMPARE(speed, speed_t(B19200));
     QCOMPARE(m_pump->heard(), QByteArray("xyzw"));
+}
+
+// The window's port map serves vantelctl too, and VANTEL_COM<n> still comes first.
+void TestVantelctl::portMapNamesTheDeviceAfterTheEnvironment()
+{
+    QTemporaryDir config;
+    QVERIFY(config.isValid());
+    m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    const QByteArray pty = m_peer->slavePath().toUtf8();
+    QVERIFY(testfiles::write(config.filePath(QStringLiteral("vantelapp/ports.conf")),
+                             "COM12 = " + pty + "\nCOM13 = " + pty + "\n"));
+    m_environment.insert(QStringLiteral("VANTEL_COM13"), QStringLiteral("/dev/vantel-none"));
+
+    const Run mapped = run({"--port", "COM12", "text", "m"}, {}, false);
+    QCOMPARE(mapped.err, QByteArray());
+    QCOMPARE(mapped.status, 0);
+    QTRY_COMPARE(heardNow(), QByteArray("m"));
+
+    const Run overridden = run({"--port", "COM13", "text", "e"}, {}, false);
+    QCOMPARE(overridden.status, 1);
+    QVERIFY2(overridden.err.contains("(/dev/vantel-none): no such device"), overridden.err);
+    QCOMPARE(heardNow(), QByteArray("m"));
 }
 
 // --dry-run prints a script that plays back the very bytes the commands send.

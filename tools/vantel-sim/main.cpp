@@ -1,6 +1,7 @@
 // vantel-sim: a virtual display module on a pseudo-terminal, so the utility can be used
 // and tried without the hardware. Start it, then point the utility's port at the link it
-// prints (VANTEL_COM1=<link>).
+// prints (VANTEL_COM1=<link>). With --listen HOST:PORT it serves the same line over raw TCP
+// as well, for a utility on another machine (tcpmodulelink.h).
 //
 // It shows the module in a window when a display is there, else in the terminal, else
 // (output not a terminal, or --no-ui) as plain log lines.
@@ -18,6 +19,7 @@
 #include "processwatcher.h"
 #include "ptyport.h"
 #include "simulator.h"
+#include "tcpmodulelink.h"
 #include "terminal/keyboard.h"
 #include "terminal/terminalscreen.h"
 #include "window/modulewindow.h"
@@ -104,6 +106,16 @@ int main(int argc, char *argv[])
     simulator.presetAnalog(1, options.analog2);
     QObject::connect(&simulator, &simtool::Simulator::quitRequested, app.get(),
                      &QCoreApplication::quit);
+    simtool::TcpModuleLink network;
+    if (!options.listen.isEmpty()) {
+        if (!network.open(options.listen, port.slavePath())) {
+            std::fprintf(stderr, "vantel-sim: %s\n", qPrintable(network.errorString()));
+            return 1;
+        }
+        say(QStringLiteral("vantel-sim: listening on %1: socket://%1").arg(network.address()));
+        QObject::connect(&network, &simtool::TcpModuleLink::logged, &simulator,
+                         &simtool::Simulator::logged);
+    }
     QObject::connect(&signalWatcher, &SignalWatcher::received, app.get(), [](int signalNumber) {
         if (signalNumber != SIGWINCH)
             QCoreApplication::quit();

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include "keymap.h"
+#include "tcpmodulelink.h"
 #include "window/displayview.h"
 
 namespace simtool
@@ -79,8 +80,13 @@ ParsedOptions parseOptions(const QStringList &arguments, const Surroundings &sur
         QStringLiteral("exit-with"),
         QStringLiteral("Quit when the process with this id ends (the utility beside it)."),
         QStringLiteral("pid"));
+    const QCommandLineOption listenOption(
+        QStringLiteral("listen"),
+        QStringLiteral("Serve the module over raw TCP too, one client at a time "
+                       "(socket://HOST:PORT for the utility)."),
+        QStringLiteral("host:port"));
     parser.addOptions({helpOption, linkOption, windowOption, terminalOption, plainOption,
-                       zoomOption, analog1Option, analog2Option, exitWithOption});
+                       zoomOption, analog1Option, analog2Option, exitWithOption, listenOption});
 
     const bool understood = parser.parse(arguments);
     if (parser.isSet(helpOption)) {
@@ -146,6 +152,14 @@ ParsedOptions parseOptions(const QStringList &arguments, const Surroundings &sur
             return parsed;
         }
         options.zoom = static_cast<int>(*zoom);
+    }
+    if (parser.isSet(listenOption)) {
+        QString error;
+        if (!parseListenAddress(parser.value(listenOption), &error)) {
+            parsed.answer = usageError(error);
+            return parsed;
+        }
+        options.listen = parser.value(listenOption);
     }
     options.link = parser.value(linkOption);
     if (options.link.isEmpty()) {

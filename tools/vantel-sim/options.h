@@ -30,6 +30,7 @@ struct Options {
     int analog1 = 0;
     int analog2 = 0;
     qint64 exitWith = 0; // 0: no partner process to follow
+    QString listen;      // HOST:PORT to serve the module on over TCP too; empty: none
 };
 
 // Text for the terminal and the exit status: standard output for status 0, standard error

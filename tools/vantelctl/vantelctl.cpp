@@ -1,12 +1,15 @@
 #include "vantelctl.h"
 
 #include "invocation.h"
+#include "link/portmap.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "script/parser.h"
 #include "script/runner.h"
 #include "settings/numeric.h"
 #include "settings/settingsfile.h"
+
+#include <QDir>
 
 namespace script
 {
@@ -120,8 +123,10 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vect
             line += QStringLiteral(" (%1)").arg(problem.device);
         line += QStringLiteral(": ") + problem.advice();
         if (problem.kind == ports::OpenProblem::Kind::NoDevice)
-            line += QStringLiteral(" (set VANTEL_COM%1 to a device, or use --port PATH)")
-                        .arg(port.comPort);
+            line += QStringLiteral(" (set VANTEL_COM%1 to a device, name one in the port map "
+                                   "%2, or use --port PATH)")
+                        .arg(port.comPort)
+                        .arg(QDir::toNativeSeparators(ports::portMapPath()));
         m_world.err(line);
         return Failure;
     }
