@@ -2,16 +2,20 @@
 
 #include <QFile>
 
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace ports
 {
 
 namespace
 {
+
+#ifdef Q_OS_UNIX
 
 QString groupOf(const QString &device)
 {
@@ -23,6 +27,7 @@ QString groupOf(const QString &device)
         return QString::fromLocal8Bit(owner->gr_name);
     return QString::number(info.st_gid);
 }
+#endif
 
 } // namespace
 
@@ -64,6 +69,15 @@ OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortErr
         problem.kind = OpenProblem::Kind::NoDevice;
         return problem;
     }
+#ifndef Q_OS_UNIX
+    // A COM port is no file to look at: what the serial port said is all there is to go on,
+    // and a refused open there means another program has the port.
+    if (error == QSerialPort::DeviceNotFoundError)
+        problem.kind = OpenProblem::Kind::NotFound;
+    else if (error == QSerialPort::PermissionError)
+        problem.kind = OpenProblem::Kind::Held;
+    return problem;
+#else
     const QByteArray path = QFile::encodeName(device);
     if (error == QSerialPort::DeviceNotFoundError || ::access(path.constData(), F_OK) != 0) {
         problem.kind = OpenProblem::Kind::NotFound;
@@ -99,6 +113,7 @@ OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortErr
         }
     }
     return problem;
+#endif
 }
 
 } // namespace ports
