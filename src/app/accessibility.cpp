@@ -1,8 +1,8 @@
 #include "app/accessibility.h"
 
 #include "app/tabstripaccessible.h"
-#include "app/wrappingtabbar.h"
 #include "graphics/glyphcell.h"
+#include "widgets/wrappingtabbar.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -58,7 +58,7 @@ QAccessibleInterface *interfaceFor(const QString &className, QObject *object)
     // The indicators are frames, which would read as a border; they show a state in words.
     if (className == QLatin1String("Indicator"))
         return new QAccessibleWidget(widget, QAccessible::StaticText);
-    // A plain top-level widget reads as a filler; the window is a frame.
+    // Qt 6.4: a plain top-level QWidget reads as a filler (Client); the window is a frame.
     if (className == QLatin1String("frmMain"))
         return new QAccessibleWidget(widget, QAccessible::Window);
     if (auto *strip = qobject_cast<WrappingTabBar *>(widget);

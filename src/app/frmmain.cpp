@@ -1,12 +1,9 @@
 #include "app/frmmain.h"
 
-#include "app/accessibility.h"
 #include "app/captionfit.h"
 #include "app/firstframe.h"
-#include "app/groupboxstyle.h"
 #include "app/keyboard.h"
 #include "app/windowfont.h"
-#include "app/wrappingtabbar.h"
 #include "config/backlightpage.h"
 #include "config/lcdsettingspage.h"
 #include "graphics/bignumberspage.h"
@@ -22,6 +19,7 @@
 #include "text/textdisplaypage.h"
 #include "widgets/controls.h"
 #include "widgets/twips.h"
+#include "widgets/wrappingtabbar.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -52,8 +50,6 @@ constexpr int kLcdSettingsPage = 6;
 frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_context{transmitter, pacing, settings}
 {
-    accessibility::installFactory();
-    groupboxstyle::install(); // the application's style, before any control exists
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
     setFont(windowFont());

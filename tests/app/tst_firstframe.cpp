@@ -44,12 +44,20 @@ void FirstFrameTest::runsOnceAfterTheFirstPaint()
         void paintEvent(QPaintEvent *) override { ++paints; }
     } window;
     QList<int> paintsAtRun;
-    firstframe::afterFirstFrame(&window, [&] { paintsAtRun << window.paints; });
+    QStringList order;
+    firstframe::afterFirstFrame(&window, [&] {
+        paintsAtRun << window.paints;
+        order << QStringLiteral("work");
+    });
+    // The start-up report goes ahead of work asked for earlier.
+    firstframe::afterFirstFrame(
+        &window, [&] { order << QStringLiteral("report"); }, firstframe::Turn::BeforeOthers);
     QCoreApplication::processEvents();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.repaint();
     QCOMPARE(paintsAtRun, QList<int>{1});
+    QCOMPARE(order, (QStringList{QStringLiteral("report"), QStringLiteral("work")}));
 }
 
 void FirstFrameTest::deviceIsNamedOnceTheWindowIsUp()

@@ -2,9 +2,9 @@
 // neighbour or out of its container, and a picture of each page is saved into the build
 // folder. CTest runs this once at scale 1 and once with QT_SCALE_FACTOR=2.
 #include "app/frmmain.h"
-#include "app/wrappingtabbar.h"
 #include "graphics/glyphcell.h"
 #include "widgets/captionbutton.h"
+#include "widgets/wrappingtabbar.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>

@@ -1,5 +1,6 @@
 #include "windowfixture.h"
 
+#include "app/applicationsetup.h"
 #include "app/frmmain.h"
 #include "settings/settingsfile.h"
 #include "testfiles.h"
@@ -23,6 +24,7 @@ WindowFixture::WindowFixture(const QByteArray &ini, int portNumber, const QStrin
             (m_peer ? m_peer->slavePath() : device).toLocal8Bit());
     if (!ini.isNull())
         testfiles::write(iniPath(), ini);
+    setUpApplication(); // as main() does, before the first control
     m_settings = std::make_unique<SettingsFile>(iniPath());
     m_window = std::make_unique<frmMain>(*m_settings);
     m_window->show();
