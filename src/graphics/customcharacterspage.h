@@ -66,6 +66,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void cellToggled(int row, int weight, bool on);
     void showRowValue(int row);
     // Only this cell takes Tab focus, so Tab passes the grid in one step and comes back to
     // where the user left it.

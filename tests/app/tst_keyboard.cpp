@@ -145,6 +145,9 @@ void KeyboardTest::tabVisitsEveryPageInReadingOrder()
         const auto *option = qobject_cast<const QRadioButton *>(button);
         if (option && !option->isChecked())
             continue;
+        // The glyph grid is one stop, entered at the cell last used.
+        if (button->inherits("GlyphCell") && !(button->focusPolicy() & Qt::TabFocus))
+            continue;
         QVERIFY2(forward.contains(button->objectName()), qPrintable(button->objectName()));
     }
 }
