@@ -193,7 +193,7 @@ void frmMain::buildPages()
 
 void frmMain::Form_Load()
 {
-    // Steps 1-4 (lists filled, pins marked as inputs) happened while the controls were built.
+    // The lists were filled and the pins marked as inputs while the controls were built.
     CommPortText = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
     CommSettings = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
     const QString level = m_settings.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL"));
