@@ -48,7 +48,7 @@ constexpr int kLcdSettingsPage = 6;
 } // namespace
 
 frmMain::frmMain(SettingsFile &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_context{transmitter, pacing, settings}
+    : QWidget(parent), m_settings(settings), m_context{m_transmitter, m_pacing, settings}
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
@@ -62,13 +62,13 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     captionfit::fitCaptions(this);
     setFixedSize(twips::toPixels(10770), twips::toPixels(6795));
 
-    connect(&transmitter, &Transmitter::monitorsChanged, this, [this](const QString &caption) {
+    connect(&m_transmitter, &Transmitter::monitorsChanged, this, [this](const QString &caption) {
         lblTxData->setText(caption);
         lblRxData->clear();
     });
     // Each status reply reads by the mode the list shows when the reply arrives.
-    replyReader.setModeSource([this] { return inputsOutputs->p2Mode(); });
-    connect(&replyReader, &ReplyReader::repliesRead, this, &frmMain::showReplies);
+    m_replyReader.setModeSource([this] { return inputsOutputs->p2Mode(); });
+    connect(&m_replyReader, &ReplyReader::repliesRead, this, &frmMain::showReplies);
     connect(&MSComm1, &SerialPortService::stateChanged, this, &frmMain::showConnectionState);
     connect(&MSComm1, &SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
 
@@ -78,7 +78,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    pacing.abort();
+    m_pacing.abort();
 }
 
 void frmMain::buildPortFrame()
@@ -142,7 +142,8 @@ void frmMain::showLineLog()
 {
     if (!m_lineLogWindow)
         m_lineLogWindow = std::make_unique<LineLogWindow>(
-            LineLogSources{lineLog, MSComm1, transmitter, replyReader, pacing, m_settings.path()},
+            LineLogSources{m_lineLog, MSComm1, m_transmitter, m_replyReader, m_pacing,
+                           m_settings.path()},
             this);
     m_lineLogWindow->show();
     m_lineLogWindow->raise();
@@ -248,11 +249,11 @@ void frmMain::Form_Unload()
         return;
     m_unloaded = true;
     // A paced sequence still running ends here instead of writing to a closing port.
-    pacing.abort();
+    m_pacing.abort();
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("CommPort"), CommPortText);
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("Setting"), CommSettings);
     m_settings.WriteINI(QStringLiteral("LCD"), QStringLiteral("BL"),
-                        QString::number(backlight->BacklightLevel));
+                        QString::number(backlight->backlightLevel()));
     MSComm1.close();
 }
 
@@ -301,7 +302,7 @@ void frmMain::cmdConnect_Click()
         if (m_openProblemShown)
             updateDeviceLabel();
     } else {
-        pacing.abort();
+        m_pacing.abort();
         MSComm1.close();
     }
 }
@@ -321,7 +322,7 @@ bool frmMain::isConnected() const
 
 void frmMain::showDeviceLost(const QString &reason)
 {
-    pacing.abort();
+    m_pacing.abort();
     // The window shows the loss already; the close settles the port into Closed.
     MSComm1.close();
     // Naming the device may list the system's serial ports: once is enough.
@@ -349,10 +350,10 @@ void frmMain::showAcknowledgement()
     m_ackBox = openMessage(this, QStringLiteral("Settings Saved,Please Reset LCD"),
                            QStringLiteral("AcknowledgementBox"));
     // A save to flash waiting for its tick goes on only once the user has closed the box.
-    pacing.hold();
+    m_pacing.hold();
     connect(m_ackBox, &QMessageBox::finished, this, [this] {
         m_ackBox = nullptr;
-        pacing.release();
+        m_pacing.release();
         emit acknowledgementShown();
     });
 }

@@ -30,6 +30,14 @@ class LcdSettingsPage : public QWidget
 public:
     LcdSettingsPage(PageContext &context, QWidget *parent = nullptr);
 
+    void cmdSetBaud_Click();
+    void cmdSetMsg_Click();
+    void cmdSaveSettings_Click();
+
+    // Start-up: the twenty texts from section MSG, each whole however long.
+    void loadMessages();
+
+private:
     QLabel *Label20 = nullptr;
     std::array<QRadioButton *, 2> lcdbaud{};
     QPushButton *cmdSetBaud = nullptr;
@@ -39,14 +47,6 @@ public:
     QPushButton *cmdSetMsg = nullptr;
     QPushButton *cmdSaveSettings = nullptr;
 
-    void cmdSetBaud_Click();
-    void cmdSetMsg_Click();
-    void cmdSaveSettings_Click();
-
-    // Start-up: the twenty texts from section MSG, each whole however long.
-    void loadMessages();
-
-private:
     // The save's first step: asks, and holds the save until the answer.
     void askToSave();
     void saveMessages();

@@ -64,9 +64,10 @@ void FirstFrameTest::deviceIsNamedOnceTheWindowIsUp()
 {
     WindowFixture f("[Settings]\r\nCommPort=3\r\n");
     // Naming the device may list the system's ports: not while the window is being built.
-    QCOMPARE(f.window().lblDevice->text(), QString());
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(), QString());
     QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
-    QCOMPARE(f.window().lblDevice->text(), QStringLiteral("COM3 = ") + f.peer().slavePath());
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(),
+             QStringLiteral("COM3 = ") + f.peer().slavePath());
 }
 
 void FirstFrameTest::framesAsFusionDrawsThemWithoutImagePlugins()

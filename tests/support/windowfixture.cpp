@@ -49,7 +49,7 @@ QByteArray WindowFixture::iniContent() const
 
 bool WindowFixture::connect(bool at19200)
 {
-    auto *ports = m_window->cboComm;
+    auto *ports = find<QComboBox>(QStringLiteral("cboComm"));
     ports->setCurrentIndex(m_portNumber - 1);
     emit ports->activated(m_portNumber - 1);
     click(at19200 ? QStringLiteral("opt19200") : QStringLiteral("opt9600"));
