@@ -162,7 +162,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
 {
     Upload result;
     m_line->clearReceived();
-    LcdSettingsPage &page = (*window().findChild<LcdSettingsPage *>());
+    LcdSettingsPage &page = *window().findChild<LcdSettingsPage *>();
 
     Clock::time_point endedAt;
     const auto connection = QObject::connect(
@@ -180,7 +180,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
         click(result.otherClicks % 2 == 0 ? QStringLiteral("cmdCommand(0)")
                                           : QStringLiteral("cmdSendBitmap"));
         ++result.otherClicks;
-        control<QTabWidget>(window(), QStringLiteral("SSTab1"))->setCurrentWidget(&page);
+        featureTabs(window())->setCurrentWidget(&page);
     });
     if (clickOthersMeanwhile)
         others.start();
@@ -252,8 +252,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
 WindowBench::Flood WindowBench::flood(int replies, int pacedUs)
 {
     Flood result;
-    control<QTabWidget>(window(), QStringLiteral("SSTab1"))
-        ->setCurrentWidget(window().findChild<InputsOutputsPage *>());
+    featureTabs(window())->setCurrentWidget(window().findChild<InputsOutputsPage *>());
     QCoreApplication::processEvents();
 
     // Readings and pin states that change with every reply, so every batch redraws; the
@@ -284,7 +283,7 @@ WindowBench::Flood WindowBench::flood(int replies, int pacedUs)
     if (!done)
         return result;
 
-    const InputsOutputsPage &io = (*window().findChild<InputsOutputsPage *>());
+    const InputsOutputsPage &io = *window().findChild<InputsOutputsPage *>();
     result.exact =
         m_consumed == stream.size() &&
         control<HexMonitor>(window(), QStringLiteral("lblRxData"))->text() ==

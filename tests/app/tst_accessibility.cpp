@@ -228,7 +228,7 @@ void AccessibilityTest::glyphCellsSayWhetherOn()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(kCustomCharactersPage);
+    featureTabs(f.window())->setCurrentIndex(kCustomCharactersPage);
     // Columns counted from the left, as seen; the cell's weight in the row's value is its
     // description.
     const char *const where[][3] = {{"bitmapr2(16)", "Row 2, column 1: off", "0x10"},
@@ -336,7 +336,7 @@ void AccessibilityTest::windowAndTabStrip()
     QCOMPARE(window->role(), QAccessible::Window);
 
     // The strip lists its eight tabs and nothing else.
-    QTabWidget *tabs = f.find<QTabWidget>(QStringLiteral("SSTab1"));
+    QTabWidget *tabs = featureTabs(f.window());
     QAccessibleInterface *strip = accessible(tabs->tabBar());
     QCOMPARE(strip->role(), QAccessible::PageTabList);
     QStringList captions;

@@ -68,7 +68,7 @@ void ConnectionTest::connectsAtChosenSpeed()
     QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(),
              QStringLiteral("Disconnect"));
     QVERIFY(!f.find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
-    QVERIFY(f.find<QTabWidget>(QStringLiteral("SSTab1"))->isEnabled());
+    QVERIFY(featureTabs(f.window())->isEnabled());
     QCOMPARE(f.window().commPortText(), QStringLiteral("3"));
     QCOMPARE(f.window().commSettings(),
              at19200 ? QStringLiteral("19200,n,8,1") : QStringLiteral("9600,n,8,1"));
@@ -85,7 +85,7 @@ void ConnectionTest::disconnectReturnsToClosedState()
     f.click(QStringLiteral("cmdConnect"));
     QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(), QStringLiteral("Connect"));
     QVERIFY(f.find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
-    QVERIFY(!f.find<QTabWidget>(QStringLiteral("SSTab1"))->isEnabled());
+    QVERIFY(!featureTabs(f.window())->isEnabled());
     QVERIFY(!f.window().port().isOpen());
 }
 
@@ -94,7 +94,7 @@ void ConnectionTest::typedCharactersGoOutOneByteEach()
     WindowFixture f;
     QVERIFY(f.connect());
     auto *box = f.find<QLineEdit>(QStringLiteral("txtASCIIInput"));
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(0);
+    featureTabs(f.window())->setCurrentIndex(0);
     box->setFocus();
     QTest::keyClick(box, 'H');
     QCOMPARE(f.received(1), QByteArray("H"));
@@ -121,7 +121,7 @@ void ConnectionTest::controlCharactersAreDropped()
     WindowFixture f;
     QVERIFY(f.connect());
     auto *box = f.find<QLineEdit>(QStringLiteral("txtASCIIInput"));
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(0);
+    featureTabs(f.window())->setCurrentIndex(0);
     QTest::keyClick(box, Qt::Key_A);
     QCOMPARE(f.received(1), QByteArray("a"));
     QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -134,7 +134,7 @@ void ConnectionTest::upperHalfCharactersUseTheirSingleByteCode()
     WindowFixture f;
     QVERIFY(f.connect());
     auto *box = f.find<QLineEdit>(QStringLiteral("txtASCIIInput"));
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(0);
+    featureTabs(f.window())->setCurrentIndex(0);
     for (const QString &c :
          {QStringLiteral("\u00e9"), QStringLiteral("\u20ac"), QStringLiteral(" ")})
         typeCharacter(box, c);
@@ -179,7 +179,7 @@ void ConnectionTest::failedOpenShowsComError()
     QCOMPARE(answerer.seen().first().title, QStringLiteral("VantelApp"));
     QVERIFY(!answerer.seen().first().hasIcon);
     QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(), QStringLiteral("Connect"));
-    QVERIFY(!f.find<QTabWidget>(QStringLiteral("SSTab1"))->isEnabled());
+    QVERIFY(!featureTabs(f.window())->isEnabled());
     QVERIFY(f.find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
     QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(), why);
     if (portIndex >= 0) {
@@ -234,7 +234,7 @@ void ConnectionTest::lostDeviceClosesOnceAndStaysIdle()
     QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), 1, 5000);
     QCOMPARE(answerer.seen().first().objectName, QStringLiteral("DeviceLostBox"));
     QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(), QStringLiteral("Connect"));
-    QVERIFY(!f.find<QTabWidget>(QStringLiteral("SSTab1"))->isEnabled());
+    QVERIFY(!featureTabs(f.window())->isEnabled());
     QVERIFY(f.find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
 
     // Idle afterwards: a second of event loop costs next to no CPU and shows no more boxes.

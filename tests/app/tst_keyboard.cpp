@@ -123,7 +123,7 @@ void KeyboardTest::tabVisitsEveryPageInReadingOrder()
     WindowFixture f;
     QVERIFY(f.connect());
     QVERIFY(activate(f));
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(page);
+    featureTabs(f.window())->setCurrentIndex(page);
 
     // Port frame (disabled while connected), Connect, the tab strip, the page, the monitors,
     // the shared row and column lists, and round again.
@@ -143,9 +143,7 @@ void KeyboardTest::tabVisitsEveryPageInReadingOrder()
         backward);
 
     // Every button a mouse could press on this page is on the way.
-    const auto buttons = f.find<QTabWidget>(QStringLiteral("SSTab1"))
-                             ->widget(page)
-                             ->findChildren<QAbstractButton *>();
+    const auto buttons = featureTabs(f.window())->widget(page)->findChildren<QAbstractButton *>();
     for (const QAbstractButton *button : buttons) {
         const auto *option = qobject_cast<const QRadioButton *>(button);
         if (option && !option->isChecked())
@@ -197,8 +195,8 @@ void KeyboardTest::enterAndSpaceClickTheFocusedButton()
     QVERIFY(target);
     // The button's page: the ancestor the tab control holds.
     for (QWidget *w = target; w; w = w->parentWidget()) {
-        if (f.find<QTabWidget>(QStringLiteral("SSTab1"))->indexOf(w) >= 0)
-            f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentWidget(w);
+        if (featureTabs(f.window())->indexOf(w) >= 0)
+            featureTabs(f.window())->setCurrentWidget(w);
     }
     target->setFocus(Qt::TabFocusReason);
     QCOMPARE(focused(), target);
@@ -249,7 +247,7 @@ void KeyboardTest::ctrlTabSwitchesPages()
     WindowFixture f;
     QVERIFY(f.connect());
     QVERIFY(activate(f));
-    QTabWidget *tabs = f.find<QTabWidget>(QStringLiteral("SSTab1"));
+    QTabWidget *tabs = featureTabs(f.window());
     tabs->setCurrentIndex(from);
     // From the page's first control.
     tabs->tabBar()->setFocus(Qt::TabFocusReason);
@@ -273,11 +271,11 @@ void KeyboardTest::ctrlTabFromTheTypedTextBoxSendsNothing()
     WindowFixture f;
     QVERIFY(f.connect());
     QVERIFY(activate(f));
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(0);
+    featureTabs(f.window())->setCurrentIndex(0);
     QWidget *box = f.findWidget(QStringLiteral("txtASCIIInput"));
     box->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(f.find<QTabWidget>(QStringLiteral("SSTab1"))->currentIndex(), 1);
+    QCOMPARE(featureTabs(f.window())->currentIndex(), 1);
     // The next bytes on the wire are the next click's, nothing before them.
     QCOMPARE(stopName(focused()), QStringLiteral("cboCursor"));
     f.click(QStringLiteral("cmdCurLR(1)"));
@@ -288,10 +286,10 @@ void KeyboardTest::ctrlTabNeedsAnOpenPort()
 {
     WindowFixture f;
     QVERIFY(activate(f));
-    const int page = f.find<QTabWidget>(QStringLiteral("SSTab1"))->currentIndex();
+    const int page = featureTabs(f.window())->currentIndex();
     f.find<QComboBox>(QStringLiteral("cboRow"))->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(f.find<QTabWidget>(QStringLiteral("SSTab1"))->currentIndex(), page);
+    QCOMPARE(featureTabs(f.window())->currentIndex(), page);
 }
 
 void KeyboardTest::glyphCellsFromTheKeyboard()
@@ -299,7 +297,7 @@ void KeyboardTest::glyphCellsFromTheKeyboard()
     WindowFixture f;
     QVERIFY(f.connect());
     QVERIFY(activate(f));
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(kCustomCharactersPage);
+    featureTabs(f.window())->setCurrentIndex(kCustomCharactersPage);
     const auto rowLabel = [&f](int row) {
         return f.find<QLabel>(QStringLiteral("lblrow%1").arg(row))->text();
     };
@@ -308,7 +306,7 @@ void KeyboardTest::glyphCellsFromTheKeyboard()
                0x000000u; // black
     };
 
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->tabBar()->setFocus(Qt::TabFocusReason);
+    featureTabs(f.window())->tabBar()->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Tab);
     QCOMPARE(stopName(focused()), QStringLiteral("bitmapr1(16)"));
     press(Qt::Key_Space);
@@ -351,7 +349,7 @@ void KeyboardTest::glyphCellsFromTheKeyboard()
     // A cell clicked with the mouse becomes the one Tab returns to.
     f.click(QStringLiteral("bitmapr5(2)"));
     QVERIFY(isOn("bitmapr5(2)"));
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->tabBar()->setFocus(Qt::TabFocusReason);
+    featureTabs(f.window())->tabBar()->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Tab);
     QCOMPARE(stopName(focused()), QStringLiteral("bitmapr5(2)"));
 }
@@ -373,7 +371,7 @@ void KeyboardTest::focusIsMarkedOverFills()
     WindowFixture f;
     QVERIFY(f.connect());
     QVERIFY(activate(f));
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(page);
+    featureTabs(f.window())->setCurrentIndex(page);
     QWidget *widget = f.findWidget(control);
     const QColor mark = widget->palette().color(QPalette::Highlight);
     const auto corner = [widget] { return widget->grab().toImage().pixelColor(1, 1); };

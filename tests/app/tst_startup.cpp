@@ -51,8 +51,8 @@ void verifyQuietStart(WindowFixture &f)
     QCOMPARE(control<QPushButton>(w, QStringLiteral("cmdConnect"))->text(),
              QStringLiteral("Connect"));
     QVERIFY(control<QGroupBox>(w, QStringLiteral("fComm"))->isEnabled());
-    QVERIFY(!control<QTabWidget>(w, QStringLiteral("SSTab1"))->isEnabled());
-    QCOMPARE(control<QTabWidget>(w, QStringLiteral("SSTab1"))->currentIndex(), 6);
+    QVERIFY(!featureTabs(w)->isEnabled());
+    QCOMPARE(featureTabs(w)->currentIndex(), 6);
     QVERIFY(!w.pacing().Timer1.isActive());
     QCOMPARE(control<HexMonitor>(w, QStringLiteral("lblTxData"))->text(), QString());
     QCOMPARE(control<HexMonitor>(w, QStringLiteral("lblRxData"))->text(), QString());
@@ -105,7 +105,7 @@ void StartupTest::savedPortAndSpeedAreShownNotOpened()
     for (int bit : InputsOutputsPage::kPinBits)
         QCOMPARE(control<QComboBox>(w, twips::element("cboio", bit))->currentText(),
                  QStringLiteral("IN"));
-    QCOMPARE((*w.findChild<InputsOutputsPage *>()).ioDirection(), qint16(0));
+    QCOMPARE(w.findChild<InputsOutputsPage *>()->ioDirection(), qint16(0));
 }
 
 void StartupTest::portNumber_data()
@@ -328,7 +328,7 @@ void StartupTest::choicesComeBackAtNextStart()
     {
         WindowFixture f;
         QVERIFY(f.connect(true));
-        f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
+        featureTabs(f.window())->setCurrentIndex(2);
         QSlider *slider = f.find<QSlider>(QStringLiteral("Backlightlevel"));
         slider->setFocus();
         // The user drags the thumb to 120.
@@ -346,7 +346,7 @@ void StartupTest::choicesComeBackAtNextStart()
     verifyQuietStart(next);
     frmMain &w = next.window();
     QCOMPARE(control<QSlider>(w, QStringLiteral("Backlightlevel"))->value(), 120);
-    QCOMPARE((*w.findChild<BacklightPage *>()).backlightLevel(), qint16{120});
+    QCOMPARE(w.findChild<BacklightPage *>()->backlightLevel(), qint16{120});
     QCOMPARE(control<QComboBox>(w, QStringLiteral("cboComm"))->currentText(),
              QStringLiteral("COM3"));
     QVERIFY(control<QRadioButton>(w, QStringLiteral("opt19200"))->isChecked());

@@ -55,8 +55,7 @@ QString element(const char *array, int index)
 int pageOf(const frmMain &window, const QWidget *widget)
 {
     for (const QWidget *w = widget; w; w = w->parentWidget()) {
-        const int index = ::control<QTabWidget>(window, QStringLiteral("SSTab1"))
-                              ->indexOf(const_cast<QWidget *>(w));
+        const int index = featureTabs(window)->indexOf(const_cast<QWidget *>(w));
         if (index >= 0)
             return index;
     }
@@ -296,11 +295,9 @@ void WindowInventoryTest::control()
 
     // Before Connect only the port frame and the button can be used; everything on the tab
     // pages is greyed through SSTab1 alone, so Connect makes all of it usable at once.
-    const bool onTabs =
-        page != kOutsideTabs || widget == ::control<QTabWidget>(window, QStringLiteral("SSTab1"));
+    const bool onTabs = page != kOutsideTabs || widget == featureTabs(window);
     QCOMPARE(widget->isEnabled(), !onTabs);
-    QVERIFY(widget->isEnabledTo(::control<QTabWidget>(window, QStringLiteral("SSTab1"))) ||
-            widget == ::control<QTabWidget>(window, QStringLiteral("SSTab1")));
+    QVERIFY(widget->isEnabledTo(featureTabs(window)) || widget == featureTabs(window));
 
     if (!caption.isNull()) {
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
@@ -358,14 +355,14 @@ void WindowInventoryTest::windowCaptionSizeAndTabs()
     QCOMPARE(window.windowTitle(), QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
     QCOMPARE(window.size(), QSize(px(&window, 10770), px(&window, 6795)));
     QStringList tabs;
-    for (int i = 0; i < ::control<QTabWidget>(window, QStringLiteral("SSTab1"))->count(); ++i)
-        tabs << ::control<QTabWidget>(window, QStringLiteral("SSTab1"))->tabText(i);
+    for (int i = 0; i < featureTabs(window)->count(); ++i)
+        tabs << featureTabs(window)->tabText(i);
     QCOMPARE(tabs,
              QStringList({"Text Display", "Cursor Control", "Backlight Control", "Graph",
                           "Custom Characters", "BIG Numbers", "LCD Settings", "Inputs / Outputs"}));
-    QVERIFY(!::control<QTabWidget>(window, QStringLiteral("SSTab1"))->isEnabled());
-    QCOMPARE(::control<QTabWidget>(window, QStringLiteral("SSTab1"))->currentIndex(), 6);
-    QVERIFY(::control<QTabWidget>(window, QStringLiteral("SSTab1"))->currentWidget()->isVisible());
+    QVERIFY(!featureTabs(window)->isEnabled());
+    QCOMPARE(featureTabs(window)->currentIndex(), 6);
+    QVERIFY(featureTabs(window)->currentWidget()->isVisible());
     // Only the page shown has visible controls.
     QVERIFY(!window.findChild<TextDisplayPage *>()->isVisible());
     QVERIFY(window.findChild<LcdSettingsPage *>()->isVisible());

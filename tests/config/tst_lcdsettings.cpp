@@ -498,10 +498,9 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
     } else {
         QVERIFY(!w.isConnected());
         // Ready for the next connection.
-        QVERIFY(control<QPushButton>(w, QStringLiteral("cmdSetMsg"))
-                    ->isEnabledTo(control<QTabWidget>(w, QStringLiteral("SSTab1"))));
+        QVERIFY(control<QPushButton>(w, QStringLiteral("cmdSetMsg"))->isEnabledTo(featureTabs(w)));
         QVERIFY(control<QPushButton>(w, QStringLiteral("cmdSaveSettings"))
-                    ->isEnabledTo(control<QTabWidget>(w, QStringLiteral("SSTab1"))));
+                    ->isEnabledTo(featureTabs(w)));
     }
     if (trigger == QLatin1String("hang up")) {
         const auto &seen = answerer.seen();

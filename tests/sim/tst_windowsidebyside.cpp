@@ -60,7 +60,7 @@ void WindowSideBySideTest::clickInTheUtilityLightsTheDots()
     QVERIFY(f.connect());
 
     // Big numbers: load their glyphs, type four digits, draw.
-    f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentWidget(&f.page<BigNumbersPage>());
+    featureTabs(f.window())->setCurrentWidget(&f.page<BigNumbersPage>());
     f.click(QStringLiteral("cmdInitBN"));
     QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("txtBN")), QStringLiteral("2026"));
     f.click(QStringLiteral("cmdDrawBN"));

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include "app/frmmain.h"
@@ -24,6 +25,12 @@ class QWidget;
 template <typename T = QWidget> T *control(const QObject &parent, const QString &objectName)
 {
     return parent.findChild<T *>(objectName);
+}
+
+// The window's tab control of the feature pages (SSTab1).
+inline QTabWidget *featureTabs(const QObject &window)
+{
+    return control<QTabWidget>(window, QStringLiteral("SSTab1"));
 }
 
 class WindowFixture
