@@ -37,7 +37,8 @@ public:
     static FirstExposeWatch &of(QWidget *window)
     {
         for (QObject *child : window->children()) {
-            if (auto *watch = dynamic_cast<FirstExposeWatch *>(child))
+            auto *watch = dynamic_cast<FirstExposeWatch *>(child);
+            if (watch && !watch->m_done) // a finished one waits only for its deletion
                 return *watch;
         }
         return *new FirstExposeWatch(window);
@@ -75,6 +76,7 @@ protected:
         if (!m_painted) // nothing drawn yet: wait for the next expose
             return true;
         QCoreApplication::instance()->removeEventFilter(this);
+        m_done = true;
         const std::vector<std::function<void()>> work = std::move(m_work);
         deleteLater();
         for (const auto &each : work)
@@ -92,6 +94,7 @@ private:
     std::vector<std::function<void()>> m_work;
     bool m_handling = false;
     bool m_painted = false;
+    bool m_done = false;
 };
 
 // Runs `work` once, right after `window` (a top-level widget) has drawn its first frame on
