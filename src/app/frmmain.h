@@ -56,7 +56,7 @@ public:
     explicit frmMain(SettingsFile &settings, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // The link, for the line log window's players and for tests.
+    // The link, for whoever drives the window from outside (the tests, the benchmark).
     SerialPortService &port() { return MSComm1; }
     Transmitter &transmitter() { return m_transmitter; }
     ReplyReader &replyReader() { return m_replyReader; }
