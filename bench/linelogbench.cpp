@@ -4,6 +4,7 @@
 #include "linelog/linelogmodel.h"
 #include "linelog/linelogwindow.h"
 #include "windowbench.h"
+#include "windowfixture.h"
 
 #include <QElapsedTimer>
 #include <QScrollBar>
@@ -56,7 +57,8 @@ std::vector<Row> lineLogRows(WindowBench &bench, bool quick)
             busy.push_back(flood.busyInStallMs);
             // The rows came in (the log holds at most its capacity) and the view kept up.
             log->model().sync();
-            const QScrollBar *bar = log->tblLog->verticalScrollBar();
+            const QScrollBar *bar =
+                control<QTableView>(*log, QStringLiteral("logTable"))->verticalScrollBar();
             followed = followed && bar->value() == bar->maximum();
         }
         rows.push_back(
@@ -75,10 +77,10 @@ std::vector<Row> lineLogRows(WindowBench &bench, bool quick)
     // The three take turns in blocks, each once the windows have settled, so a change in the
     // machine's load falls on all three alike. Absent: the log does not hear the transmitter
     // (the way it hears it is connected again afterwards).
-    auto &tx = window.transmitter;
+    auto &tx = window.transmitter();
     const QString button = QStringLiteral("cmdCommand(2)");
     const auto hear = [&] {
-        return QObject::connect(&tx, &Transmitter::frameWritten, &window.lineLog,
+        return QObject::connect(&tx, &Transmitter::frameWritten, &window.lineLog(),
                                 &record::LineLogRecorder::recordSent);
     };
     const auto measure = [&](std::vector<double> &into, int clicks) {
@@ -91,7 +93,7 @@ std::vector<Row> lineLogRows(WindowBench &bench, bool quick)
     const int rounds = quick ? 2 : 4;
     std::vector<double> open, closed, none, warmUp;
     measure(warmUp, 10);
-    QObject::disconnect(&tx, &Transmitter::frameWritten, &window.lineLog, nullptr);
+    QObject::disconnect(&tx, &Transmitter::frameWritten, &window.lineLog(), nullptr);
     bool whole = true;
     for (int round = 0; round < rounds && whole; ++round) {
         const QMetaObject::Connection heard = hear();

@@ -19,6 +19,6 @@ int main(int argc, char *argv[])
     layout->addWidget(new QLabel(QStringLiteral("Hello"), &window));
     window.setFixedSize(718, 453);
     window.show();
-    ShownReport::installFromEnvironment(&window, sinceMain);
+    shownreport::installFromEnvironment(&window, sinceMain);
     return QApplication::exec();
 }

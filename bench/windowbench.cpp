@@ -7,6 +7,7 @@
 #include "link/protocol.h"
 #include "stallprobe.h"
 #include "widgets/controls.h"
+#include "widgets/twips.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>
@@ -83,7 +84,7 @@ bool WindowBench::start(QString &error)
 
     // Counts what the window takes from the port in whole replies, after the window has
     // drawn each read (this connection comes after the window's own).
-    QObject::connect(&window().replyReader, &ReplyReader::repliesRead, &window(),
+    QObject::connect(&window().replyReader(), &ReplyReader::repliesRead, &window(),
                      [this](const ReplyBatch &batch) {
                          m_consumed += qsizetype(batch.replies.size()) * 3;
                          if (m_consumeTarget >= 0 && m_consumed >= m_consumeTarget) {
@@ -93,7 +94,7 @@ bool WindowBench::start(QString &error)
                      });
 
     if (!m_fixture->connect(true)) {
-        error = QStringLiteral("Connect failed: %1").arg(window().MSComm1.lastError());
+        error = QStringLiteral("Connect failed: %1").arg(window().port().lastError());
         return false;
     }
     return true;
@@ -138,7 +139,7 @@ std::vector<double> WindowBench::clickLatency(const QString &button, int frameBy
             arrived = true;
             if (endsPacedSequence) {
                 QMetaObject::invokeMethod(
-                    &window(), [this] { window().pacing.abort(); }, Qt::QueuedConnection);
+                    &window(), [this] { window().pacing().abort(); }, Qt::QueuedConnection);
             }
             wakeMainThread();
         });
@@ -151,7 +152,7 @@ std::vector<double> WindowBench::clickLatency(const QString &button, int frameBy
             return {};
         samples.push_back(ms(m_line->arrival(frameBytes - 1) - clicked));
         if (endsPacedSequence &&
-            !waitUntil([&] { return !window().pacing.sequenceRunning(); }, 3000))
+            !waitUntil([&] { return !window().pacing().sequenceRunning(); }, 3000))
             return {};
     }
     return samples;
@@ -161,11 +162,11 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
 {
     Upload result;
     m_line->clearReceived();
-    LcdSettingsPage &page = *window().lcdSettings;
+    LcdSettingsPage &page = *window().findChild<LcdSettingsPage *>();
 
     Clock::time_point endedAt;
-    const auto connection =
-        QObject::connect(&window().pacing, &PacingClock::sequenceRunningChanged, [&](bool running) {
+    const auto connection = QObject::connect(
+        &window().pacing(), &PacingClock::sequenceRunningChanged, [&](bool running) {
             if (!running)
                 endedAt = Clock::now();
         });
@@ -174,12 +175,12 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
     QTimer others;
     others.setInterval(45);
     QObject::connect(&others, &QTimer::timeout, [&] {
-        if (!window().pacing.sequenceRunning())
+        if (!window().pacing().sequenceRunning())
             return;
         click(result.otherClicks % 2 == 0 ? QStringLiteral("cmdCommand(0)")
                                           : QStringLiteral("cmdSendBitmap"));
         ++result.otherClicks;
-        window().SSTab1->setCurrentWidget(&page);
+        featureTabs(window())->setCurrentWidget(&page);
     });
     if (clickOthersMeanwhile)
         others.start();
@@ -190,7 +191,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
     click(QStringLiteral("cmdSetMsg"));
     // The upload goes on after the click: the window's own event loop runs it, and the
     // timer above clicks in between.
-    const bool ended = waitUntil([&] { return !window().pacing.sequenceRunning(); }, 10000);
+    const bool ended = waitUntil([&] { return !window().pacing().sequenceRunning(); }, 10000);
     probe.stop();
     others.stop();
     result.longestStallMs = probe.longestMs();
@@ -226,7 +227,9 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
         } else if (b == proto::kPrefix && next >= proto::kStoreMessageFirst &&
                    next <= proto::kStoreMessageLast) {
             const int k = int(starts.size());
-            const auto frame = proto::storeMessage(k, messageBytes(page.txtMsg[k]->text()));
+            const auto frame = proto::storeMessage(
+                k, messageBytes(
+                       control<QLineEdit>(page, QStringLiteral("txtMsg(%1)").arg(k))->text()));
             const QByteArray wanted(reinterpret_cast<const char *>(frame->data()),
                                     qsizetype(frame->size()));
             inOrder = inOrder && bytes.mid(i, wanted.size()) == wanted;
@@ -249,7 +252,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
 WindowBench::Flood WindowBench::flood(int replies, int pacedUs)
 {
     Flood result;
-    window().SSTab1->setCurrentWidget(window().inputsOutputs);
+    featureTabs(window())->setCurrentWidget(window().findChild<InputsOutputsPage *>());
     QCoreApplication::processEvents();
 
     // Readings and pin states that change with every reply, so every batch redraws; the
@@ -280,17 +283,20 @@ WindowBench::Flood WindowBench::flood(int replies, int pacedUs)
     if (!done)
         return result;
 
-    const InputsOutputsPage &io = *window().inputsOutputs;
-    result.exact = m_consumed == stream.size() &&
-                   window().lblRxData->text() == QStringLiteral("FC 00 A5 ") &&
-                   io.lblAnVal[0]->text() == QStringLiteral("4660") &&
-                   io.lblAnVal[1]->text() == QStringLiteral("22136");
+    const InputsOutputsPage &io = *window().findChild<InputsOutputsPage *>();
+    result.exact =
+        m_consumed == stream.size() &&
+        control<HexMonitor>(window(), QStringLiteral("lblRxData"))->text() ==
+            QStringLiteral("FC 00 A5 ") &&
+        control<QLabel>(io, QStringLiteral("lblAnVal(0)"))->text() == QStringLiteral("4660") &&
+        control<QLabel>(io, QStringLiteral("lblAnVal(1)"))->text() == QStringLiteral("22136");
     if (io.p2Mode() == P2Mode::Gpio) {
-        for (std::size_t pin = 0; pin < io.Shape1.size(); ++pin) {
+        for (int pin = 0; pin < 8; ++pin) {
             const bool high = (0xA5 >> pin) & 1;
             const QColor wanted = controls::fromBgr(high ? InputsOutputsPage::kBitSetColour
                                                          : InputsOutputsPage::kBitClearColour);
-            result.exact = result.exact && controls::fill(io.Shape1[pin]) == wanted;
+            result.exact = result.exact &&
+                           controls::fill(control(io, twips::element("Shape1", pin))) == wanted;
         }
     }
     result.repliesPerSecond = replies / std::chrono::duration<double>(m_consumedAt - began).count();

@@ -1,14 +1,11 @@
 #include "app/frmmain.h"
 
-#include "app/accessibility.h"
 #include "app/besideplacement.h"
 #include "app/captionfit.h"
 #include "app/firstframe.h"
-#include "app/groupboxstyle.h"
 #include "app/keyboard.h"
 #include "app/portdevicesdialog.h"
 #include "app/windowfont.h"
-#include "app/wrappingtabbar.h"
 #include "config/backlightpage.h"
 #include "config/lcdsettingspage.h"
 #include "graphics/bignumberspage.h"
@@ -24,6 +21,7 @@
 #include "text/textdisplaypage.h"
 #include "widgets/controls.h"
 #include "widgets/twips.h"
+#include "widgets/wrappingtabbar.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -54,10 +52,8 @@ constexpr int kLcdSettingsPage = 6;
 } // namespace
 
 frmMain::frmMain(SettingsFile &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_context{transmitter, pacing, settings}
+    : QWidget(parent), m_settings(settings), m_context{m_transmitter, m_pacing, settings}
 {
-    accessibility::installFactory();
-    groupboxstyle::install(); // the application's style, before any control exists
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
     setFont(windowFont());
@@ -70,13 +66,13 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     captionfit::fitCaptions(this);
     setFixedSize(twips::toPixels(10770), twips::toPixels(6795));
 
-    connect(&transmitter, &Transmitter::monitorsChanged, this, [this](const QString &caption) {
+    connect(&m_transmitter, &Transmitter::monitorsChanged, this, [this](const QString &caption) {
         lblTxData->setText(caption);
         lblRxData->clear();
     });
     // Each status reply reads by the mode the list shows when the reply arrives.
-    replyReader.setModeSource([this] { return inputsOutputs->p2Mode(); });
-    connect(&replyReader, &ReplyReader::repliesRead, this, &frmMain::showReplies);
+    m_replyReader.setModeSource([this] { return inputsOutputs->p2Mode(); });
+    connect(&m_replyReader, &ReplyReader::repliesRead, this, &frmMain::showReplies);
     connect(&MSComm1, &SerialPortService::stateChanged, this, &frmMain::showConnectionState);
     connect(&MSComm1, &SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
 
@@ -86,7 +82,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    pacing.abort(QStringLiteral("the window was closed"));
+    m_pacing.abort(QStringLiteral("the window was closed"));
 }
 
 void frmMain::buildPortFrame()
@@ -166,7 +162,8 @@ void frmMain::showLineLog()
 {
     if (!m_lineLogWindow) {
         m_lineLogWindow = std::make_unique<LineLogWindow>(
-            LineLogSources{lineLog, MSComm1, transmitter, replyReader, pacing, m_settings.path()},
+            LineLogSources{m_lineLog, MSComm1, m_transmitter, m_replyReader, m_pacing,
+                           m_settings.path()},
             this);
         // Beside the window the first time (a window's pos() is its frame's corner); after
         // that where the user left it, since a hidden window keeps its place.
@@ -224,7 +221,7 @@ void frmMain::buildPages()
 
 void frmMain::Form_Load()
 {
-    // Steps 1-4 (lists filled, pins marked as inputs) happened while the controls were built.
+    // The lists were filled and the pins marked as inputs while the controls were built.
     CommPortText = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
     CommSettings = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
     const QString level = m_settings.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL"));
@@ -279,11 +276,11 @@ void frmMain::Form_Unload()
         return;
     m_unloaded = true;
     // A paced sequence still running ends here instead of writing to a closing port.
-    pacing.abort(QStringLiteral("the window was closed"));
+    m_pacing.abort(QStringLiteral("the window was closed"));
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("CommPort"), CommPortText);
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("Setting"), CommSettings);
     m_settings.WriteINI(QStringLiteral("LCD"), QStringLiteral("BL"),
-                        QString::number(backlight->BacklightLevel));
+                        QString::number(backlight->backlightLevel()));
     MSComm1.close();
 }
 
@@ -332,7 +329,7 @@ void frmMain::cmdConnect_Click()
         if (m_openProblemShown)
             updateDeviceLabel();
     } else {
-        pacing.abort(QStringLiteral("Disconnect was pressed"));
+        m_pacing.abort(QStringLiteral("Disconnect was pressed"));
         MSComm1.close();
     }
 }
@@ -354,7 +351,7 @@ bool frmMain::isConnected() const
 
 void frmMain::showDeviceLost(const QString &reason)
 {
-    pacing.abort(reason);
+    m_pacing.abort(reason);
     // The window shows the loss already; the close settles the port into Closed.
     MSComm1.close();
     // Naming the device may list the system's serial ports: once is enough.

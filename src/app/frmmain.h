@@ -58,43 +58,15 @@ public:
     explicit frmMain(SettingsFile &settings, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Controls outside the tab pages.
-    QGroupBox *fComm = nullptr;
-    QRadioButton *opt9600 = nullptr;
-    QRadioButton *opt19200 = nullptr;
-    QLabel *Label1 = nullptr;
-    QComboBox *cboComm = nullptr;
-    QLabel *lblDevice = nullptr;
-    QPushButton *cmdConnect = nullptr;
-    QTabWidget *SSTab1 = nullptr;
-    QGroupBox *Frame3 = nullptr;
-    QLabel *Label2 = nullptr;
-    HexMonitor *lblTxData = nullptr;
-    QLabel *Label4 = nullptr;
-    HexMonitor *lblRxData = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QLabel *Label10 = nullptr;
-    QComboBox *cboRow = nullptr;
-    QLabel *Label11 = nullptr;
-    QComboBox *cboColumn = nullptr;
-
-    TextDisplayPage *textDisplay = nullptr;
-    CursorControlPage *cursorControl = nullptr;
-    BacklightPage *backlight = nullptr;
-    GraphPage *graph = nullptr;
-    CustomCharactersPage *customCharacters = nullptr;
-    BigNumbersPage *bigNumbers = nullptr;
-    LcdSettingsPage *lcdSettings = nullptr;
-    InputsOutputsPage *inputsOutputs = nullptr;
-
-    SerialPortService MSComm1;
-    Transmitter transmitter{MSComm1};
-    ReplyReader replyReader{MSComm1};
-    PacingClock pacing;
-    record::LineLogRecorder lineLog{MSComm1, transmitter, replyReader};
-
-    QString CommPortText;
-    QString CommSettings;
+    // The link, for whoever drives the window from outside (the tests, the benchmark).
+    SerialPortService &port() { return MSComm1; }
+    Transmitter &transmitter() { return m_transmitter; }
+    ReplyReader &replyReader() { return m_replyReader; }
+    PacingClock &pacing() { return m_pacing; }
+    record::LineLogRecorder &lineLog() { return m_lineLog; }
+    // What Form_Unload writes to section Settings: the port number and the line settings.
+    const QString &commPortText() const { return CommPortText; }
+    const QString &commSettings() const { return CommSettings; }
 
     void cboComm_Click();
     void opt9600_Click();
@@ -130,9 +102,47 @@ private:
     void updateDeviceLabel();
     void showOpenProblem(const ports::OpenProblem &problem);
 
+    // Controls outside the tab pages.
+    QGroupBox *fComm = nullptr;
+    QRadioButton *opt9600 = nullptr;
+    QRadioButton *opt19200 = nullptr;
+    QLabel *Label1 = nullptr;
+    QComboBox *cboComm = nullptr;
+    QLabel *lblDevice = nullptr;
+    QPushButton *cmdConnect = nullptr;
+    QTabWidget *SSTab1 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QLabel *Label2 = nullptr;
+    HexMonitor *lblTxData = nullptr;
+    QLabel *Label4 = nullptr;
+    HexMonitor *lblRxData = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QLabel *Label10 = nullptr;
+    QComboBox *cboRow = nullptr;
+    QLabel *Label11 = nullptr;
+    QComboBox *cboColumn = nullptr;
+
+    TextDisplayPage *textDisplay = nullptr;
+    CursorControlPage *cursorControl = nullptr;
+    BacklightPage *backlight = nullptr;
+    GraphPage *graph = nullptr;
+    CustomCharactersPage *customCharacters = nullptr;
+    BigNumbersPage *bigNumbers = nullptr;
+    LcdSettingsPage *lcdSettings = nullptr;
+    InputsOutputsPage *inputsOutputs = nullptr;
+
+    SerialPortService MSComm1;
+    Transmitter m_transmitter{MSComm1};
+    ReplyReader m_replyReader{MSComm1};
+    PacingClock m_pacing;
+    record::LineLogRecorder m_lineLog{MSComm1, m_transmitter, m_replyReader};
+
+    QString CommPortText;
+    QString CommSettings;
+
     SettingsFile &m_settings;
     PageContext m_context;
-    BoxHold m_boxHold{this, pacing}; // after the clock: it lets go of it when it goes
+    BoxHold m_boxHold{this, m_pacing}; // after the clock: it lets go of it when it goes
     QAction *m_portDevicesAction = nullptr;
     QPointer<QMessageBox> m_ackBox; // the acknowledgement box while it is open
     bool m_openProblemShown = false;

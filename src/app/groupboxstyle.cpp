@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QImageReader>
+#include <QImage>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <qdrawutil.h>
+
+#include <algorithm>
 
 namespace groupboxstyle
 {
@@ -16,12 +18,51 @@ namespace
 {
 
 const QString kFusion = QStringLiteral("fusion");
-const QString kFramePicture =
-    QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png");
 // Fusion's own figures: the frame starts this far below the title's line, and the
 // picture's corners are this wide.
 constexpr int kTopMargin = 3;
 constexpr int kCorner = 6;
+
+// The picture Fusion draws its frames from, 98 by 38 pixels (ARGB, not premultiplied): a
+// transparent first row and column, a grey outline, a faint ring inside it and a fainter
+// fill; a half turn maps it onto itself. Everything else is these top corners, whose
+// outline and ring round off over four pixels.
+constexpr int kPictureWidth = 98;
+constexpr int kPictureHeight = 38;
+constexpr QRgb kOutline = 0x32757575;
+constexpr QRgb kRing = 0x07000000;
+constexpr QRgb kFill = 0x03000000;
+constexpr QRgb kTopLeft[4][4] = {{0x0d272727, 0x345d5d5d, 0x346c6c6c, kOutline},
+                                 {0x39626262, 0x1f5a5a5a, 0x0a000000, 0x08000000},
+                                 {0x346c6c6c, 0x09000000, kFill, kFill},
+                                 {kOutline, 0x08000000, kFill, kFill}};
+constexpr QRgb kTopRight[4][4] = {{kOutline, 0x346c6c6c, 0x37666666, 0x0c151515},
+                                  {0x08000000, 0x0a000000, 0x1e5e5e5e, 0x355b5b5b},
+                                  {kFill, kFill, 0x09000000, 0x346c6c6c},
+                                  {kFill, kFill, 0x08000000, kOutline}};
+
+QImage framePicture()
+{
+    QImage picture(kPictureWidth, kPictureHeight, QImage::Format_ARGB32);
+    picture.fill(QColor(255, 255, 255, 0));
+    const int right = kPictureWidth - 1;
+    const int bottom = kPictureHeight - 1;
+    for (int y = 1; y <= bottom; ++y) {
+        for (int x = 1; x <= right; ++x) {
+            const int fromEdge = std::min({x, y, right + 1 - x, bottom + 1 - y});
+            picture.setPixel(x, y, fromEdge == 1 ? kOutline : fromEdge == 2 ? kRing : kFill);
+        }
+    }
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            picture.setPixel(1 + x, 1 + y, kTopLeft[y][x]);
+            picture.setPixel(right - 3 + x, 1 + y, kTopRight[y][x]);
+            picture.setPixel(right - x, bottom - y, kTopLeft[y][x]);
+            picture.setPixel(4 - x, bottom - y, kTopRight[y][x]);
+        }
+    }
+    return picture;
+}
 
 class GroupBoxFrameStyle : public QProxyStyle
 {
@@ -51,10 +92,7 @@ private:
     {
         if (!m_pictureRead) {
             m_pictureRead = true;
-            // Told the format, and told not to guess, the reader asks no plugin.
-            QImageReader reader(kFramePicture, "png");
-            reader.setAutoDetectImageFormat(false);
-            m_picture = QPixmap::fromImage(reader.read());
+            m_picture = QPixmap::fromImage(framePicture());
         }
         return m_picture;
     }

@@ -1,4 +1,5 @@
 // Start-up only: the command line, the application object, the settings file and the window.
+#include "app/applicationsetup.h"
 #include "app/commandline.h"
 #include "app/desktopidentity.h"
 #include "app/frmmain.h"
@@ -34,11 +35,12 @@ int main(int argc, char *argv[])
         return commandline::deliver(*answer);
     QApplication::setApplicationName(QStringLiteral("vantelapp"));
     setDesktopIdentity();
+    setUpApplication();
 
     SettingsFile settings(defaultSettingsPath());
     frmMain window(settings);
     closeWindowOnTerminationSignals(&window);
     window.show();
-    ShownReport::installFromEnvironment(&window, sinceMain);
+    shownreport::installFromEnvironment(&window, sinceMain);
     return QApplication::exec();
 }

@@ -1,4 +1,5 @@
 #pragma once
+// Qt 6.4: the tab strip's accessible interface lists its scroll buttons even while hidden.
 // The feature pages' tab strip as a screen reader sees it: a list of page tabs and nothing
 // else. The toolkit's own interface for a tab strip also lists its two scroll buttons, which
 // this strip never shows (its tabs share its width); a listener would meet two invisible

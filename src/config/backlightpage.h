@@ -17,22 +17,22 @@ class BacklightPage : public QWidget
 public:
     BacklightPage(PageContext &context, QWidget *parent = nullptr);
 
-    std::array<QPushButton *, 2> cmdBacklight{};
-    QSlider *Backlightlevel = nullptr;
-    QLabel *Label8 = nullptr;
-    QLabel *Label7 = nullptr;
-    QLabel *Label6 = nullptr;
-
-    // The level last chosen, 0..250; restored at start-up and saved at shut-down.
-    qint16 BacklightLevel = 0;
-
     void cmdBacklight_Click(int index);
     // The user gave the slider a new position.
     void Backlightlevel_Change(int position);
     // Start-up: shows the level without sending anything.
     void setLevelQuietly(qint16 level);
+    // The level last chosen, 0..250; restored at start-up and saved at shut-down.
+    qint16 backlightLevel() const { return BacklightLevel; }
 
 private:
+    std::array<QPushButton *, 2> cmdBacklight{};
+    QSlider *Backlightlevel = nullptr;
+    QLabel *Label8 = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Label6 = nullptr;
+    qint16 BacklightLevel = 0;
+
     void sliderValueChanged(int position);
 
     PageContext &m_context;

@@ -30,6 +30,14 @@ class LcdSettingsPage : public QWidget
 public:
     LcdSettingsPage(PageContext &context, QWidget *parent = nullptr);
 
+    void cmdSetBaud_Click();
+    void cmdSetMsg_Click();
+    void cmdSaveSettings_Click();
+
+    // Start-up: the twenty texts from section MSG, each whole however long.
+    void loadMessages();
+
+private:
     QLabel *Label20 = nullptr;
     std::array<QRadioButton *, 2> lcdbaud{};
     QPushButton *cmdSetBaud = nullptr;
@@ -38,13 +46,6 @@ public:
     std::array<QLabel *, 20> lblMsg{};
     QPushButton *cmdSetMsg = nullptr;
     QPushButton *cmdSaveSettings = nullptr;
-
-    void cmdSetBaud_Click();
-    void cmdSetMsg_Click();
-    void cmdSaveSettings_Click();
-
-    // Start-up: the twenty texts from section MSG, each whole however long.
-    void loadMessages();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

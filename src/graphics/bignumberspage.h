@@ -14,13 +14,13 @@ class BigNumbersPage : public QWidget
 public:
     BigNumbersPage(PageContext &context, QWidget *parent = nullptr);
 
-    QPushButton *cmdInitBN = nullptr;
-    QLineEdit *txtBN = nullptr;
-    QPushButton *cmdDrawBN = nullptr;
-
     void cmdInitBN_Click();
     void cmdDrawBN_Click();
 
 private:
+    QPushButton *cmdInitBN = nullptr;
+    QLineEdit *txtBN = nullptr;
+    QPushButton *cmdDrawBN = nullptr;
+
     PageContext &m_context;
 };

@@ -39,8 +39,9 @@ CustomCharactersPage::CustomCharactersPage(PageContext &context, QWidget *parent
             auto *cell = new GlyphCell(n, c + 1, weight, Frame2);
             cell->setObjectName(QStringLiteral("bitmapr%1(%2)").arg(n).arg(weight));
             twips::place(cell, 360 + 120 * c, 360 + 120 * (n - 1), 135, 135);
-            connect(cell, &GlyphCell::clicked, this,
-                    [this, n, weight] { bitmapr_Click(n, weight); });
+            // However the cell turns (click, key, screen reader, the page), its row follows.
+            connect(cell, &GlyphCell::toggled, this,
+                    [this, n, weight](bool on) { cellToggled(n, weight, on); });
             connect(cell, &GlyphCell::focused, this, [this, cell] { makeTabStop(cell); });
             bitmapr[static_cast<std::size_t>(n - 1)][static_cast<std::size_t>(c)] = cell;
         }
@@ -104,28 +105,29 @@ void CustomCharactersPage::bitmapr_Click(int row, int index)
     GlyphCell *target = cell(row, index);
     if (!target)
         return;
-    target->setOn(!target->isOn());
-    RowValue[static_cast<std::size_t>(row - 1)] ^= static_cast<std::uint8_t>(index);
+    target->toggle();
+}
+
+void CustomCharactersPage::cellToggled(int row, int weight, bool on)
+{
+    std::uint8_t &value = RowValue[static_cast<std::size_t>(row - 1)];
+    value = static_cast<std::uint8_t>(on ? value | weight : value & ~weight);
     showRowValue(row);
 }
 
 void CustomCharactersPage::cmdSet_Click()
 {
-    for (int n = 1; n <= 8; ++n) {
-        for (GlyphCell *c : bitmapr[static_cast<std::size_t>(n - 1)])
-            c->setOn(true);
-        RowValue[static_cast<std::size_t>(n - 1)] = 31;
-        showRowValue(n);
+    for (const auto &row : bitmapr) {
+        for (GlyphCell *c : row)
+            c->setChecked(true);
     }
 }
 
 void CustomCharactersPage::cmdClr_Click()
 {
-    for (int n = 1; n <= 8; ++n) {
-        for (GlyphCell *c : bitmapr[static_cast<std::size_t>(n - 1)])
-            c->setOn(false);
-        RowValue[static_cast<std::size_t>(n - 1)] = 0;
-        showRowValue(n);
+    for (const auto &row : bitmapr) {
+        for (GlyphCell *c : row)
+            c->setChecked(false);
     }
 }
 

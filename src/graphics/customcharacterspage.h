@@ -33,22 +33,6 @@ public:
 
     CustomCharactersPage(PageContext &context, QWidget *parent = nullptr);
 
-    QGroupBox *Frame2 = nullptr;
-    // bitmapr[N-1][c] is bitmaprN(kWeights[c]).
-    std::array<std::array<GlyphCell *, 5>, 8> bitmapr{};
-    std::array<QLabel *, 8> lblrow{};
-    std::array<std::uint8_t, 8> RowValue{}; // RowValue1..RowValue8
-    QLabel *Label18 = nullptr;
-    QLabel *Label17 = nullptr;
-    QComboBox *cboUCH = nullptr;
-    QPushButton *cmdSet = nullptr;
-    QPushButton *cmdClr = nullptr;
-    QPushButton *cmdLoadBitmap = nullptr;
-    QPushButton *cmdSaveBitmap = nullptr;
-    QPushButton *cmdSendBitmap = nullptr;
-
-    GlyphTable table;
-
     // Toggle cell: row 1..8, index one of 16, 8, 4, 2, 1 (anything else does nothing).
     void bitmapr_Click(int row, int index);
     void cmdSet_Click();
@@ -61,11 +45,30 @@ public:
     void loadGlyphTable();
 
     GlyphCell *cell(int row, int index) const;
+    // RowValue1..RowValue8: each row's cells that are on, by weight.
+    const std::array<std::uint8_t, 8> &rowValues() const { return RowValue; }
+    const GlyphTable &glyphTable() const { return table; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    QGroupBox *Frame2 = nullptr;
+    // bitmapr[N-1][c] is bitmaprN(kWeights[c]).
+    std::array<std::array<GlyphCell *, 5>, 8> bitmapr{};
+    std::array<QLabel *, 8> lblrow{};
+    std::array<std::uint8_t, 8> RowValue{};
+    QLabel *Label18 = nullptr;
+    QLabel *Label17 = nullptr;
+    QComboBox *cboUCH = nullptr;
+    QPushButton *cmdSet = nullptr;
+    QPushButton *cmdClr = nullptr;
+    QPushButton *cmdLoadBitmap = nullptr;
+    QPushButton *cmdSaveBitmap = nullptr;
+    QPushButton *cmdSendBitmap = nullptr;
+    GlyphTable table;
+
+    void cellToggled(int row, int weight, bool on);
     void showRowValue(int row);
     // Only this cell takes Tab focus, so Tab passes the grid in one step and comes back to
     // where the user left it.

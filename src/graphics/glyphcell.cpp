@@ -2,72 +2,79 @@
 
 #include "widgets/controls.h"
 
-#include <QAccessible>
+#include <QFrame>
 #include <QKeyEvent>
-#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFrame>
 
 GlyphCell::GlyphCell(int row, int column, int weight, QWidget *parent)
-    : QFrame(parent), m_row(row), m_column(column)
+    : QAbstractButton(parent), m_row(row), m_column(column)
 {
-    setFrameShape(QFrame::Box);
-    setLineWidth(1);
-    setFocusPolicy(Qt::StrongFocus);
+    setCheckable(true);
+    // The fill is the window colour of the cell's palette, as for the page's other squares.
+    setBackgroundRole(QPalette::Window);
     setCursor(Qt::PointingHandCursor);
     // The weight as the row labels write it: the leftmost cell adds 0x10 to its row.
     setAccessibleDescription(QStringLiteral("0x") +
                              QStringLiteral("%1").arg(weight, 2, 16, QLatin1Char('0')).toUpper());
-    showState();
+    connect(this, &QAbstractButton::toggled, this, &GlyphCell::showState);
+    showState(false);
 }
 
-void GlyphCell::setOn(bool on)
+void GlyphCell::showState(bool on)
 {
-    if (on == m_on)
-        return;
-    m_on = on;
-    showState();
-    QAccessible::State changed;
-    changed.checked = true;
-    QAccessibleStateChangeEvent event(this, changed);
-    QAccessible::updateAccessibility(&event);
-}
-
-void GlyphCell::showState()
-{
-    controls::setFill(this, controls::fromBgr(m_on ? kOnColour : kOffColour));
+    controls::setFill(this, controls::fromBgr(on ? kOnColour : kOffColour));
     setAccessibleName(QStringLiteral("Row %1, column %2: %3")
                           .arg(m_row)
                           .arg(m_column)
-                          .arg(m_on ? QStringLiteral("on") : QStringLiteral("off")));
-}
-
-void GlyphCell::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-    QFrame::mouseReleaseEvent(event);
+                          .arg(on ? QStringLiteral("on") : QStringLiteral("off")));
 }
 
 void GlyphCell::keyPressEvent(QKeyEvent *event)
 {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (plain && (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
-                  event->key() == Qt::Key_Enter)) {
-        emit clicked();
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!plain)
+            break;
+        // One press, one toggle: a held Enter must not flicker the cell.
+        if (!event->isAutoRepeat())
+            click();
+        event->accept();
         return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        // Not the button's own move to the next control: the page moves across the grid.
+        event->ignore();
+        return;
+    default:
+        break;
     }
-    // Arrows, Home and End go on to the page, which moves the focus across the grid.
-    QFrame::keyPressEvent(event);
+    QAbstractButton::keyPressEvent(event);
 }
 
 void GlyphCell::focusInEvent(QFocusEvent *event)
 {
-    QFrame::focusInEvent(event);
+    QAbstractButton::focusInEvent(event);
     emit focused();
 }
 
-void GlyphCell::paintEvent(QPaintEvent *event)
+void GlyphCell::paintEvent(QPaintEvent *)
 {
-    QFrame::paintEvent(event);
+    // A one-pixel box in the text colour around the fill, as a plain framed square draws it.
+    QPainter painter(this);
+    QStyleOptionFrame frame;
+    frame.initFrom(this);
+    frame.frameShape = QFrame::Box;
+    frame.lineWidth = 1;
+    frame.midLineWidth = 0;
+    style()->drawControl(QStyle::CE_ShapedFrame, &frame, &painter, this);
+    painter.end();
     // On a black cell the style's focus rectangle would vanish; the mark goes over the fill.
     if (hasFocus())
         controls::paintFocusMark(this);

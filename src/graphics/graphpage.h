@@ -17,6 +17,11 @@ class GraphPage : public QWidget
 public:
     GraphPage(PageContext &context, QWidget *parent = nullptr);
 
+    void cmdInitGraph_Click(int index);
+    void cmdHGraph_Click(int index);
+    void cmdVertical_Click();
+
+private:
     std::array<QPushButton *, 2> cmdInitGraph{};
     QLabel *Label13 = nullptr;
     QComboBox *cboGraphWidth = nullptr;
@@ -27,10 +32,5 @@ public:
     QComboBox *cboGraphHeight = nullptr;
     QPushButton *cmdVertical = nullptr;
 
-    void cmdInitGraph_Click(int index);
-    void cmdHGraph_Click(int index);
-    void cmdVertical_Click();
-
-private:
     PageContext &m_context;
 };

@@ -32,6 +32,21 @@ public:
 
     InputsOutputsPage(PageContext &context, QWidget *parent = nullptr);
 
+    void cboio_Click(int index);
+    void cmdCfgIO_Click();
+    void cmdgpmode_Click();
+    void cmdReadAn_Click(int index);
+
+    // How status replies read right now: GPIO only while "GPIO" is selected.
+    P2Mode p2Mode() const;
+    // A decoded reply's effect on the labels and indicators (acknowledgements aside).
+    void applyReply(const DecodedReply &reply);
+
+    QComboBox *pinList(int index) const; // by bit value, nullptr for others
+    // The direction byte being built: bit n-1 set when pin n is "OUT".
+    qint16 ioDirection() const { return IODirection; }
+
+private:
     std::array<QPushButton *, 2> cmdReadAn{};
     QLabel *Label41 = nullptr;
     std::array<QLabel *, 2> lblAnVal{};
@@ -46,23 +61,8 @@ public:
     QPushButton *cmdCfgIO = nullptr;
     QGroupBox *Frame7 = nullptr;
     std::array<Indicator *, 8> Shape1{};
-
-    // The direction byte being built: bit n-1 set when pin n is "OUT".
     qint16 IODirection = 0;
 
-    void cboio_Click(int index);
-    void cmdCfgIO_Click();
-    void cmdgpmode_Click();
-    void cmdReadAn_Click(int index);
-
-    // How status replies read right now: GPIO only while "GPIO" is selected.
-    P2Mode p2Mode() const;
-    // A decoded reply's effect on the labels and indicators (acknowledgements aside).
-    void applyReply(const DecodedReply &reply);
-
-    QComboBox *pinList(int index) const; // by bit value, nullptr for others
-
-private:
     void showAnalogValue(std::size_t index, int value);
 
     PageContext &m_context;

@@ -66,64 +66,65 @@ LineLogWindow::LineLogWindow(const LineLogSources &sources, QWidget *parent)
     // The newest row stays in sight while the view shows it; a user who scrolled up to read
     // keeps their place.
     connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
-        const QScrollBar *bar = tblLog->verticalScrollBar();
+        const QScrollBar *bar = m_table->verticalScrollBar();
         m_following = bar->value() == bar->maximum();
     });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] {
         if (m_following)
-            tblLog->scrollToBottom();
+            m_table->scrollToBottom();
     });
 
-    connect(m_player, &script::ScriptPlayer::canPlayChanged, cmdPlay, &QWidget::setEnabled);
+    connect(m_player, &script::ScriptPlayer::canPlayChanged, m_playButton, &QWidget::setEnabled);
     connect(m_player, &script::ScriptPlayer::progress, this, [this](int index, int count) {
-        prgScript->setRange(0, count);
-        prgScript->setValue(index);
+        m_scriptProgress->setRange(0, count);
+        m_scriptProgress->setValue(index);
     });
     connect(m_player, &script::ScriptPlayer::printed, this, [this](const QString &line) {
-        lblScript->setText(QStringLiteral("%1: %2").arg(m_playingName, line));
+        m_scriptLabel->setText(QStringLiteral("%1: %2").arg(m_playingName, line));
     });
     connect(m_player, &script::ScriptPlayer::finished, this, &LineLogWindow::scriptFinished);
-    cmdPlay->setEnabled(m_player->canPlay());
+    m_playButton->setEnabled(m_player->canPlay());
     showStatus();
 }
 
 void LineLogWindow::buildControls()
 {
-    cboShow = new QComboBox(this);
-    cboShow->setObjectName(QStringLiteral("cboShow"));
-    cboShow->addItems(
+    m_showList = new QComboBox(this);
+    m_showList->setObjectName(QStringLiteral("showList"));
+    m_showList->addItems(
         {QStringLiteral("Sent and received"), QStringLiteral("Sent"), QStringLiteral("Received")});
     auto *showLabel = new QLabel(QStringLiteral("&Show"), this);
-    showLabel->setBuddy(cboShow);
-    cmdPause = button(this, QStringLiteral("cmdPause"), QStringLiteral("&Pause"));
-    cmdPause->setCheckable(true);
-    cmdClear = button(this, QStringLiteral("cmdClear"), QStringLiteral("C&lear"));
-    txtFind = new QLineEdit(this);
-    txtFind->setObjectName(QStringLiteral("txtFind"));
-    txtFind->setPlaceholderText(QStringLiteral("Find (Ctrl+F)"));
-    txtFind->setAccessibleName(QStringLiteral("Find"));
-    txtFind->setClearButtonEnabled(true);
-    cmdFindPrevious = button(this, QStringLiteral("cmdFindPrevious"), QStringLiteral("Pre&vious"));
-    cmdFindNext = button(this, QStringLiteral("cmdFindNext"), QStringLiteral("&Next"));
-    lblFound = new QLabel(this);
-    lblFound->setObjectName(QStringLiteral("lblFound"));
+    showLabel->setBuddy(m_showList);
+    m_pauseButton = button(this, QStringLiteral("pauseButton"), QStringLiteral("&Pause"));
+    m_pauseButton->setCheckable(true);
+    m_clearButton = button(this, QStringLiteral("clearButton"), QStringLiteral("C&lear"));
+    m_findBox = new QLineEdit(this);
+    m_findBox->setObjectName(QStringLiteral("findBox"));
+    m_findBox->setPlaceholderText(QStringLiteral("Find (Ctrl+F)"));
+    m_findBox->setAccessibleName(QStringLiteral("Find"));
+    m_findBox->setClearButtonEnabled(true);
+    m_findPreviousButton =
+        button(this, QStringLiteral("findPreviousButton"), QStringLiteral("Pre&vious"));
+    m_findNextButton = button(this, QStringLiteral("findNextButton"), QStringLiteral("&Next"));
+    m_foundLabel = new QLabel(this);
+    m_foundLabel->setObjectName(QStringLiteral("foundLabel"));
 
-    tblLog = new QTableView(this);
-    tblLog->setObjectName(QStringLiteral("tblLog"));
-    tblLog->setAccessibleName(QStringLiteral("Line log entries"));
-    tblLog->setModel(m_model);
-    tblLog->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tblLog->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    tblLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblLog->setWordWrap(false);
-    tblLog->setShowGrid(false);
-    tblLog->setAlternatingRowColors(true);
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("logTable"));
+    m_table->setAccessibleName(QStringLiteral("Line log entries"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    m_table->setShowGrid(false);
+    m_table->setAlternatingRowColors(true);
     // Every row one line high, set once: the view never measures rows, however many.
-    QHeaderView *rows = tblLog->verticalHeader();
+    QHeaderView *rows = m_table->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(fontMetrics().height() + 4);
     rows->hide();
-    QHeaderView *columns = tblLog->horizontalHeader();
+    QHeaderView *columns = m_table->horizontalHeader();
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     columns->resizeSection(LineLogModel::Time, digit * 11);
     columns->resizeSection(LineLogModel::Direction,
@@ -132,102 +133,103 @@ void LineLogWindow::buildControls()
     columns->resizeSection(LineLogModel::Bytes, digit * 36);
     columns->setStretchLastSection(true);
 
-    cmdCopy = button(this, QStringLiteral("cmdCopy"), QStringLiteral("&Copy"));
-    cmdSaveText = button(this, QStringLiteral("cmdSaveText"), QStringLiteral("Save as &Text..."));
-    cmdSaveScript =
-        button(this, QStringLiteral("cmdSaveScript"), QStringLiteral("Save as &Script..."));
-    chkWaits = new QCheckBox(QStringLiteral("with &waits"), this);
-    chkWaits->setObjectName(QStringLiteral("chkWaits"));
-    chkWaits->setToolTip(QStringLiteral("Write the pauses between frames as wait lines"));
-    chkWaits->setChecked(true);
-    cmdPlay = button(this, QStringLiteral("cmdPlay"), QStringLiteral("Pl&ay Script..."));
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblScript = new QLabel(this);
-    lblScript->setObjectName(QStringLiteral("lblScript"));
-    prgScript = new QProgressBar(this);
-    prgScript->setObjectName(QStringLiteral("prgScript"));
-    prgScript->setAccessibleName(QStringLiteral("Script progress"));
-    prgScript->hide();
-    cmdCancel = button(this, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"));
-    cmdCancel->hide();
+    m_copyButton = button(this, QStringLiteral("copyButton"), QStringLiteral("&Copy"));
+    m_saveTextButton =
+        button(this, QStringLiteral("saveTextButton"), QStringLiteral("Save as &Text..."));
+    m_saveScriptButton =
+        button(this, QStringLiteral("saveScriptButton"), QStringLiteral("Save as &Script..."));
+    m_waitsBox = new QCheckBox(QStringLiteral("with &waits"), this);
+    m_waitsBox->setObjectName(QStringLiteral("waitsBox"));
+    m_waitsBox->setToolTip(QStringLiteral("Write the pauses between frames as wait lines"));
+    m_waitsBox->setChecked(true);
+    m_playButton = button(this, QStringLiteral("playButton"), QStringLiteral("Pl&ay Script..."));
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    m_scriptLabel = new QLabel(this);
+    m_scriptLabel->setObjectName(QStringLiteral("scriptLabel"));
+    m_scriptProgress = new QProgressBar(this);
+    m_scriptProgress->setObjectName(QStringLiteral("scriptProgress"));
+    m_scriptProgress->setAccessibleName(QStringLiteral("Script progress"));
+    m_scriptProgress->hide();
+    m_cancelButton = button(this, QStringLiteral("cancelButton"), QStringLiteral("Cancel"));
+    m_cancelButton->hide();
 
     auto *top = new QHBoxLayout;
     top->addWidget(showLabel);
-    top->addWidget(cboShow);
-    top->addWidget(cmdPause);
-    top->addWidget(cmdClear);
+    top->addWidget(m_showList);
+    top->addWidget(m_pauseButton);
+    top->addWidget(m_clearButton);
     top->addSpacing(digit * 2);
-    top->addWidget(txtFind, 1);
-    top->addWidget(cmdFindPrevious);
-    top->addWidget(cmdFindNext);
-    top->addWidget(lblFound);
+    top->addWidget(m_findBox, 1);
+    top->addWidget(m_findPreviousButton);
+    top->addWidget(m_findNextButton);
+    top->addWidget(m_foundLabel);
     auto *files = new QHBoxLayout;
-    files->addWidget(cmdCopy);
-    files->addWidget(cmdSaveText);
-    files->addWidget(cmdSaveScript);
-    files->addWidget(chkWaits);
+    files->addWidget(m_copyButton);
+    files->addWidget(m_saveTextButton);
+    files->addWidget(m_saveScriptButton);
+    files->addWidget(m_waitsBox);
     files->addStretch(1);
-    files->addWidget(cmdPlay);
-    files->addWidget(prgScript);
-    files->addWidget(cmdCancel);
+    files->addWidget(m_playButton);
+    files->addWidget(m_scriptProgress);
+    files->addWidget(m_cancelButton);
     auto *status = new QHBoxLayout;
-    status->addWidget(lblStatus, 1);
-    status->addWidget(lblScript);
+    status->addWidget(m_statusLabel, 1);
+    status->addWidget(m_scriptLabel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(tblLog, 1);
+    layout->addWidget(m_table, 1);
     layout->addLayout(files);
     layout->addLayout(status);
 
-    connect(cboShow, &QComboBox::currentIndexChanged, this,
+    connect(m_showList, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_model->setFilter(LineLogFilter(std::clamp(index, 0, 2))); });
-    connect(cmdPause, &QPushButton::toggled, this, [this](bool paused) {
-        cmdPause->setText(paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
+    connect(m_pauseButton, &QPushButton::toggled, this, [this](bool paused) {
+        m_pauseButton->setText(paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
         m_model->setPaused(paused);
     });
-    connect(cmdClear, &QPushButton::clicked, m_model, &LineLogModel::clearLog);
-    connect(cmdFindNext, &QPushButton::clicked, this, [this] { find(true); });
-    connect(cmdFindPrevious, &QPushButton::clicked, this, [this] { find(false); });
-    connect(txtFind, &QLineEdit::returnPressed, this, [this] { find(true); });
-    connect(txtFind, &QLineEdit::textChanged, lblFound, &QLabel::clear);
+    connect(m_clearButton, &QPushButton::clicked, m_model, &LineLogModel::clearLog);
+    connect(m_findNextButton, &QPushButton::clicked, this, [this] { find(true); });
+    connect(m_findPreviousButton, &QPushButton::clicked, this, [this] { find(false); });
+    connect(m_findBox, &QLineEdit::returnPressed, this, [this] { find(true); });
+    connect(m_findBox, &QLineEdit::textChanged, m_foundLabel, &QLabel::clear);
     auto *findKey = new QShortcut(QKeySequence::Find, this);
     connect(findKey, &QShortcut::activated, this, [this] {
-        txtFind->setFocus();
-        txtFind->selectAll();
+        m_findBox->setFocus();
+        m_findBox->selectAll();
     });
     // Before the view's own Ctrl+C, which would copy one cell.
-    auto *copy = new QAction(tblLog);
+    auto *copy = new QAction(m_table);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
-    tblLog->addAction(copy);
+    m_table->addAction(copy);
     connect(copy, &QAction::triggered, this, &LineLogWindow::copySelection);
-    connect(cmdCopy, &QPushButton::clicked, this, &LineLogWindow::copySelection);
+    connect(m_copyButton, &QPushButton::clicked, this, &LineLogWindow::copySelection);
 
-    connect(cmdSaveText, &QPushButton::clicked, this, [this] {
+    connect(m_saveTextButton, &QPushButton::clicked, this, [this] {
         askForFile(QStringLiteral("SaveTextDialog"), QStringLiteral("Save the Line Log as Text"),
                    QStringLiteral("Text files (*.txt);;All files (*)"), true,
                    [this](const QString &path) { saveText(path); });
     });
-    connect(cmdSaveScript, &QPushButton::clicked, this, [this] {
+    connect(m_saveScriptButton, &QPushButton::clicked, this, [this] {
         askForFile(QStringLiteral("SaveScriptDialog"),
                    QStringLiteral("Save the Frames Sent as a Script"),
                    QStringLiteral("Scripts (*.vtl);;All files (*)"), true,
                    [this](const QString &path) { saveScript(path); });
     });
-    connect(cmdPlay, &QPushButton::clicked, this, [this] {
+    connect(m_playButton, &QPushButton::clicked, this, [this] {
         askForFile(QStringLiteral("PlayScriptDialog"), QStringLiteral("Play a Script"),
                    QStringLiteral("Scripts (*.vtl);;All files (*)"), false,
                    [this](const QString &path) { playScript(path); });
     });
-    connect(cmdCancel, &QPushButton::clicked, m_player, &script::ScriptPlayer::cancel);
+    connect(m_cancelButton, &QPushButton::clicked, m_player, &script::ScriptPlayer::cancel);
 }
 
 void LineLogWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     m_model->setLive(true);
-    tblLog->scrollToBottom();
+    m_table->scrollToBottom();
 }
 
 void LineLogWindow::hideEvent(QHideEvent *event)
@@ -253,30 +255,31 @@ void LineLogWindow::showStatus()
                     .arg(LineLog::kCapacity);
     if (m_model->paused())
         text += QStringLiteral("; paused: %1 new entries not shown").arg(m_model->unshown());
-    lblStatus->setText(text);
+    m_statusLabel->setText(text);
 }
 
 void LineLogWindow::find(bool forward)
 {
     m_model->sync(); // rows and the log's places agree only right after a sync
-    const QModelIndex current = tblLog->currentIndex();
+    const QModelIndex current = m_table->currentIndex();
     const auto row =
-        m_model->log().find(m_model->filter(), txtFind->text(),
+        m_model->log().find(m_model->filter(), m_findBox->text(),
                             current.isValid() ? current.row() : -1, forward, m_model->rowCount());
     if (!row) {
-        lblFound->setText(txtFind->text().isEmpty() ? QString() : QStringLiteral("Not found"));
+        m_foundLabel->setText(m_findBox->text().isEmpty() ? QString()
+                                                          : QStringLiteral("Not found"));
         return;
     }
-    lblFound->clear();
+    m_foundLabel->clear();
     const QModelIndex found = m_model->index(*row, 0);
-    tblLog->selectionModel()->setCurrentIndex(found, QItemSelectionModel::ClearAndSelect |
-                                                         QItemSelectionModel::Rows);
-    tblLog->scrollTo(found);
+    m_table->selectionModel()->setCurrentIndex(found, QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
+    m_table->scrollTo(found);
 }
 
 void LineLogWindow::copySelection()
 {
-    QModelIndexList rows = tblLog->selectionModel()->selectedRows();
+    QModelIndexList rows = m_table->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end());
     QStringList lines;
     for (const QModelIndex &index : rows) {
@@ -333,7 +336,7 @@ bool LineLogWindow::saveScript(const QString &path)
         text += QStringLiteral("# The log had dropped its %1 oldest entries: frames sent before "
                                "them are missing.\n")
                     .arg(log.dropped());
-    text += script::framesToScript(log.sentFrames(), chkWaits->isChecked());
+    text += script::framesToScript(log.sentFrames(), m_waitsBox->isChecked());
     return write(path, text.toUtf8());
 }
 
@@ -348,15 +351,16 @@ void LineLogWindow::playScript(const QString &path)
     }
     if (!m_player->playing()) // over already: nothing in it waits
         return;
-    lblScript->setText(QStringLiteral("Playing %1").arg(m_playingName));
-    prgScript->show();
-    cmdCancel->show();
+    m_scriptLabel->setText(QStringLiteral("Playing %1").arg(m_playingName));
+    m_scriptProgress->show();
+    m_cancelButton->show();
 }
 
 void LineLogWindow::scriptFinished(bool completed, const QString &problem)
 {
-    prgScript->hide();
-    cmdCancel->hide();
-    lblScript->setText(completed ? QStringLiteral("%1 played").arg(m_playingName)
-                                 : QStringLiteral("%1 stopped: %2").arg(m_playingName, problem));
+    m_scriptProgress->hide();
+    m_cancelButton->hide();
+    m_scriptLabel->setText(completed
+                               ? QStringLiteral("%1 played").arg(m_playingName)
+                               : QStringLiteral("%1 stopped: %2").arg(m_playingName, problem));
 }

@@ -60,24 +60,6 @@ class LineLogWindow : public QWidget
 public:
     explicit LineLogWindow(const LineLogSources &sources, QWidget *parent = nullptr);
 
-    QComboBox *cboShow = nullptr; // "Sent and received", "Sent", "Received"
-    QPushButton *cmdPause = nullptr;
-    QPushButton *cmdClear = nullptr;
-    QLineEdit *txtFind = nullptr;
-    QPushButton *cmdFindPrevious = nullptr;
-    QPushButton *cmdFindNext = nullptr;
-    QLabel *lblFound = nullptr;
-    QTableView *tblLog = nullptr;
-    QPushButton *cmdCopy = nullptr;
-    QPushButton *cmdSaveText = nullptr;
-    QPushButton *cmdSaveScript = nullptr;
-    QCheckBox *chkWaits = nullptr;
-    QPushButton *cmdPlay = nullptr;
-    QLabel *lblStatus = nullptr;
-    QLabel *lblScript = nullptr;
-    QProgressBar *prgScript = nullptr;
-    QPushButton *cmdCancel = nullptr;
-
     LineLogModel &model() { return *m_model; }
     script::ScriptPlayer &player() { return *m_player; }
 
@@ -101,6 +83,24 @@ private:
                     std::function<void(const QString &)> then);
     bool write(const QString &path, const QByteArray &content);
     void scriptFinished(bool completed, const QString &problem);
+
+    QComboBox *m_showList = nullptr; // "Sent and received", "Sent", "Received"
+    QPushButton *m_pauseButton = nullptr;
+    QPushButton *m_clearButton = nullptr;
+    QLineEdit *m_findBox = nullptr;
+    QPushButton *m_findPreviousButton = nullptr;
+    QPushButton *m_findNextButton = nullptr;
+    QLabel *m_foundLabel = nullptr;
+    QTableView *m_table = nullptr;
+    QPushButton *m_copyButton = nullptr;
+    QPushButton *m_saveTextButton = nullptr;
+    QPushButton *m_saveScriptButton = nullptr;
+    QCheckBox *m_waitsBox = nullptr;
+    QPushButton *m_playButton = nullptr;
+    QLabel *m_statusLabel = nullptr;
+    QLabel *m_scriptLabel = nullptr;
+    QProgressBar *m_scriptProgress = nullptr;
+    QPushButton *m_cancelButton = nullptr;
 
     LineLogModel *m_model = nullptr;
     script::ScriptPlayer *m_player = nullptr;

@@ -12,6 +12,8 @@
 #include "encoding/win1252.h"
 #include "link/bignumber.h"
 #include "link/messagetext.h"
+#include "link/pacingclock.h"
+#include "link/transmitter.h"
 #include "script/arguments.h"
 #include "settings/glyphtable.h"
 #include "settings/settingsfile.h"
@@ -135,9 +137,9 @@ bool Parser::addText(Arguments &args, const QString &text)
                                  .arg(QStringLiteral("0x%1").arg(*code, 2, 16, QLatin1Char('0'))));
         bytes.push_back(frame->front());
     }
-    for (std::size_t at = 0; at < bytes.size(); at += kLongestFrame) {
-        const auto end =
-            bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), at + kLongestFrame));
+    for (std::size_t at = 0; at < bytes.size(); at += Transmitter::kBufferSize) {
+        const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(
+                                             std::min(bytes.size(), at + Transmitter::kBufferSize));
         send(proto::Frame(bytes.begin() + static_cast<std::ptrdiff_t>(at), end));
     }
     return true;
@@ -384,7 +386,7 @@ bool Parser::storeMessages(Arguments &args)
         const QString text =
             settings.ReadINI(QStringLiteral("MSG"), QStringLiteral("M%1").arg(k + 1));
         send(*proto::storeMessage(k, messageBytes(text)));
-        wait(kPacingMs);
+        wait(PacingClock::kIntervalMs);
     }
     return true;
 }
@@ -395,7 +397,7 @@ bool Parser::saveFlash(Arguments &)
     // confirmation on the display. The acknowledgement may come at any time after the store.
     send(proto::storeInFlash());
     const int store = static_cast<int>(m_steps.size()) - 1;
-    wait(kPacingMs);
+    wait(PacingClock::kIntervalMs);
     send(*proto::screenCommand(2));
     const QByteArray confirmation(proto::kFlashConfirmationText);
     send(proto::Frame(confirmation.begin(), confirmation.end()));
@@ -482,11 +484,11 @@ bool Parser::raw(Arguments &args)
                                             "byte, such as FE 32 00 13 or FE320013)")
                                  .arg(shownWord(word)));
     proto::Frame frame = *parseHexWords(words);
-    if (frame.size() > static_cast<std::size_t>(kLongestFrame))
+    if (frame.size() > static_cast<std::size_t>(Transmitter::kBufferSize))
         return args.fail(QStringLiteral("%1 bytes in one frame (allowed: up to %2; split it over "
                                         "several lines)")
                              .arg(frame.size())
-                             .arg(kLongestFrame));
+                             .arg(Transmitter::kBufferSize));
     send(std::move(frame));
     return true;
 }

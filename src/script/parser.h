@@ -32,12 +32,11 @@ namespace script
 
 class Arguments;
 
-// Waits and timeouts the commands use.
-constexpr int kPacingMs = 200;        // between stored messages, after a store to flash
+// Waits and timeouts the commands use. Stored messages are paced by the window's tick
+// (PacingClock::kIntervalMs), and a frame must fit its transmit buffer (Transmitter::
+// kBufferSize), so that any script can be played from the window.
 constexpr int kReplyTimeoutMs = 1000; // for read-analog and save-flash
 constexpr int kLongestWaitMs = 3600 * 1000;
-// A frame must fit the window's transmit buffer, so that any script can be played from it.
-constexpr int kLongestFrame = 71;
 
 struct ParserSetup {
     // The settings file whose glyph table `glyph` starts from.

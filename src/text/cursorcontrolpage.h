@@ -18,16 +18,16 @@ class CursorControlPage : public QWidget
 public:
     CursorControlPage(PageContext &context, QWidget *parent = nullptr);
 
+    void cmdSetCursor_Click();
+    void cmdSetPos_Click();
+    void cmdCurLR_Click(int index);
+
+private:
     QLabel *Label5 = nullptr;
     QComboBox *cboCursor = nullptr;
     QPushButton *cmdSetCursor = nullptr;
     QPushButton *cmdSetPos = nullptr;
     std::array<QPushButton *, 2> cmdCurLR{};
 
-    void cmdSetCursor_Click();
-    void cmdSetPos_Click();
-    void cmdCurLR_Click(int index);
-
-private:
     PageContext &m_context;
 };

@@ -19,6 +19,16 @@ class TextDisplayPage : public QWidget
 public:
     TextDisplayPage(PageContext &context, QWidget *parent = nullptr);
 
+    void txtASCIIInput_KeyPress(int code);
+    void cmdCommand_Click(int index);
+    void cmdBackSp_Click();
+    void cmdCustomChar_Click(int index);
+    void cmdSC_Click();
+    void cmdLoadCC_Click();
+    void cmdClrCR_Click(int index);
+    void cmdDisTxt_Click();
+
+private:
     AsciiInputBox *txtASCIIInput = nullptr;
     QLabel *Label3 = nullptr;
     std::array<QPushButton *, 3> cmdCommand{};
@@ -32,15 +42,5 @@ public:
     QPushButton *cmdDisTxt = nullptr;
     QComboBox *cboPMsg = nullptr;
 
-    void txtASCIIInput_KeyPress(int code);
-    void cmdCommand_Click(int index);
-    void cmdBackSp_Click();
-    void cmdCustomChar_Click(int index);
-    void cmdSC_Click();
-    void cmdLoadCC_Click();
-    void cmdClrCR_Click(int index);
-    void cmdDisTxt_Click();
-
-private:
     PageContext &m_context;
 };

@@ -142,6 +142,7 @@ void labelBy(QWidget *control, QLabel *caption)
 
 QLabel *labelBy(QWidget *control, const QString &caption)
 {
+    // Qt 6.4: only a QLabel's buddy gets a label relation, so a hidden label stands in.
     auto *standIn = new QLabel(caption, control->parentWidget());
     standIn->setTextFormat(Qt::PlainText);
     standIn->hide();
@@ -151,8 +152,8 @@ QLabel *labelBy(QWidget *control, const QString &caption)
 
 void showWithoutWaiting(QMessageBox *box)
 {
-    // Modal the way exec() makes a box (application-modal here). setWindowModality() would
-    // also put back the close button that the save's question leaves out.
+    // Qt 6.4: setWindowModality() on a QMessageBox puts back the close button it left out.
+    // So the box is made modal the way exec() makes it (application-modal here).
     box->setAttribute(Qt::WA_ShowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();

@@ -16,7 +16,7 @@ int toPixels(int twips);
 // Places a widget at left, top, width, height given in twips of its parent.
 void place(QWidget *widget, int left, int top, int width, int height);
 
-// Creates a child widget with an objectName and, where it has one, a caption.
+// Creates a child widget with an objectName; its caption, if any, is the caller's to set.
 template <typename W> W *make(QWidget *parent, const QString &objectName)
 {
     auto *widget = new W(parent);

@@ -195,14 +195,15 @@ void AccessibilityTest::keyIndicatorsSayWhetherPressed()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    f.window().inputsOutputs->cbogpio->setCurrentIndex(1); // KEYPAD
+    f.find<QComboBox>(QStringLiteral("cbogpio"))->setCurrentIndex(1); // KEYPAD
     // Nothing reported yet: the keys show the window's background.
     QCOMPARE(names(f, "key", 16), keyNames(QStringLiteral("unknown")));
     QCOMPARE(descriptionOf(f.findWidget(QStringLiteral("key(1)"))),
              QStringLiteral("Keypad row 3, column 1"));
     // A screen reader walks the keypad as it is read: row by row, Key 1 to Key 16.
     QStringList readingOrder;
-    for (const QString &name : childNames(accessible(f.window().inputsOutputs->fKeypad))) {
+    for (const QString &name :
+         childNames(accessible(f.find<QGroupBox>(QStringLiteral("fKeypad"))))) {
         if (name.startsWith(QLatin1String("Key ")))
             readingOrder << name;
     }
@@ -217,7 +218,7 @@ void AccessibilityTest::keyIndicatorsSayWhetherPressed()
     QVERIFY(f.peer().send(QByteArray("\xFC\x00\xFF", 3)));
     QTRY_COMPARE(names(f, "key", 16), keyNames(QStringLiteral("8 9 10 11 12 13 14 15")));
     // A status reply in GPIO mode leaves the keys alone.
-    f.window().inputsOutputs->cbogpio->setCurrentIndex(0);
+    f.find<QComboBox>(QStringLiteral("cbogpio"))->setCurrentIndex(0);
     QVERIFY(f.peer().send(QByteArray("\xFC\x00\x00", 3)));
     QTRY_COMPARE(nameOf(f.findWidget(QStringLiteral("Shape1(7)"))), QStringLiteral("Input 8: low"));
     QCOMPARE(names(f, "key", 16), keyNames(QStringLiteral("8 9 10 11 12 13 14 15")));
@@ -227,7 +228,7 @@ void AccessibilityTest::glyphCellsSayWhetherOn()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    f.window().SSTab1->setCurrentIndex(kCustomCharactersPage);
+    featureTabs(f.window())->setCurrentIndex(kCustomCharactersPage);
     // Columns counted from the left, as seen; the cell's weight in the row's value is its
     // description.
     const char *const where[][3] = {{"bitmapr2(16)", "Row 2, column 1: off", "0x10"},
@@ -312,12 +313,12 @@ void AccessibilityTest::monitorsAreReadableText()
     QCOMPARE(f.received(2).size(), qsizetype(2));
     QVERIFY(f.peer().send(QByteArray("\xFA\x01\x02", 3)));
     const QString answer = QStringLiteral("FA 01 02 ");
-    QTRY_COMPARE(f.window().lblRxData->text(), answer);
+    QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), answer);
     const QString expected = monitor == QLatin1String("lblTxData") ? sent : answer;
     QCOMPARE(shown(), expected);
     QCOMPARE(iface->text(QAccessible::Value), expected);
     // The value label of the reading describes it.
-    QLabel *value = f.window().inputsOutputs->lblAnVal[0];
+    QLabel *value = f.find<QLabel>(QStringLiteral("lblAnVal(0)"));
     QCOMPARE(nameOf(value), QStringLiteral("Analog 1 ADC Value (0-1024)"));
     QCOMPARE(descriptionOf(value), QStringLiteral("258"));
 
@@ -335,7 +336,7 @@ void AccessibilityTest::windowAndTabStrip()
     QCOMPARE(window->role(), QAccessible::Window);
 
     // The strip lists its eight tabs and nothing else.
-    QTabWidget *tabs = f.window().SSTab1;
+    QTabWidget *tabs = featureTabs(f.window());
     QAccessibleInterface *strip = accessible(tabs->tabBar());
     QCOMPARE(strip->role(), QAccessible::PageTabList);
     QStringList captions;
@@ -458,7 +459,8 @@ void AccessibilityTest::textStaysLegibleInADarkPalette()
     }
 
     // The monitors keep their dark blue on light yellow.
-    for (HexMonitor *monitor : {f.window().lblTxData, f.window().lblRxData}) {
+    for (HexMonitor *monitor : {f.find<HexMonitor>(QStringLiteral("lblTxData")),
+                                f.find<HexMonitor>(QStringLiteral("lblRxData"))}) {
         QCOMPARE(monitor->palette().color(QPalette::Text), QColor(0, 0, 192));
         QCOMPARE(monitor->palette().color(QPalette::Base), QColor(255, 255, 192));
     }

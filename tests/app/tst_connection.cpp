@@ -65,11 +65,12 @@ void ConnectionTest::connectsAtChosenSpeed()
     QFETCH(int, speed);
     WindowFixture f;
     QVERIFY(f.connect(at19200));
-    QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Disconnect"));
-    QVERIFY(!f.window().fComm->isEnabled());
-    QVERIFY(f.window().SSTab1->isEnabled());
-    QCOMPARE(f.window().CommPortText, QStringLiteral("3"));
-    QCOMPARE(f.window().CommSettings,
+    QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(),
+             QStringLiteral("Disconnect"));
+    QVERIFY(!f.find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
+    QVERIFY(featureTabs(f.window())->isEnabled());
+    QCOMPARE(f.window().commPortText(), QStringLiteral("3"));
+    QCOMPARE(f.window().commSettings(),
              at19200 ? QStringLiteral("19200,n,8,1") : QStringLiteral("9600,n,8,1"));
     termios line{};
     QVERIFY(f.peer().lineSettings(line));
@@ -82,25 +83,25 @@ void ConnectionTest::disconnectReturnsToClosedState()
     WindowFixture f;
     QVERIFY(f.connect());
     f.click(QStringLiteral("cmdConnect"));
-    QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
-    QVERIFY(f.window().fComm->isEnabled());
-    QVERIFY(!f.window().SSTab1->isEnabled());
-    QVERIFY(!f.window().MSComm1.isOpen());
+    QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(), QStringLiteral("Connect"));
+    QVERIFY(f.find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
+    QVERIFY(!featureTabs(f.window())->isEnabled());
+    QVERIFY(!f.window().port().isOpen());
 }
 
 void ConnectionTest::typedCharactersGoOutOneByteEach()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    auto *box = f.window().textDisplay->txtASCIIInput;
-    f.window().SSTab1->setCurrentIndex(0);
+    auto *box = f.find<QLineEdit>(QStringLiteral("txtASCIIInput"));
+    featureTabs(f.window())->setCurrentIndex(0);
     box->setFocus();
     QTest::keyClick(box, 'H');
     QCOMPARE(f.received(1), QByteArray("H"));
     QTest::keyClick(box, Qt::Key_I);
     QCOMPARE(f.received(1), QByteArray("i"));
     QCOMPARE(box->text(), QStringLiteral("i"));
-    QCOMPARE(f.window().lblTxData->text(), QStringLiteral("69 "));
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblTxData"))->text(), QStringLiteral("69 "));
 }
 
 void ConnectionTest::controlCharactersAreDropped_data()
@@ -119,8 +120,8 @@ void ConnectionTest::controlCharactersAreDropped()
     QFETCH(int, modifiers);
     WindowFixture f;
     QVERIFY(f.connect());
-    auto *box = f.window().textDisplay->txtASCIIInput;
-    f.window().SSTab1->setCurrentIndex(0);
+    auto *box = f.find<QLineEdit>(QStringLiteral("txtASCIIInput"));
+    featureTabs(f.window())->setCurrentIndex(0);
     QTest::keyClick(box, Qt::Key_A);
     QCOMPARE(f.received(1), QByteArray("a"));
     QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -132,8 +133,8 @@ void ConnectionTest::upperHalfCharactersUseTheirSingleByteCode()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    auto *box = f.window().textDisplay->txtASCIIInput;
-    f.window().SSTab1->setCurrentIndex(0);
+    auto *box = f.find<QLineEdit>(QStringLiteral("txtASCIIInput"));
+    featureTabs(f.window())->setCurrentIndex(0);
     for (const QString &c :
          {QStringLiteral("\u00e9"), QStringLiteral("\u20ac"), QStringLiteral(" ")})
         typeCharacter(box, c);
@@ -170,29 +171,30 @@ void ConnectionTest::failedOpenShowsComError()
     QSerialPort holder(f.peer().slavePath());
     if (held)
         QVERIFY(holder.open(QIODevice::ReadWrite));
-    f.window().cboComm->setCurrentIndex(portIndex);
+    f.find<QComboBox>(QStringLiteral("cboComm"))->setCurrentIndex(portIndex);
     ModalAnswerer answerer;
     f.click(QStringLiteral("cmdConnect"));
     QTRY_COMPARE(answerer.seen().size(), 1);
     QCOMPARE(answerer.seen().first().text, QStringLiteral("Com Error!"));
     QCOMPARE(answerer.seen().first().title, QStringLiteral("VantelApp"));
     QVERIFY(!answerer.seen().first().hasIcon);
-    QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
-    QVERIFY(!f.window().SSTab1->isEnabled());
-    QVERIFY(f.window().fComm->isEnabled());
-    QCOMPARE(f.window().lblDevice->text(), why);
+    QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(), QStringLiteral("Connect"));
+    QVERIFY(!featureTabs(f.window())->isEnabled());
+    QVERIFY(f.find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(), why);
     if (portIndex >= 0) {
         const QString path =
             device.isEmpty() ? f.peer().slavePath() : QString::fromLocal8Bit(device);
-        QVERIFY2(f.window().lblDevice->toolTip().contains(path),
-                 qPrintable(f.window().lblDevice->toolTip()));
+        QVERIFY2(f.find<QLabel>(QStringLiteral("lblDevice"))->toolTip().contains(path),
+                 qPrintable(f.find<QLabel>(QStringLiteral("lblDevice"))->toolTip()));
     }
 
     // Once the port is free, Connect works and the label names the device again.
     if (held) {
         holder.close();
         QVERIFY(f.connect());
-        QCOMPARE(f.window().lblDevice->text(), QStringLiteral("COM3 = ") + f.peer().slavePath());
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(),
+                 QStringLiteral("COM3 = ") + f.peer().slavePath());
     }
 }
 
@@ -212,9 +214,9 @@ void ConnectionTest::deviceLabelKeepsThePathsEnd()
     QFETCH(bool, elided);
     WindowFixture f;
     qputenv("VANTEL_COM3", device.toLocal8Bit());
-    f.window().cboComm->setCurrentIndex(2);
-    emit f.window().cboComm->activated(2);
-    const QLabel *label = f.window().lblDevice;
+    f.find<QComboBox>(QStringLiteral("cboComm"))->setCurrentIndex(2);
+    emit f.find<QComboBox>(QStringLiteral("cboComm"))->activated(2);
+    const QLabel *label = f.find<QLabel>(QStringLiteral("lblDevice"));
     const QString text = label->text();
     QVERIFY2(captionfit::captionFits(label), qPrintable(text));
     QCOMPARE(text.contains(QChar(0x2026)), elided);
@@ -236,9 +238,9 @@ void ConnectionTest::lostDeviceClosesOnceAndStaysIdle()
              QStringLiteral("The connection to %1 was lost (the other end closed the line). The "
                             "port has been closed.")
                  .arg(f.peer().slavePath()));
-    QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
-    QVERIFY(!f.window().SSTab1->isEnabled());
-    QVERIFY(f.window().fComm->isEnabled());
+    QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(), QStringLiteral("Connect"));
+    QVERIFY(!featureTabs(f.window())->isEnabled());
+    QVERIFY(f.find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
 
     // Idle afterwards: a second of event loop costs next to no CPU and shows no more boxes.
     rusage before{};

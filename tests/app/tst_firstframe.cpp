@@ -44,21 +44,30 @@ void FirstFrameTest::runsOnceAfterTheFirstPaint()
         void paintEvent(QPaintEvent *) override { ++paints; }
     } window;
     QList<int> paintsAtRun;
-    firstframe::afterFirstFrame(&window, [&] { paintsAtRun << window.paints; });
+    QStringList order;
+    firstframe::afterFirstFrame(&window, [&] {
+        paintsAtRun << window.paints;
+        order << QStringLiteral("work");
+    });
+    // The start-up report goes ahead of work asked for earlier.
+    firstframe::afterFirstFrame(
+        &window, [&] { order << QStringLiteral("report"); }, firstframe::Turn::BeforeOthers);
     QCoreApplication::processEvents();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.repaint();
     QCOMPARE(paintsAtRun, QList<int>{1});
+    QCOMPARE(order, (QStringList{QStringLiteral("report"), QStringLiteral("work")}));
 }
 
 void FirstFrameTest::deviceIsNamedOnceTheWindowIsUp()
 {
     WindowFixture f("[Settings]\r\nCommPort=3\r\n");
     // Naming the device may list the system's ports: not while the window is being built.
-    QCOMPARE(f.window().lblDevice->text(), QString());
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(), QString());
     QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
-    QCOMPARE(f.window().lblDevice->text(), QStringLiteral("COM3 = ") + f.peer().slavePath());
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(),
+             QStringLiteral("COM3 = ") + f.peer().slavePath());
 }
 
 void FirstFrameTest::framesAsFusionDrawsThemWithoutImagePlugins()

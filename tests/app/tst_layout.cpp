@@ -2,9 +2,9 @@
 // neighbour or out of its container, and a picture of each page is saved into the build
 // folder. CTest runs this once at scale 1 and once with QT_SCALE_FACTOR=2.
 #include "app/frmmain.h"
-#include "app/wrappingtabbar.h"
 #include "graphics/glyphcell.h"
 #include "widgets/captionbutton.h"
+#include "widgets/wrappingtabbar.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>
@@ -198,7 +198,7 @@ void LayoutTest::listItemsShowInFull()
 void LayoutTest::tabCaptionsShowInFull()
 {
     frmMain &window = m_fixture->window();
-    auto *tabs = qobject_cast<FeatureTabWidget *>(window.SSTab1);
+    auto *tabs = qobject_cast<FeatureTabWidget *>(featureTabs(window));
     QVERIFY(tabs);
     WrappingTabBar *bar = tabs->wrappingTabBar();
     QCOMPARE(bar->count(), 8);
@@ -225,14 +225,14 @@ void LayoutTest::controlsDoNotOverlapOrLeaveTheirContainer()
     QList<QWidget *> containers{&window};
     for (QGroupBox *group : window.findChildren<QGroupBox *>())
         containers << group;
-    for (int i = 0; i < window.SSTab1->count(); ++i)
-        containers << window.SSTab1->widget(i);
+    for (int i = 0; i < featureTabs(window)->count(); ++i)
+        containers << featureTabs(window)->widget(i);
 
     for (QWidget *container : containers) {
         // A page gets its size when it is shown: as large as the tab control leaves it.
-        const int page = window.SSTab1->indexOf(container);
+        const int page = featureTabs(window)->indexOf(container);
         if (page >= 0)
-            window.SSTab1->setCurrentIndex(page);
+            featureTabs(window)->setCurrentIndex(page);
         const QRect inside = container->rect();
         QList<QWidget *> children;
         for (QWidget *child : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
@@ -243,8 +243,9 @@ void LayoutTest::controlsDoNotOverlapOrLeaveTheirContainer()
             const QRect ra = children[a]->geometry();
             if (!inside.contains(ra))
                 failures << QStringLiteral("%1 sticks out of %2 (%3x%4)")
-                                .arg(describe(children[a]), page >= 0 ? window.SSTab1->tabText(page)
-                                                                      : container->objectName())
+                                .arg(describe(children[a]), page >= 0
+                                                                ? featureTabs(window)->tabText(page)
+                                                                : container->objectName())
                                 .arg(inside.width())
                                 .arg(inside.height());
             for (int b = a + 1; b < children.size(); ++b) {
@@ -272,13 +273,17 @@ void LayoutTest::regionsStandWhereTheWindowPutsThem()
     const double scale = window.logicalDpiX() / 96.0;
     const auto px = [scale](int twips) { return qRound(twips * scale / 15.0); };
     QCOMPARE(window.size(), QSize(px(10770), px(6795)));
-    QCOMPARE(window.fComm->geometry(), QRect(px(240), px(240), px(5415), px(855)));
-    QCOMPARE(window.cmdConnect->pos(), QPoint(px(6000), px(480)));
-    QCOMPARE(window.SSTab1->geometry(), QRect(px(240), px(1320), px(10335), px(3615)));
-    QCOMPARE(window.Frame3->geometry(), QRect(px(240), px(5040), px(6975), px(1335)));
-    QCOMPARE(window.Frame1->geometry(), QRect(px(7440), px(5040), px(3135), px(1335)));
+    QCOMPARE(control<QGroupBox>(window, QStringLiteral("fComm"))->geometry(),
+             QRect(px(240), px(240), px(5415), px(855)));
+    QCOMPARE(control<QPushButton>(window, QStringLiteral("cmdConnect"))->pos(),
+             QPoint(px(6000), px(480)));
+    QCOMPARE(featureTabs(window)->geometry(), QRect(px(240), px(1320), px(10335), px(3615)));
+    QCOMPARE(control<QGroupBox>(window, QStringLiteral("Frame3"))->geometry(),
+             QRect(px(240), px(5040), px(6975), px(1335)));
+    QCOMPARE(control<QGroupBox>(window, QStringLiteral("Frame1"))->geometry(),
+             QRect(px(7440), px(5040), px(3135), px(1335)));
     // The pages begin under the tab strip, about 720 twips below the top of the tab control.
-    const int pageTop = window.SSTab1->widget(0)->mapTo(window.SSTab1, QPoint()).y();
+    const int pageTop = featureTabs(window)->widget(0)->mapTo(featureTabs(window), QPoint()).y();
     QVERIFY2(pageTop >= px(360) && pageTop <= px(900), qPrintable(QString::number(pageTop)));
 }
 
@@ -289,12 +294,12 @@ void LayoutTest::savesAPictureOfEachPage()
     const QString folder = qEnvironmentVariable("VANTEL_SCREENSHOT_DIR",
                                                 QStringLiteral(VANTEL_DEFAULT_SCREENSHOT_DIR));
     QVERIFY(QDir().mkpath(folder));
-    for (int i = 0; i < window.SSTab1->count(); ++i) {
-        window.SSTab1->setCurrentIndex(i);
+    for (int i = 0; i < featureTabs(window)->count(); ++i) {
+        featureTabs(window)->setCurrentIndex(i);
         const QPixmap picture = window.grab();
         QVERIFY(!picture.isNull());
         const QString path = QDir(folder).filePath(
-            QStringLiteral("page-%1-%2.png").arg(i).arg(slug(window.SSTab1->tabText(i))));
+            QStringLiteral("page-%1-%2.png").arg(i).arg(slug(featureTabs(window)->tabText(i))));
         QVERIFY2(picture.save(path), qPrintable(path));
         QVERIFY(QFileInfo(path).size() > 0);
     }

@@ -6,6 +6,7 @@
 #include "config/lcdsettingspage.h"
 #include "graphics/customcharacterspage.h"
 #include "io/inputsoutputspage.h"
+#include "widgets/twips.h"
 #include "windowfixture.h"
 
 #include <QComboBox>
@@ -46,14 +47,15 @@ QStringList lines(const QByteArray &content)
 void verifyQuietStart(WindowFixture &f)
 {
     frmMain &w = f.window();
-    QVERIFY(!w.MSComm1.isOpen());
-    QCOMPARE(w.cmdConnect->text(), QStringLiteral("Connect"));
-    QVERIFY(w.fComm->isEnabled());
-    QVERIFY(!w.SSTab1->isEnabled());
-    QCOMPARE(w.SSTab1->currentIndex(), 6);
-    QVERIFY(!w.pacing.Timer1.isActive());
-    QCOMPARE(w.lblTxData->text(), QString());
-    QCOMPARE(w.lblRxData->text(), QString());
+    QVERIFY(!w.port().isOpen());
+    QCOMPARE(control<QPushButton>(w, QStringLiteral("cmdConnect"))->text(),
+             QStringLiteral("Connect"));
+    QVERIFY(control<QGroupBox>(w, QStringLiteral("fComm"))->isEnabled());
+    QVERIFY(!featureTabs(w)->isEnabled());
+    QCOMPARE(featureTabs(w)->currentIndex(), 6);
+    QVERIFY(!w.pacing().Timer1.isActive());
+    QCOMPARE(control<HexMonitor>(w, QStringLiteral("lblTxData"))->text(), QString());
+    QCOMPARE(control<HexMonitor>(w, QStringLiteral("lblRxData"))->text(), QString());
     QCOMPARE(f.peer().takeReceived(), QByteArray());
 }
 
@@ -87,21 +89,23 @@ void StartupTest::savedPortAndSpeedAreShownNotOpened()
     WindowFixture f(settingsFile("CommPort=5\r\nSetting=19200,n,8,1\r\n"), 5);
     verifyQuietStart(f);
     frmMain &w = f.window();
-    QCOMPARE(w.cboComm->currentIndex(), 4);
-    QCOMPARE(w.cboComm->currentText(), QStringLiteral("COM5"));
-    QVERIFY(w.opt19200->isChecked());
-    QVERIFY(!w.opt9600->isChecked());
+    QCOMPARE(control<QComboBox>(w, QStringLiteral("cboComm"))->currentIndex(), 4);
+    QCOMPARE(control<QComboBox>(w, QStringLiteral("cboComm"))->currentText(),
+             QStringLiteral("COM5"));
+    QVERIFY(control<QRadioButton>(w, QStringLiteral("opt19200"))->isChecked());
+    QVERIFY(!control<QRadioButton>(w, QStringLiteral("opt9600"))->isChecked());
     // Selecting them configured the port control for the next Connect.
-    QCOMPARE(w.MSComm1.commPort(), 5);
-    QCOMPARE(w.MSComm1.settings(), QStringLiteral("19200,n,8,1"));
-    QCOMPARE(w.CommPortText, QStringLiteral("5"));
-    QCOMPARE(w.CommSettings, QStringLiteral("19200,n,8,1"));
+    QCOMPARE(w.port().commPort(), 5);
+    QCOMPARE(w.port().settings(), QStringLiteral("19200,n,8,1"));
+    QCOMPARE(w.commPortText(), QStringLiteral("5"));
+    QCOMPARE(w.commSettings(), QStringLiteral("19200,n,8,1"));
     // The module's own speed is not a saved setting: "9600" as always.
-    QVERIFY(w.lcdSettings->lcdbaud[0]->isChecked());
+    QVERIFY(control<QRadioButton>(w, QStringLiteral("lcdbaud(0)"))->isChecked());
     // Every pin list shows "IN" and the direction byte says so.
-    for (QComboBox *pin : w.inputsOutputs->cboio)
-        QCOMPARE(pin->currentText(), QStringLiteral("IN"));
-    QCOMPARE(w.inputsOutputs->IODirection, qint16(0));
+    for (int bit : InputsOutputsPage::kPinBits)
+        QCOMPARE(control<QComboBox>(w, twips::element("cboio", bit))->currentText(),
+                 QStringLiteral("IN"));
+    QCOMPARE(w.findChild<InputsOutputsPage *>()->ioDirection(), qint16(0));
 }
 
 void StartupTest::portNumber_data()
@@ -140,12 +144,12 @@ void StartupTest::portNumber()
     WindowFixture f(ini);
     verifyQuietStart(f);
     frmMain &w = f.window();
-    QCOMPARE(w.cboComm->currentIndex(), index);
-    QCOMPARE(w.MSComm1.commPort(), commPort);
+    QCOMPARE(control<QComboBox>(w, QStringLiteral("cboComm"))->currentIndex(), index);
+    QCOMPARE(w.port().commPort(), commPort);
     if (index >= 0)
-        QCOMPARE(w.CommPortText, QString::number(index + 1));
+        QCOMPARE(w.commPortText(), QString::number(index + 1));
     else
-        QCOMPARE(w.cboComm->currentText(), QString());
+        QCOMPARE(control<QComboBox>(w, QStringLiteral("cboComm"))->currentText(), QString());
 }
 
 void StartupTest::lineSpeed_data()
@@ -174,12 +178,12 @@ void StartupTest::lineSpeed()
     WindowFixture f(settingsFile("CommPort=3\r\n" + setting));
     verifyQuietStart(f);
     frmMain &w = f.window();
-    QCOMPARE(w.opt9600->isChecked(), at9600);
-    QCOMPARE(w.opt19200->isChecked(), !at9600);
+    QCOMPARE(control<QRadioButton>(w, QStringLiteral("opt9600"))->isChecked(), at9600);
+    QCOMPARE(control<QRadioButton>(w, QStringLiteral("opt19200"))->isChecked(), !at9600);
     // Either way the port would open with one of the two standard strings.
     const QString standard = at9600 ? QStringLiteral("9600,n,8,1") : QStringLiteral("19200,n,8,1");
-    QCOMPARE(w.CommSettings, standard);
-    QCOMPARE(w.MSComm1.settings(), standard);
+    QCOMPARE(w.commSettings(), standard);
+    QCOMPARE(w.port().settings(), standard);
 }
 
 void StartupTest::backlightLevel_data()
@@ -205,8 +209,8 @@ void StartupTest::backlightLevel()
     QFETCH(int, level);
     WindowFixture f(settingsFile("CommPort=3\r\n", lcdSection.isNull() ? "X=1\r\n" : lcdSection));
     verifyQuietStart(f);
-    QCOMPARE(f.window().backlight->Backlightlevel->value(), level);
-    QCOMPARE(f.window().backlight->BacklightLevel, qint16(level));
+    QCOMPARE(f.find<QSlider>(QStringLiteral("Backlightlevel"))->value(), level);
+    QCOMPARE(f.page<BacklightPage>().backlightLevel(), qint16(level));
 }
 
 void StartupTest::messagesAreRestored()
@@ -222,38 +226,40 @@ void StartupTest::messagesAreRestored()
                            "M20=second M20 is ignored\r\n";
     WindowFixture f(ini);
     verifyQuietStart(f);
-    const auto &boxes = f.window().lcdSettings->txtMsg;
-    QCOMPARE(boxes[0]->text(), QStringLiteral("Hello"));
-    QCOMPARE(boxes[1]->text(), QStringLiteral("Quoted text"));
-    QCOMPARE(boxes[2]->text(), QStringLiteral("single"));
-    QCOMPARE(boxes[3]->text(), QStringLiteral(" kept blanks "));
-    QCOMPARE(boxes[4]->text(), QString());                                    // M5 missing
-    QCOMPARE(boxes[5]->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ")); // whole
-    QCOMPARE(boxes[6]->text(), QStringLiteral("lower-case key"));
-    QCOMPARE(boxes[19]->text(), QStringLiteral("last one"));
+    const auto box = [&f](int k) { return f.find<QLineEdit>(twips::element("txtMsg", k)); };
+    QCOMPARE(box(0)->text(), QStringLiteral("Hello"));
+    QCOMPARE(box(1)->text(), QStringLiteral("Quoted text"));
+    QCOMPARE(box(2)->text(), QStringLiteral("single"));
+    QCOMPARE(box(3)->text(), QStringLiteral(" kept blanks "));
+    QCOMPARE(box(4)->text(), QString());                                    // M5 missing
+    QCOMPARE(box(5)->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ")); // whole
+    QCOMPARE(box(6)->text(), QStringLiteral("lower-case key"));
+    QCOMPARE(box(19)->text(), QStringLiteral("last one"));
     for (int k = 7; k < 19; ++k)
-        QCOMPARE(boxes[k]->text(), QString());
+        QCOMPARE(box(k)->text(), QString());
 }
 
 void StartupTest::keyNamesInAnyLetterCase()
 {
     WindowFixture f("[settings]\r\ncommport=7\r\nSETTING=9600,n,8,1\r\n[lcd]\r\nbl=77\r\n");
     verifyQuietStart(f);
-    QCOMPARE(f.window().cboComm->currentIndex(), 6);
-    QVERIFY(f.window().opt9600->isChecked());
-    QCOMPARE(f.window().backlight->Backlightlevel->value(), 77);
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("cboComm"))->currentIndex(), 6);
+    QVERIFY(f.find<QRadioButton>(QStringLiteral("opt9600"))->isChecked());
+    QCOMPARE(f.find<QSlider>(QStringLiteral("Backlightlevel"))->value(), 77);
 }
 
 void StartupTest::glyphTableLoadsButGridStaysEmpty()
 {
     WindowFixture f("[UDC]\r\nUCHAR2R1=31\r\nUCHAR2R8=17\r\n");
     verifyQuietStart(f);
-    CustomCharactersPage *page = f.window().customCharacters;
-    QCOMPARE(page->table.UCharTable[8], std::uint8_t(31));
-    QCOMPARE(page->table.UCharTable[15], std::uint8_t(17));
-    QCOMPARE(page->cboUCH->currentText(), QStringLiteral("1"));
-    for (QLabel *row : page->lblrow)
-        QCOMPARE(row->text(), QStringLiteral("0x00"));
+    CustomCharactersPage *page = &f.page<CustomCharactersPage>();
+    QCOMPARE(page->glyphTable().UCharTable[8], std::uint8_t(31));
+    QCOMPARE(page->glyphTable().UCharTable[15], std::uint8_t(17));
+    QCOMPARE(control<QComboBox>(*page, QStringLiteral("cboUCH"))->currentText(),
+             QStringLiteral("1"));
+    for (int row = 1; row <= 8; ++row)
+        QCOMPARE(control<QLabel>(*page, QStringLiteral("lblrow%1").arg(row))->text(),
+                 QStringLiteral("0x00"));
 }
 
 void StartupTest::shutDownCreatesTheFileInOrder()
@@ -281,7 +287,7 @@ void StartupTest::shutDownKeepsEverythingElseInTheFile()
                               "UCHAR1R1=31\r\n";
     WindowFixture f(before);
     // Typed but not saved to flash: messages are not written at shut-down.
-    f.window().lcdSettings->txtMsg[0]->setText(QStringLiteral("typed, not saved"));
+    f.find<QLineEdit>(QStringLiteral("txtMsg(0)"))->setText(QStringLiteral("typed, not saved"));
     f.closeWindow();
     // Only the three values change, in place; the speed string is now the standard one and
     // the level the one the slider showed.
@@ -312,9 +318,9 @@ void StartupTest::shutDownWhileConnectedWritesAndCloses()
 {
     WindowFixture f(settingsFile("CommPort=1\r\nSetting=9600,n,8,1\r\n", "BL=5\r\n"));
     QVERIFY(f.connect(true));
-    QVERIFY(f.window().MSComm1.isOpen());
+    QVERIFY(f.window().port().isOpen());
     f.closeWindow();
-    QVERIFY(!f.window().MSComm1.isOpen());
+    QVERIFY(!f.window().port().isOpen());
     QCOMPARE(lines(f.iniContent()),
              QStringList({"[Settings]", "CommPort=3", "Setting=19200,n,8,1", "[LCD]", "BL=5"}));
 }
@@ -325,8 +331,8 @@ void StartupTest::choicesComeBackAtNextStart()
     {
         WindowFixture f;
         QVERIFY(f.connect(true));
-        f.window().SSTab1->setCurrentIndex(2);
-        QSlider *slider = f.window().backlight->Backlightlevel;
+        featureTabs(f.window())->setCurrentIndex(2);
+        QSlider *slider = f.find<QSlider>(QStringLiteral("Backlightlevel"));
         slider->setFocus();
         // The user drags the thumb to 120.
         slider->setSliderDown(true);
@@ -342,24 +348,25 @@ void StartupTest::choicesComeBackAtNextStart()
     WindowFixture next(saved);
     verifyQuietStart(next);
     frmMain &w = next.window();
-    QCOMPARE(w.backlight->Backlightlevel->value(), 120);
-    QCOMPARE(w.backlight->BacklightLevel, qint16{120});
-    QCOMPARE(w.cboComm->currentText(), QStringLiteral("COM3"));
-    QVERIFY(w.opt19200->isChecked());
+    QCOMPARE(control<QSlider>(w, QStringLiteral("Backlightlevel"))->value(), 120);
+    QCOMPARE(w.findChild<BacklightPage *>()->backlightLevel(), qint16{120});
+    QCOMPARE(control<QComboBox>(w, QStringLiteral("cboComm"))->currentText(),
+             QStringLiteral("COM3"));
+    QVERIFY(control<QRadioButton>(w, QStringLiteral("opt19200"))->isChecked());
     // Connecting again sends nothing until the slider is moved.
     QVERIFY(next.connect(true));
     QCOMPARE(next.received(1, 300), QByteArray());
-    QCOMPARE(w.lblTxData->text(), QString());
+    QCOMPARE(control<HexMonitor>(w, QStringLiteral("lblTxData"))->text(), QString());
 }
 
 void StartupTest::portAndSpeedPickedWithoutConnecting()
 {
     WindowFixture f(settingsFile("CommPort=2\r\nSetting=19200,n,8,1\r\n"));
-    QComboBox *ports = f.window().cboComm;
+    QComboBox *ports = f.find<QComboBox>(QStringLiteral("cboComm"));
     ports->setCurrentIndex(6);
     emit ports->activated(6);
     f.click(QStringLiteral("opt9600"));
-    QCOMPARE(f.window().MSComm1.commPort(), 7);
+    QCOMPARE(f.window().port().commPort(), 7);
     f.closeWindow();
     QCOMPARE(lines(f.iniContent()),
              QStringList({"[Settings]", "CommPort=7", "Setting=9600,n,8,1", "[LCD]", "BL=0"}));

@@ -55,7 +55,7 @@ QString element(const char *array, int index)
 int pageOf(const frmMain &window, const QWidget *widget)
 {
     for (const QWidget *w = widget; w; w = w->parentWidget()) {
-        const int index = window.SSTab1->indexOf(const_cast<QWidget *>(w));
+        const int index = featureTabs(window)->indexOf(const_cast<QWidget *>(w));
         if (index >= 0)
             return index;
     }
@@ -295,9 +295,9 @@ void WindowInventoryTest::control()
 
     // Before Connect only the port frame and the button can be used; everything on the tab
     // pages is greyed through SSTab1 alone, so Connect makes all of it usable at once.
-    const bool onTabs = page != kOutsideTabs || widget == window.SSTab1;
+    const bool onTabs = page != kOutsideTabs || widget == featureTabs(window);
     QCOMPARE(widget->isEnabled(), !onTabs);
-    QVERIFY(widget->isEnabledTo(window.SSTab1) || widget == window.SSTab1);
+    QVERIFY(widget->isEnabledTo(featureTabs(window)) || widget == featureTabs(window));
 
     if (!caption.isNull()) {
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
@@ -355,20 +355,22 @@ void WindowInventoryTest::windowCaptionSizeAndTabs()
     QCOMPARE(window.windowTitle(), QStringLiteral("Vantel 20x4 Characters RS232 LCD Dsiplay"));
     QCOMPARE(window.size(), QSize(px(&window, 10770), px(&window, 6795)));
     QStringList tabs;
-    for (int i = 0; i < window.SSTab1->count(); ++i)
-        tabs << window.SSTab1->tabText(i);
+    for (int i = 0; i < featureTabs(window)->count(); ++i)
+        tabs << featureTabs(window)->tabText(i);
     QCOMPARE(tabs,
              QStringList({"Text Display", "Cursor Control", "Backlight Control", "Graph",
                           "Custom Characters", "BIG Numbers", "LCD Settings", "Inputs / Outputs"}));
-    QVERIFY(!window.SSTab1->isEnabled());
-    QCOMPARE(window.SSTab1->currentIndex(), 6);
-    QVERIFY(window.SSTab1->currentWidget()->isVisible());
+    QVERIFY(!featureTabs(window)->isEnabled());
+    QCOMPARE(featureTabs(window)->currentIndex(), 6);
+    QVERIFY(featureTabs(window)->currentWidget()->isVisible());
     // Only the page shown has visible controls.
-    QVERIFY(!window.textDisplay->isVisible());
-    QVERIFY(window.lcdSettings->isVisible());
+    QVERIFY(!window.findChild<TextDisplayPage *>()->isVisible());
+    QVERIFY(window.findChild<LcdSettingsPage *>()->isVisible());
 
-    QCOMPARE(window.lblTxData->width(), px(&window, 5175));
-    QCOMPARE(window.lblRxData->width(), px(&window, 5175));
+    QCOMPARE(::control<HexMonitor>(window, QStringLiteral("lblTxData"))->width(),
+             px(&window, 5175));
+    QCOMPARE(::control<HexMonitor>(window, QStringLiteral("lblRxData"))->width(),
+             px(&window, 5175));
 }
 
 void WindowInventoryTest::controlsStandInTheirArrangement_data()

@@ -79,7 +79,7 @@ private slots:
     void dragSendsEveryPositionPassed();
 
 private:
-    BacklightPage &page() { return *m_f->window().backlight; }
+    BacklightPage &page() { return m_f->page<BacklightPage>(); }
     // The slider at `level`, as start-up leaves it from the settings file: nothing sent.
     void startAt(int level);
 };
@@ -87,7 +87,7 @@ private:
 void TestBacklight::startAt(int level)
 {
     page().setLevelQuietly(qint16(level));
-    QCOMPARE(page().Backlightlevel->value(), level);
+    QCOMPARE(control<QSlider>(page(), QStringLiteral("Backlightlevel"))->value(), level);
 }
 
 void TestBacklight::buttonsSwitchWithoutMovingTheSlider_data()
@@ -104,8 +104,8 @@ void TestBacklight::buttonsSwitchWithoutMovingTheSlider()
     QFETCH(QByteArray, frame);
     startAt(120);
     clickSends(*m_f, QString(), button, 1, frame);
-    QCOMPARE(page().Backlightlevel->value(), 120);
-    QCOMPARE(page().BacklightLevel, qint16{120});
+    QCOMPARE(control<QSlider>(page(), QStringLiteral("Backlightlevel"))->value(), 120);
+    QCOMPARE(page().backlightLevel(), qint16{120});
 }
 
 void TestBacklight::everyKeyStepSendsOneFrame_data()
@@ -131,7 +131,7 @@ void TestBacklight::everyKeyStepSendsOneFrame()
     QFETCH(int, key);
     QFETCH(int, level);
     startAt(start);
-    QSlider *slider = page().Backlightlevel;
+    QSlider *slider = control<QSlider>(page(), QStringLiteral("Backlightlevel"));
     m_f->showPageOf(slider);
     slider->setFocus();
     QVERIFY(showModuleReply(*m_f));
@@ -142,7 +142,7 @@ void TestBacklight::everyKeyStepSendsOneFrame()
         expectSent(*m_f, levelFrames({level}));
     const int end = level < 0 ? start : level;
     QCOMPARE(slider->value(), end);
-    QCOMPARE(page().BacklightLevel, qint16(end));
+    QCOMPARE(page().backlightLevel(), qint16(end));
 }
 
 // A quick drag moves the thumb several positions in one mouse move; the module still hears
@@ -151,7 +151,7 @@ void TestBacklight::dragSendsEveryPositionPassed()
 {
     startAt(10);
     WindowFixture &f = *m_f;
-    QSlider *slider = page().Backlightlevel;
+    QSlider *slider = control<QSlider>(page(), QStringLiteral("Backlightlevel"));
     f.showPageOf(slider);
 
     QRect handle;
@@ -174,8 +174,8 @@ void TestBacklight::dragSendsEveryPositionPassed()
     QCOMPARE(slider->value(), 9);
     QCOMPARE(f.received(12), levelFrames({12, 11, 10, 9}));
     QCOMPARE(f.received(1, 300), QByteArray());
-    QCOMPARE(page().BacklightLevel, qint16{9});
-    QCOMPARE(f.window().lblTxData->text(), QStringLiteral("FE 28 09 "));
+    QCOMPARE(page().backlightLevel(), qint16{9});
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblTxData"))->text(), QStringLiteral("FE 28 09 "));
 }
 
 QTEST_MAIN(TestBacklight)

@@ -91,7 +91,7 @@ QByteArray iniLine(const char *key, const QByteArray &value)
 // Waits until the paced sequence a click started has ended.
 bool sequenceEnds(frmMain &w, int timeoutMs = 10000)
 {
-    return QTest::qWaitFor([&w] { return !w.pacing.sequenceRunning(); }, timeoutMs);
+    return QTest::qWaitFor([&w] { return !w.pacing().sequenceRunning(); }, timeoutMs);
 }
 
 // Counts frames the transmitter sends while the port is not open. Any such frame is a send
@@ -99,8 +99,8 @@ bool sequenceEnds(frmMain &w, int timeoutMs = 10000)
 struct ClosedPortSends {
     explicit ClosedPortSends(frmMain &w)
     {
-        QObject::connect(&w.transmitter, &Transmitter::monitorsChanged, &guard,
-                         [this, &w] { count += w.MSComm1.isOpen() ? 0 : 1; });
+        QObject::connect(&w.transmitter(), &Transmitter::monitorsChanged, &guard,
+                         [this, &w] { count += w.port().isOpen() ? 0 : 1; });
     }
     QObject guard;
     int count = 0;
@@ -149,7 +149,7 @@ void TestLcdSettings::moduleSpeed()
     QFETCH(QByteArray, frame);
     WindowFixture f;
     QVERIFY(f.connect(windowAt19200));
-    const QString windowSettings = f.window().CommSettings;
+    const QString windowSettings = f.window().commSettings();
     if (!option.isEmpty()) {
         QVERIFY(framecheck::showModuleReply(f));
         f.click(option);
@@ -160,9 +160,9 @@ void TestLcdSettings::moduleSpeed()
     QCOMPARE(f.received(1, 200), QByteArray());
 
     // Only the module's speed: the window's port and its options stay as they were.
-    QCOMPARE(f.window().CommSettings, windowSettings);
-    QCOMPARE(f.window().opt19200->isChecked(), windowAt19200);
-    QCOMPARE(f.window().opt9600->isChecked(), !windowAt19200);
+    QCOMPARE(f.window().commSettings(), windowSettings);
+    QCOMPARE(f.find<QRadioButton>(QStringLiteral("opt19200"))->isChecked(), windowAt19200);
+    QCOMPARE(f.find<QRadioButton>(QStringLiteral("opt9600"))->isChecked(), !windowAt19200);
     termios line{};
     QVERIFY(f.peer().lineSettings(line));
     QCOMPARE(int(cfgetospeed(&line)), windowAt19200 ? int(B19200) : int(B9600));
@@ -199,7 +199,7 @@ void TestLcdSettings::messageBoxLength()
     QFETCH(QString, text);
     WindowFixture f("[MSG]\r\n" + iniLine("M7", stored));
     QVERIFY(f.connect());
-    QLineEdit *box = f.window().lcdSettings->txtMsg[6];
+    QLineEdit *box = f.find<QLineEdit>(QStringLiteral("txtMsg(6)"));
     QGuiApplication::clipboard()->setText(QStringLiteral("0123456789ABCDEFGHIJklmnopqrst"));
     for (const QString &edit : edits.split(' ', Qt::SkipEmptyParts)) {
         if (edit.startsWith(QLatin1String("type:")))
@@ -213,7 +213,7 @@ void TestLcdSettings::messageBoxLength()
     }
     QCOMPARE(box->text(), text);
     // The other boxes keep the plain limit.
-    QCOMPARE(f.window().lcdSettings->txtMsg[5]->maxLength(), 20);
+    QCOMPARE(f.find<QLineEdit>(QStringLiteral("txtMsg(5)"))->maxLength(), 20);
 }
 
 // The one full upload of this suite; everything that can be checked during an upload is
@@ -227,17 +227,20 @@ void TestLcdSettings::uploadSendsTwentyPacedFrames()
                            iniLine("M20", "Last one");
     WindowFixture f(ini);
     QVERIFY(f.connect());
-    LcdSettingsPage *page = f.window().lcdSettings;
-    PacingClock &pacing = f.window().pacing;
+    LcdSettingsPage *page = &f.page<LcdSettingsPage>();
+    PacingClock &pacing = f.window().pacing();
     ModalAnswerer answerer(QMessageBox::Yes);
     WireLog log(f.peer());
 
     bool pacedButtonsEnabledDuringUpload = true;
     log.when(kFrame, [&] {
-        page->txtMsg[0]->setText(QStringLiteral("too late"));         // already sent
-        page->txtMsg[6]->setText(QStringLiteral("late \u65e5 edit")); // not yet sent
+        control<QLineEdit>(*page, QStringLiteral("txtMsg(0)"))
+            ->setText(QStringLiteral("too late")); // already sent
+        control<QLineEdit>(*page, QStringLiteral("txtMsg(6)"))
+            ->setText(QStringLiteral("late \u65e5 edit")); // not yet sent
         pacedButtonsEnabledDuringUpload =
-            page->cmdSetMsg->isEnabled() || page->cmdSaveSettings->isEnabled();
+            control<QPushButton>(*page, QStringLiteral("cmdSetMsg"))->isEnabled() ||
+            control<QPushButton>(*page, QStringLiteral("cmdSaveSettings"))->isEnabled();
         // Clicks that get through to the handlers anyway are refused: no second upload, no
         // question.
         page->cmdSetMsg_Click();
@@ -291,15 +294,19 @@ void TestLcdSettings::uploadSendsTwentyPacedFrames()
     QVERIFY2(lastWait >= 100 && lastWait <= 800, qPrintable(QString::number(lastWait)));
 
     QVERIFY(!pacing.Timer1.isActive());
-    QVERIFY(page->cmdSetMsg->isEnabled());
-    QVERIFY(page->cmdSaveSettings->isEnabled());
-    QCOMPARE(f.window().lblTxData->text(), QStringLiteral("FE DB 4C 61 73 74 20 6F 6E 65") +
-                                               QStringLiteral(" 20").repeated(12) + ' ');
+    QVERIFY(control<QPushButton>(*page, QStringLiteral("cmdSetMsg"))->isEnabled());
+    QVERIFY(control<QPushButton>(*page, QStringLiteral("cmdSaveSettings"))->isEnabled());
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblTxData"))->text(),
+             QStringLiteral("FE DB 4C 61 73 74 20 6F 6E 65") + QStringLiteral(" 20").repeated(12) +
+                 ' ');
     // The filling spaces live only in the frames, the cut only on the wire, and the upload
     // writes no file.
-    QCOMPARE(page->txtMsg[1]->text(), QStringLiteral("abcdefghijklmnopqrs"));
-    QCOMPARE(page->txtMsg[3]->text(), QString::fromLatin1(kLongStored));
-    QCOMPARE(page->txtMsg[19]->text(), QStringLiteral("Last one"));
+    QCOMPARE(control<QLineEdit>(*page, QStringLiteral("txtMsg(1)"))->text(),
+             QStringLiteral("abcdefghijklmnopqrs"));
+    QCOMPARE(control<QLineEdit>(*page, QStringLiteral("txtMsg(3)"))->text(),
+             QString::fromLatin1(kLongStored));
+    QCOMPARE(control<QLineEdit>(*page, QStringLiteral("txtMsg(19)"))->text(),
+             QStringLiteral("Last one"));
     QCOMPARE(f.iniContent(), ini);
 }
 
@@ -309,8 +316,8 @@ void TestLcdSettings::saveAnsweredNoChangesNothing()
     WindowFixture f(ini);
     QVERIFY(f.connect());
     framecheck::clickSends(f, QString(), QStringLiteral("cmdSetBaud"), 1, framecheck::hex("FE1E"));
-    LcdSettingsPage *page = f.window().lcdSettings;
-    page->txtMsg[0]->setText(QStringLiteral("Typed"));
+    LcdSettingsPage *page = &f.page<LcdSettingsPage>();
+    control<QLineEdit>(*page, QStringLiteral("txtMsg(0)"))->setText(QStringLiteral("Typed"));
     QVERIFY(framecheck::showModuleReply(f));
 
     ModalAnswerer answerer(QMessageBox::No, 50);
@@ -321,9 +328,9 @@ void TestLcdSettings::saveAnsweredNoChangesNothing()
     QCOMPARE(question->objectName(), QStringLiteral("SaveSettingsQuestion"));
     QCOMPARE(question->parentWidget(), &f.window());
     QVERIFY(!(question->windowFlags() & Qt::WindowCloseButtonHint));
-    QVERIFY(!f.window().pacing.sequenceRunning());
-    QVERIFY(page->cmdSetMsg->isEnabled());
-    QVERIFY(page->cmdSaveSettings->isEnabled());
+    QVERIFY(!f.window().pacing().sequenceRunning());
+    QVERIFY(control<QPushButton>(*page, QStringLiteral("cmdSetMsg"))->isEnabled());
+    QVERIFY(control<QPushButton>(*page, QStringLiteral("cmdSaveSettings"))->isEnabled());
     QTRY_VERIFY(!QApplication::activeModalWidget());
     QVERIFY(sequenceEnds(f.window()));
 
@@ -337,8 +344,8 @@ void TestLcdSettings::saveAnsweredNoChangesNothing()
 
     framecheck::expectNothingSent(f);
     QCOMPARE(f.iniContent(), ini);
-    QVERIFY(!f.window().pacing.Timer1.isActive());
-    QVERIFY(page->cmdSaveSettings->isEnabled());
+    QVERIFY(!f.window().pacing().Timer1.isActive());
+    QVERIFY(control<QPushButton>(*page, QStringLiteral("cmdSaveSettings"))->isEnabled());
 }
 
 void TestLcdSettings::saveAnsweredYes()
@@ -346,10 +353,10 @@ void TestLcdSettings::saveAnsweredYes()
     WindowFixture f("[MSG]\r\n" + iniLine("M1", "Old") + iniLine("M2", "Gone soon") +
                     iniLine("M3", kLongStored));
     QVERIFY(f.connect());
-    LcdSettingsPage *page = f.window().lcdSettings;
-    page->txtMsg[0]->setText(QStringLiteral("Hello"));
-    page->txtMsg[1]->clear();
-    page->txtMsg[19]->setText(QStringLiteral("Twenty"));
+    LcdSettingsPage *page = &f.page<LcdSettingsPage>();
+    control<QLineEdit>(*page, QStringLiteral("txtMsg(0)"))->setText(QStringLiteral("Hello"));
+    control<QLineEdit>(*page, QStringLiteral("txtMsg(1)"))->clear();
+    control<QLineEdit>(*page, QStringLiteral("txtMsg(19)"))->setText(QStringLiteral("Twenty"));
     ModalAnswerer answerer(QMessageBox::Yes);
     WireLog log(f.peer());
     f.click(QStringLiteral("cmdSaveSettings"));
@@ -360,8 +367,8 @@ void TestLcdSettings::saveAnsweredYes()
     const qint64 wait = log.arrival(2) - log.arrival(0);
     QVERIFY2(wait >= 120 && wait <= 700, qPrintable(QString::number(wait)));
     QCOMPARE(log.arrival(27), log.arrival(2)); // the text follows the clear byte at once
-    QCOMPARE(f.window().lblTxData->text(), QStringLiteral("0D "));
-    QVERIFY(!f.window().pacing.Timer1.isActive());
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblTxData"))->text(), QStringLiteral("0D "));
+    QVERIFY(!f.window().pacing().Timer1.isActive());
     QCOMPARE(answerer.seen().size(), 1);
 
     SettingsFile &file = f.settings();
@@ -384,7 +391,7 @@ void TestLcdSettings::acknowledgementDuringWaitHoldsTheSave()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    f.window().lcdSettings->txtMsg[4]->setText(QStringLiteral("five"));
+    f.find<QLineEdit>(QStringLiteral("txtMsg(4)"))->setText(QStringLiteral("five"));
     ModalAnswerer answerer(QMessageBox::Yes);
     WireLog log(f.peer());
     qint64 ackSent = -1;
@@ -412,7 +419,7 @@ void TestLcdSettings::acknowledgementDuringWaitHoldsTheSave()
     QVERIFY2(held >= 950, qPrintable(QString::number(held)));
     QCOMPARE(f.settings().ReadINI(QStringLiteral("MSG"), QStringLiteral("M5")),
              QStringLiteral("five"));
-    QVERIFY(!f.window().pacing.Timer1.isActive());
+    QVERIFY(!f.window().pacing().Timer1.isActive());
 }
 
 // Disconnect, a lost device or the window closing ends a paced sequence at once, and
@@ -445,7 +452,7 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
     WindowFixture f("[LCD]\r\nBL=77\r\n");
     QVERIFY(f.connect());
     frmMain &w = f.window();
-    w.lcdSettings->txtMsg[0]->setText(QStringLiteral("kept"));
+    control<QLineEdit>(w, QStringLiteral("txtMsg(0)"))->setText(QStringLiteral("kept"));
     ClosedPortSends closedSends(w);
     // A question still up when the trigger comes is answered only well after it.
     ModalAnswerer answerer(QMessageBox::Yes, triggerAt == 0 ? 300 : 0);
@@ -463,11 +470,11 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
             f.closeWindow();
         else
             f.peer().hangUp();
-        endedAtOnce = !w.pacing.sequenceRunning();
+        endedAtOnce = !w.pacing().sequenceRunning();
         triggered = true;
     });
     bool questionUpAtEnd = false;
-    QObject::connect(&w.pacing, &PacingClock::sequenceRunningChanged, [&](bool running) {
+    QObject::connect(&w.pacing(), &PacingClock::sequenceRunningChanged, [&](bool running) {
         auto *question = w.findChild<QMessageBox *>(QStringLiteral("SaveSettingsQuestion"));
         questionUpAtEnd = !running && question && question->isVisible();
     });
@@ -484,8 +491,8 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
     QTest::qWait(600); // three ticks: long enough for a sequence that went on to show itself
     QCOMPARE(log.bytes().size(), qsizetype(triggerAt));
     QCOMPARE(closedSends.count, 0);
-    QVERIFY(!w.pacing.Timer1.isActive());
-    QVERIFY(!w.MSComm1.isOpen());
+    QVERIFY(!w.pacing().Timer1.isActive());
+    QVERIFY(!w.port().isOpen());
 
     SettingsFile &file = f.settings();
     if (textsSaved)
@@ -502,8 +509,9 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
     } else {
         QVERIFY(!w.isConnected());
         // Ready for the next connection.
-        QVERIFY(w.lcdSettings->cmdSetMsg->isEnabledTo(w.SSTab1));
-        QVERIFY(w.lcdSettings->cmdSaveSettings->isEnabledTo(w.SSTab1));
+        QVERIFY(control<QPushButton>(w, QStringLiteral("cmdSetMsg"))->isEnabledTo(featureTabs(w)));
+        QVERIFY(control<QPushButton>(w, QStringLiteral("cmdSaveSettings"))
+                    ->isEnabledTo(featureTabs(w)));
     }
     if (trigger == QLatin1String("hang up")) {
         const auto &seen = answerer.seen();

@@ -106,8 +106,9 @@ void LinkFaultsTest::portHeldByAnotherProgram()
         QVERIFY(!f.connect());
         QTRY_COMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen().first().text, QStringLiteral("Com Error!"));
-        QCOMPARE(f.window().cmdConnect->text(), QStringLiteral("Connect"));
-        QVERIFY(!f.window().SSTab1->isEnabled());
+        QCOMPARE(f.find<QPushButton>(QStringLiteral("cmdConnect"))->text(),
+                 QStringLiteral("Connect"));
+        QVERIFY(!featureTabs(f.window())->isEnabled());
     }
 
     // Once the other program lets go, the same port connects and carries bytes.
@@ -150,7 +151,8 @@ void LinkFaultsTest::randomBytesFromPeer()
 
     // 10,000 bytes are 3,333 replies and one byte over: the monitor ends on the last whole one.
     const QString lastWhole = framecheck::caption(garbage.mid(9996, 3));
-    QTRY_COMPARE_WITH_TIMEOUT(f.window().lblRxData->text(), lastWhole, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), lastWhole,
+                              10000);
     QVERIFY(f.window().isConnected());
 
     // Still usable: a click goes out, and the byte left over starts the next reply that
@@ -159,7 +161,8 @@ void LinkFaultsTest::randomBytesFromPeer()
     QCOMPARE(f.received(1), QByteArray("\x0D", 1)); // Clear LCD
     QVERIFY(f.peer().send(QByteArray("\x01\x02", 2)));
     const QByteArray completed = garbage.right(1) + QByteArray("\x01\x02", 2);
-    QTRY_COMPARE_WITH_TIMEOUT(f.window().lblRxData->text(), framecheck::caption(completed), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(),
+                              framecheck::caption(completed), 5000);
 }
 
 int main(int argc, char *argv[])

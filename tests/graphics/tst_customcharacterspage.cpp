@@ -90,7 +90,7 @@ private slots:
     void damagedFileStillStartsAndFullByteLoadsAsFullRow();
 
 private:
-    CustomCharactersPage &page() { return *m_f->window().customCharacters; }
+    CustomCharactersPage &page() { return m_f->page<CustomCharactersPage>(); }
     unsigned colour(int row, int weight)
     {
         return controls::toBgr(controls::fill(page().cell(row, weight)));
@@ -143,7 +143,7 @@ Glyph CustomCharactersPageTest::rowValues()
 {
     Glyph values{};
     for (int r = 0; r < 8; ++r)
-        values[std::size_t(r)] = page().RowValue[std::size_t(r)];
+        values[std::size_t(r)] = page().rowValues()[std::size_t(r)];
     return values;
 }
 
@@ -173,7 +173,7 @@ void CustomCharactersPageTest::opensEmptyOnSlotOneWhateverTheFileHolds()
 {
     verifyShows({});
     QCOMPARE(m_f->find<QComboBox>(QStringLiteral("cboUCH"))->currentText(), QStringLiteral("1"));
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(page().table.UCharTable.data()), 64),
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(page().glyphTable().UCharTable.data()), 64),
              tableWith(1, kBox));
 }
 
@@ -312,7 +312,8 @@ void CustomCharactersPageTest::saveWritesTheSlotAndLoadDrawsItBack()
     QVERIFY(expectedFile.contains("UCHAR3R1=0\r\nUCHAR3R2=31\r\nUCHAR3R3=17\r\n"));
 
     const QByteArray table = tableWith(2, glyph, tableWith(1, kBox));
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(page().table.UCharTable.data()), 64), table);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(page().glyphTable().UCharTable.data()), 64),
+             table);
     clickSends(*m_f, QString(), QStringLiteral("cmdSendBitmap"), 1, uploadFrame(table));
 
     // A second press writes the same values: the file does not change.
@@ -349,18 +350,18 @@ void CustomCharactersPageTest::damagedFileStillStartsAndFullByteLoadsAsFullRow()
                                                               QLatin1String(damaged)));
     WindowFixture f(ini, 4);
     QVERIFY(f.connect());
-    CustomCharactersPage &other = *f.window().customCharacters;
-    QCOMPARE(int(other.RowValue[0]), 0);
+    CustomCharactersPage &other = f.page<CustomCharactersPage>();
+    QCOMPARE(int(other.rowValues()[0]), 0);
 
     QVERIFY(select(f, QStringLiteral("cboUCH=3")));
     f.click(QStringLiteral("cmdLoadBitmap"));
     for (int w : kWeights)
         QCOMPARE(controls::toBgr(controls::fill(other.cell(1, w))), kOn);
-    QCOMPARE(int(other.RowValue[0]), 31);
-    QCOMPARE(int(other.RowValue[3]), 17);
-    QCOMPARE(other.lblrow[0]->text(), QStringLiteral("0x1F"));
-    QCOMPARE(other.lblrow[1]->text(), QStringLiteral("0x00"));
-    QCOMPARE(other.lblrow[3]->text(), QStringLiteral("0x11"));
+    QCOMPARE(int(other.rowValues()[0]), 31);
+    QCOMPARE(int(other.rowValues()[3]), 17);
+    QCOMPARE(control<QLabel>(other, QStringLiteral("lblrow1"))->text(), QStringLiteral("0x1F"));
+    QCOMPARE(control<QLabel>(other, QStringLiteral("lblrow2"))->text(), QStringLiteral("0x00"));
+    QCOMPARE(control<QLabel>(other, QStringLiteral("lblrow4"))->text(), QStringLiteral("0x11"));
 
     clickSends(f, QString(), QStringLiteral("cmdSendBitmap"), 1,
                uploadFrame(QByteArray(24, '\0') + hex("FF00001100000000") + QByteArray(32, '\0')));

@@ -4,6 +4,7 @@
 #include "app/frmmain.h"
 #include "framecheck.h"
 #include "io/inputsoutputspage.h"
+#include "widgets/twips.h"
 #include "windowfixture.h"
 
 #include <QComboBox>
@@ -44,8 +45,8 @@ void InputsOutputsPageTest::cleanup()
 QStringList InputsOutputsPageTest::analogReadings() const
 {
     QStringList texts;
-    for (const QLabel *value : m_f->window().inputsOutputs->lblAnVal)
-        texts << value->text();
+    for (int i = 0; i < 2; ++i)
+        texts << m_f->find<QLabel>(twips::element("lblAnVal", i))->text();
     return texts;
 }
 

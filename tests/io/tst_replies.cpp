@@ -5,6 +5,7 @@
 #include "framecheck.h"
 #include "io/inputsoutputspage.h"
 #include "widgets/controls.h"
+#include "widgets/twips.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -25,10 +26,12 @@ namespace
 
 // One letter per indicator: W white (bit set), R red (bit clear), - anything else (the
 // keypad's start colour).
-template <typename Shape, std::size_t N> QString colours(const std::array<Shape *, N> &indicators)
+// The fills of indicators "<array>(0)" .. "<array>(count-1)" found in `parent`.
+QString colours(const QObject &parent, const char *array, int count)
 {
     QString text;
-    for (const QWidget *indicator : indicators) {
+    for (int i = 0; i < count; ++i) {
+        const QWidget *indicator = control(parent, twips::element(array, i));
         const unsigned colour = controls::toBgr(controls::fill(indicator));
         text += colour == 0xFFFFFF   ? QLatin1Char('W')
                 : colour == 0x0000FF ? QLatin1Char('R')
@@ -159,23 +162,23 @@ void RepliesTest::replyEffects()
     WindowFixture f;
     ModalAnswerer answerer;
     QVERIFY(f.connect());
-    InputsOutputsPage &page = *f.window().inputsOutputs;
+    InputsOutputsPage &page = f.page<InputsOutputsPage>();
     if (modeItem != 0) {
         QVERIFY(framecheck::select(f, QStringLiteral("cbogpio=%1").arg(modeItem)));
     }
     if (!before.isEmpty()) {
         QVERIFY(f.peer().send(before));
-        QTRY_COMPARE(f.window().lblRxData->text(), caption(before));
+        QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), caption(before));
     }
     QVERIFY(f.peer().send(reply));
-    QTRY_COMPARE(f.window().lblRxData->text(), monitor);
+    QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), monitor);
     // An acknowledgement box opens as its reply is handled and stays until answered.
     if (boxes == 0)
         QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(page.lblAnVal[0]->text(), analog1);
-    QCOMPARE(page.lblAnVal[1]->text(), analog2);
-    QCOMPARE(colours(page.Shape1), inputs);
-    QCOMPARE(colours(page.key), keys);
+    QCOMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(0)"))->text(), analog1);
+    QCOMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(1)"))->text(), analog2);
+    QCOMPARE(colours(page, "Shape1", 8), inputs);
+    QCOMPARE(colours(page, "key", 16), keys);
     QTRY_COMPARE(answerer.seen().size(), boxes);
 }
 
@@ -231,7 +234,7 @@ void RepliesTest::splitReplies()
     WindowFixture f;
     ModalAnswerer answerer;
     QVERIFY(f.connect());
-    SerialPortService &port = f.window().MSComm1;
+    SerialPortService &port = f.window().port();
     QSignalSpy notified(&port, &SerialPortService::onComm);
     for (int i = 0; i < pieces.size(); ++i) {
         const qsizetype notifications = notified.size();
@@ -240,16 +243,16 @@ void RepliesTest::splitReplies()
             // The piece has arrived once it waits at the port or the window has read it.
             QTRY_VERIFY(port.bytesWaiting() > 0 || notified.size() > notifications);
             QCoreApplication::processEvents();
-            QCOMPARE(f.window().lblRxData->text(), monitors[i]);
+            QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), monitors[i]);
             QCOMPARE(answerer.seen().size(), 0);
         } else {
-            QTRY_COMPARE(f.window().lblRxData->text(), monitors[i]);
+            QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), monitors[i]);
         }
     }
     QCoreApplication::processEvents();
-    QCOMPARE(f.window().inputsOutputs->lblAnVal[0]->text(), analog1);
-    QCOMPARE(f.window().inputsOutputs->lblAnVal[1]->text(), analog2);
-    QCOMPARE(colours(f.window().inputsOutputs->Shape1), inputs);
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblAnVal(0)"))->text(), analog1);
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblAnVal(1)"))->text(), analog2);
+    QCOMPARE(colours(f.window(), "Shape1", 8), inputs);
     // An acknowledgement box opens as its reply is handled and stays until answered.
     if (boxes == 0)
         QVERIFY(!QApplication::activeModalWidget());
@@ -262,15 +265,16 @@ void RepliesTest::strayByteIsGivenUpAfterAPause()
     // for the real pause, and the module's next replies read as sent.
     WindowFixture f;
     QVERIFY(f.connect());
-    QSignalSpy dropped(&f.window().replyReader, &ReplyReader::bytesDropped);
+    QSignalSpy dropped(&f.window().replyReader(), &ReplyReader::bytesDropped);
     QVERIFY(f.peer().send(hex("00")));
     QVERIFY(dropped.wait(5000));
     QCOMPARE(dropped.first().first().toByteArray(), hex("00"));
-    QCOMPARE(f.window().lblRxData->text(), QString());
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), QString());
     QVERIFY(f.peer().send(hex("FA01F4FB0007")));
-    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FB 00 07 "));
-    QCOMPARE(f.window().inputsOutputs->lblAnVal[0]->text(), QStringLiteral("500"));
-    QCOMPARE(f.window().inputsOutputs->lblAnVal[1]->text(), QStringLiteral("7"));
+    QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(),
+                 QStringLiteral("FB 00 07 "));
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblAnVal(0)"))->text(), QStringLiteral("500"));
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblAnVal(1)"))->text(), QStringLiteral("7"));
 }
 
 void RepliesTest::mergedRepliesAllTakeEffect()
@@ -279,13 +283,14 @@ void RepliesTest::mergedRepliesAllTakeEffect()
     // wins and the monitor shows the last reply.
     WindowFixture f;
     QVERIFY(f.connect());
-    InputsOutputsPage &page = *f.window().inputsOutputs;
+    InputsOutputsPage &page = f.page<InputsOutputsPage>();
     QVERIFY(f.peer().send(hex("FA0005FB0007FC0021FA0009FD0001FB0100")));
-    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FB 01 00 "));
-    QCOMPARE(page.lblAnVal[0]->text(), QStringLiteral("9"));
-    QCOMPARE(page.lblAnVal[1]->text(), QStringLiteral("256"));
-    QCOMPARE(colours(page.Shape1), QStringLiteral("WRRRRRRR"));
-    QCOMPARE(colours(page.key), kUntouchedKeys);
+    QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(),
+                 QStringLiteral("FB 01 00 "));
+    QCOMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(0)"))->text(), QStringLiteral("9"));
+    QCOMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(1)"))->text(), QStringLiteral("256"));
+    QCOMPARE(colours(page, "Shape1", 8), QStringLiteral("WRRRRRRR"));
+    QCOMPARE(colours(page, "key", 16), kUntouchedKeys);
 }
 
 void RepliesTest::modeIsReadWhenTheReplyArrives()
@@ -294,40 +299,43 @@ void RepliesTest::modeIsReadWhenTheReplyArrives()
     // recolours nothing by itself.
     WindowFixture f;
     QVERIFY(f.connect());
-    InputsOutputsPage &page = *f.window().inputsOutputs;
+    InputsOutputsPage &page = f.page<InputsOutputsPage>();
     QVERIFY(f.peer().send(hex("FC0000")));
-    QTRY_COMPARE(colours(page.Shape1), QStringLiteral("RRRRRRRR"));
+    QTRY_COMPARE(colours(page, "Shape1", 8), QStringLiteral("RRRRRRRR"));
 
     QVERIFY(framecheck::select(f, QStringLiteral("cbogpio=1")));
-    QCOMPARE(colours(page.Shape1), QStringLiteral("RRRRRRRR"));
-    QCOMPARE(colours(page.key), kUntouchedKeys);
+    QCOMPARE(colours(page, "Shape1", 8), QStringLiteral("RRRRRRRR"));
+    QCOMPARE(colours(page, "key", 16), kUntouchedKeys);
     QVERIFY(f.peer().send(hex("FC00FF")));
-    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FC 00 FF "));
-    QCOMPARE(colours(page.key), QStringLiteral("RRRRRRRRWWWWWWWW"));
-    QCOMPARE(colours(page.Shape1), QStringLiteral("RRRRRRRR"));
+    QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(),
+                 QStringLiteral("FC 00 FF "));
+    QCOMPARE(colours(page, "key", 16), QStringLiteral("RRRRRRRRWWWWWWWW"));
+    QCOMPARE(colours(page, "Shape1", 8), QStringLiteral("RRRRRRRR"));
 
     QVERIFY(framecheck::select(f, QStringLiteral("cbogpio=0")));
     QVERIFY(f.peer().send(hex("FC0021")));
-    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FC 00 21 "));
-    QCOMPARE(colours(page.Shape1), QStringLiteral("WRRRRWRR"));
-    QCOMPARE(colours(page.key), QStringLiteral("RRRRRRRRWWWWWWWW"));
+    QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(),
+                 QStringLiteral("FC 00 21 "));
+    QCOMPARE(colours(page, "Shape1", 8), QStringLiteral("WRRRRWRR"));
+    QCOMPARE(colours(page, "key", 16), QStringLiteral("RRRRRRRRWWWWWWWW"));
 }
 
 void RepliesTest::unansweredRequestKeepsTheReading()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    InputsOutputsPage &page = *f.window().inputsOutputs;
+    InputsOutputsPage &page = f.page<InputsOutputsPage>();
     f.click(QStringLiteral("cmdReadAn(1)"));
     QCOMPARE(f.received(2), hex("FE0C"));
     QVERIFY(f.peer().send(hex("FB0200")));
-    QTRY_COMPARE(page.lblAnVal[1]->text(), QStringLiteral("512"));
+    QTRY_COMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(1)"))->text(),
+                 QStringLiteral("512"));
     // The next request empties the receive monitor; the reading stays without an answer.
     f.click(QStringLiteral("cmdReadAn(1)"));
     QCOMPARE(f.received(2), hex("FE0C"));
-    QCOMPARE(f.window().lblRxData->text(), QString());
-    QCOMPARE(page.lblAnVal[1]->text(), QStringLiteral("512"));
-    QCOMPARE(page.lblAnVal[0]->text(), QString());
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), QString());
+    QCOMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(1)"))->text(), QStringLiteral("512"));
+    QCOMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(0)"))->text(), QString());
 }
 
 void RepliesTest::acknowledgementBox()
@@ -344,7 +352,7 @@ void RepliesTest::acknowledgementBox()
     QCOMPARE(box.title, QStringLiteral("VantelApp"));
     QCOMPARE(box.buttons, int(QMessageBox::Ok));
     QVERIFY(!box.hasIcon);
-    QCOMPARE(f.window().lblRxData->text(), QStringLiteral("FE 20 20 "));
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), QStringLiteral("FE 20 20 "));
 
     // A later acknowledgement gets its own box.
     QVERIFY(f.peer().send(hex("FE2020")));
@@ -369,7 +377,7 @@ void RepliesTest::burstOfAcknowledgementsShowsOneBox()
     QCoreApplication::processEvents();
     QCOMPARE(closed.size(), 1);
     QCOMPARE(answerer.seen().size(), 1);
-    QCOMPARE(f.window().inputsOutputs->lblAnVal[0]->text(), QStringLiteral("51"));
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblAnVal(0)"))->text(), QStringLiteral("51"));
 }
 
 void RepliesTest::floodKeepsWindowResponsive()
@@ -379,7 +387,7 @@ void RepliesTest::floodKeepsWindowResponsive()
     constexpr int kReplies = 30000;
     WindowFixture f;
     QVERIFY(f.connect());
-    InputsOutputsPage &page = *f.window().inputsOutputs;
+    InputsOutputsPage &page = f.page<InputsOutputsPage>();
     QByteArray flood;
     flood.reserve(kReplies * 3);
     for (int i = 0; i < kReplies - 2; ++i) {
@@ -406,14 +414,16 @@ void RepliesTest::floodKeepsWindowResponsive()
     ticker.start();
     bool sent = false;
     std::thread writer([&] { sent = f.peer().send(flood); });
-    QTRY_COMPARE_WITH_TIMEOUT(f.window().lblRxData->text(), QStringLiteral("FB 12 34 "), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(),
+                              QStringLiteral("FB 12 34 "), 30000);
     longestGap = std::max(longestGap, clock.elapsed() - lastTick);
     writer.join();
     ticker.stop();
     QVERIFY(sent);
-    QCOMPARE(page.lblAnVal[1]->text(), QStringLiteral("4660"));
-    QCOMPARE(page.lblAnVal[0]->text(), QString::number(lastAnalog1));
-    QCOMPARE(colours(page.Shape1), QStringLiteral("WRRRWRRR"));
+    QCOMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(1)"))->text(), QStringLiteral("4660"));
+    QCOMPARE(control<QLabel>(page, QStringLiteral("lblAnVal(0)"))->text(),
+             QString::number(lastAnalog1));
+    QCOMPARE(colours(page, "Shape1", 8), QStringLiteral("WRRRWRRR"));
     qInfo("flood of %d bytes: longest gap between 10 ms ticks %lld ms", int(flood.size()),
           longestGap);
     QVERIFY2(longestGap < 250, qPrintable(QString::number(longestGap)));

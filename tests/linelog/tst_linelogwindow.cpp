@@ -83,7 +83,7 @@ bool chooseFile(LineLogWindow &log, const QString &dialogName, const QString &pa
 QStringList sentHex(WindowFixture &f)
 {
     QStringList frames;
-    for (const record::TimedFrame &frame : f.window().lineLog.log().sentFrames())
+    for (const record::TimedFrame &frame : f.window().lineLog().log().sentFrames())
         frames << LineLog::hex({record::LineLogEntry::Kind::Sent, P2Mode::Gpio, 0, 0,
                                 QByteArray(reinterpret_cast<const char *>(frame.bytes.data()),
                                            qsizetype(frame.bytes.size()))});
@@ -159,21 +159,23 @@ void TestLineLogWindow::rowsSayWhatCrossedTheLine()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    f.window().replyReader.setPause(std::chrono::milliseconds(50));
-    f.window().cboRow->setCurrentIndex(3);
-    f.window().cboColumn->setCurrentIndex(19);
+    f.window().replyReader().setPause(std::chrono::milliseconds(50));
+    f.find<QComboBox>(QStringLiteral("cboRow"))->setCurrentIndex(3);
+    f.find<QComboBox>(QStringLiteral("cboColumn"))->setCurrentIndex(19);
     f.click(QStringLiteral("cmdSetPos"));
     QCOMPARE(f.received(4), QByteArray::fromHex("FE320313"));
     QVERIFY(f.peer().send(QByteArray::fromHex("FA01F4")));
-    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FA 01 F4 "));
+    QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(),
+                 QStringLiteral("FA 01 F4 "));
     f.find<QComboBox>(QStringLiteral("cbogpio"))->setCurrentIndex(1); // KEYPAD
     QVERIFY(f.peer().send(QByteArray::fromHex("FC2100")));
-    QTRY_COMPARE(f.window().lblRxData->text(), QStringLiteral("FC 21 00 "));
+    QTRY_COMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(),
+                 QStringLiteral("FC 21 00 "));
     QVERIFY(f.peer().send(QByteArray::fromHex("FA01"))); // a reply cut short
-    const LineLog &recorded = f.window().lineLog.log();
+    const LineLog &recorded = f.window().lineLog().log();
     QTRY_COMPARE(recorded.count(LineLogFilter::Both), 5);
 
-    LineLogWindow *log = openLog(f, f.window().cmdConnect);
+    LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
     QVERIFY(log);
     const QString connected = QStringLiteral(" |  | connected to COM3 at 9600 bit/s");
     const QString setPosition =
@@ -192,43 +194,51 @@ void TestLineLogWindow::rowsSayWhatCrossedTheLine()
                 recorded.at(LineLogFilter::Both, row - 1).sinceConnect);
     QCOMPARE(log->model().index(0, LineLogModel::Time).data().toString(), QStringLiteral("0.0000"));
 
-    log->cboShow->setCurrentIndex(int(LineLogFilter::Sent));
+    control<QComboBox>(*log, QStringLiteral("showList"))->setCurrentIndex(int(LineLogFilter::Sent));
     QCOMPARE(rows(*log), (QStringList{connected, setPosition}));
-    log->cboShow->setCurrentIndex(int(LineLogFilter::Both));
+    control<QComboBox>(*log, QStringLiteral("showList"))->setCurrentIndex(int(LineLogFilter::Both));
 
     // Paused, the log goes on recording and says what waits; resumed, it shows it.
-    log->cmdPause->click();
+    control<QPushButton>(*log, QStringLiteral("pauseButton"))->click();
     f.click(QStringLiteral("cmdCommand(2)"));
-    QTRY_VERIFY2(log->lblStatus->text().contains(QStringLiteral("paused: 1 new entries")),
-                 qPrintable(log->lblStatus->text()));
+    QTRY_VERIFY2(control<QLabel>(*log, QStringLiteral("statusLabel"))
+                     ->text()
+                     .contains(QStringLiteral("paused: 1 new entries")),
+                 qPrintable(control<QLabel>(*log, QStringLiteral("statusLabel"))->text()));
     QCOMPARE(log->model().rowCount(), 5);
-    log->cmdPause->click();
+    control<QPushButton>(*log, QStringLiteral("pauseButton"))->click();
     QCOMPARE(rows(*log).last(), QStringLiteral("to module | 0D | clear display"));
 
     // Find selects the next row holding the text (Enter or Next), wrapping around.
-    log->txtFind->setText(QStringLiteral("FA 01"));
-    QTest::keyClick(log->txtFind, Qt::Key_Return);
-    QCOMPARE(log->tblLog->currentIndex().row(), 2);
-    log->cmdFindNext->click();
-    log->cmdFindNext->click();
-    QCOMPARE(log->tblLog->currentIndex().row(), 2);
-    QVERIFY(log->tblLog->selectionModel()->isRowSelected(2, {}));
-    log->txtFind->setText(QStringLiteral("no such thing"));
-    log->cmdFindPrevious->click();
-    QCOMPARE(log->lblFound->text(), QStringLiteral("Not found"));
+    control<QLineEdit>(*log, QStringLiteral("findBox"))->setText(QStringLiteral("FA 01"));
+    QTest::keyClick(control<QLineEdit>(*log, QStringLiteral("findBox")), Qt::Key_Return);
+    QCOMPARE(control<QTableView>(*log, QStringLiteral("logTable"))->currentIndex().row(), 2);
+    control<QPushButton>(*log, QStringLiteral("findNextButton"))->click();
+    control<QPushButton>(*log, QStringLiteral("findNextButton"))->click();
+    QCOMPARE(control<QTableView>(*log, QStringLiteral("logTable"))->currentIndex().row(), 2);
+    QVERIFY(control<QTableView>(*log, QStringLiteral("logTable"))
+                ->selectionModel()
+                ->isRowSelected(2, {}));
+    control<QLineEdit>(*log, QStringLiteral("findBox"))->setText(QStringLiteral("no such thing"));
+    control<QPushButton>(*log, QStringLiteral("findPreviousButton"))->click();
+    QCOMPARE(control<QLabel>(*log, QStringLiteral("foundLabel"))->text(),
+             QStringLiteral("Not found"));
 
     // Copy (Ctrl+C) takes the selected rows as plain-text lines.
-    log->tblLog->selectionModel()->select(log->model().index(3, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    log->tblLog->setFocus();
-    QTest::keyClick(log->tblLog, Qt::Key_C, Qt::ControlModifier);
+    control<QTableView>(*log, QStringLiteral("logTable"))
+        ->selectionModel()
+        ->select(log->model().index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    control<QTableView>(*log, QStringLiteral("logTable"))->setFocus();
+    QTest::keyClick(control<QTableView>(*log, QStringLiteral("logTable")), Qt::Key_C,
+                    Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), linesOf(*log, 2, 3));
 
     // Save as Text writes the rows shown, one line each.
-    log->cboShow->setCurrentIndex(int(LineLogFilter::Received));
+    control<QComboBox>(*log, QStringLiteral("showList"))
+        ->setCurrentIndex(int(LineLogFilter::Received));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("log.txt"));
-    log->cmdSaveText->click();
+    control<QPushButton>(*log, QStringLiteral("saveTextButton"))->click();
     QVERIFY(chooseFile(*log, QStringLiteral("SaveTextDialog"), path));
     QCOMPARE(testfiles::read(path), linesOf(*log, 0, 3));
 }
@@ -253,7 +263,7 @@ void TestLineLogWindow::badScriptIsRefusedWhole()
     QFETCH(QString, message);
     WindowFixture f;
     QVERIFY(f.connect());
-    LineLogWindow *log = openLog(f, f.window().cmdConnect);
+    LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
     QVERIFY(log);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("script.vtl"));
@@ -261,10 +271,10 @@ void TestLineLogWindow::badScriptIsRefusedWhole()
     ModalAnswerer answerer;
     if (uploadRunning) {
         f.click(QStringLiteral("cmdSetMsg"));
-        QVERIFY(!log->cmdPlay->isEnabled());
+        QVERIFY(!control<QPushButton>(*log, QStringLiteral("playButton"))->isEnabled());
         log->playScript(path);
     } else {
-        log->cmdPlay->click();
+        control<QPushButton>(*log, QStringLiteral("playButton"))->click();
         QVERIFY(chooseFile(*log, QStringLiteral("PlayScriptDialog"), path));
     }
     QTRY_COMPARE(answerer.seen().size(), 1);
@@ -273,14 +283,14 @@ void TestLineLogWindow::badScriptIsRefusedWhole()
              qPrintable(answerer.seen().first().text));
     QVERIFY(!log->player().playing());
     QVERIFY(!sentHex(f).contains(QStringLiteral("0D")));
-    f.window().pacing.abort();
+    f.window().pacing().abort();
 }
 
 void TestLineLogWindow::scriptPlaysPacedAndEndsAtOnce_data()
 {
     QTest::addColumn<QString>("ending");
     QTest::addColumn<QString>("status");
-    QTest::newRow("Cancel") << "cmdCancel"
+    QTest::newRow("Cancel") << "cancelButton"
                             << "script.vtl stopped: interrupted";
     QTest::newRow("Disconnect") << "cmdConnect"
                                 << "script.vtl stopped: Disconnect was pressed";
@@ -294,7 +304,7 @@ void TestLineLogWindow::scriptPlaysPacedAndEndsAtOnce()
     QFETCH(QString, status);
     WindowFixture f;
     QVERIFY(f.connect());
-    LineLogWindow *log = openLog(f, f.window().cmdConnect);
+    LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
     QVERIFY(log);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("script.vtl"));
@@ -302,31 +312,36 @@ void TestLineLogWindow::scriptPlaysPacedAndEndsAtOnce()
     auto *upload = f.find<QPushButton>(QStringLiteral("cmdSetMsg"));
     auto *save = f.find<QPushButton>(QStringLiteral("cmdSaveSettings"));
 
-    log->cmdPlay->click();
+    control<QPushButton>(*log, QStringLiteral("playButton"))->click();
     QVERIFY(chooseFile(*log, QStringLiteral("PlayScriptDialog"), path));
     QCOMPARE(f.received(1), QByteArray("\x0D"));
-    QVERIFY(log->prgScript->isVisible() && log->cmdCancel->isVisible());
+    QVERIFY(control<QProgressBar>(*log, QStringLiteral("scriptProgress"))->isVisible() &&
+            control<QPushButton>(*log, QStringLiteral("cancelButton"))->isVisible());
     // One paced sequence at a time: the upload, the save and another script wait.
-    QVERIFY(!upload->isEnabled() && !save->isEnabled() && !log->cmdPlay->isEnabled());
+    QVERIFY(!upload->isEnabled() && !save->isEnabled() &&
+            !control<QPushButton>(*log, QStringLiteral("playButton"))->isEnabled());
     QCOMPARE(f.received(1), QByteArray("A"));
     // The wait between the two, as the log timed the writes.
-    const LineLog &recorded = f.window().lineLog.log();
+    const LineLog &recorded = f.window().lineLog().log();
     const int last = recorded.count(LineLogFilter::Sent) - 1;
     const qint64 pause =
         recorded.at(LineLogFilter::Sent, last).at - recorded.at(LineLogFilter::Sent, last - 1).at;
     QVERIFY2(pause >= 300 * LineLog::kTicksPerMs, qPrintable(QString::number(pause)));
-    QCOMPARE(log->prgScript->value(), 3); // waiting in step 3 of 5
-    QCOMPARE(log->prgScript->maximum(), 5);
+    QCOMPARE(control<QProgressBar>(*log, QStringLiteral("scriptProgress"))->value(),
+             3); // waiting in step 3 of 5
+    QCOMPARE(control<QProgressBar>(*log, QStringLiteral("scriptProgress"))->maximum(), 5);
 
     if (ending == QLatin1String("close"))
         log->close();
-    else if (ending == QLatin1String("cmdCancel"))
-        log->cmdCancel->click();
+    else if (ending == QLatin1String("cancelButton"))
+        control<QPushButton>(*log, QStringLiteral("cancelButton"))->click();
     else
         f.click(ending);
-    QVERIFY(!log->player().playing() && !f.window().pacing.sequenceRunning());
-    QVERIFY(!log->prgScript->isVisible() && !log->cmdCancel->isVisible());
-    QVERIFY2(log->lblScript->text().startsWith(status), qPrintable(log->lblScript->text()));
+    QVERIFY(!log->player().playing() && !f.window().pacing().sequenceRunning());
+    QVERIFY(!control<QProgressBar>(*log, QStringLiteral("scriptProgress"))->isVisible() &&
+            !control<QPushButton>(*log, QStringLiteral("cancelButton"))->isVisible());
+    QVERIFY2(control<QLabel>(*log, QStringLiteral("scriptLabel"))->text().startsWith(status),
+             qPrintable(control<QLabel>(*log, QStringLiteral("scriptLabel"))->text()));
     QCOMPARE(upload->isEnabled(), f.window().isConnected());
     // Nothing is left to send: every frame sent is in the log, and "B" is not.
     QCOMPARE(sentHex(f), (QStringList{"0D", "41"}));

@@ -57,7 +57,7 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
     m_f->click(QStringLiteral("cmdSendBitmap"));
     m_f->click(QStringLiteral("cmdCustomChar(2)"));
     // A backlight level from the slider's keys.
-    QSlider *level = window.backlight->Backlightlevel;
+    QSlider *level = control<QSlider>(window, QStringLiteral("Backlightlevel"));
     m_f->showPageOf(level);
     level->setFocus();
     QTest::keyClick(level, Qt::Key_End);
@@ -67,13 +67,13 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
         m_f->find<QLineEdit>(QStringLiteral("txtMsg(%1)").arg(k))
             ->setText(QStringLiteral("Message %1").arg(k + 1));
     m_f->click(QStringLiteral("cmdSetMsg"));
-    QTRY_VERIFY_WITH_TIMEOUT(!window.pacing.sequenceRunning(), kTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.pacing().sequenceRunning(), kTimeoutMs);
     {
         ModalAnswerer answerer(QMessageBox::Yes);
         QSignalSpy acknowledged(&window, &frmMain::acknowledgementShown);
         m_f->click(QStringLiteral("cmdSaveSettings"));
         QVERIFY(acknowledged.wait(kTimeoutMs));
-        QTRY_VERIFY_WITH_TIMEOUT(!window.pacing.sequenceRunning(), kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.pacing().sequenceRunning(), kTimeoutMs);
     }
     // After the save: a stored message on row 3 and one more character.
     QVERIFY(framecheck::select(*m_f, QStringLiteral("cboRow=3 cboPMsg=1")));
@@ -82,7 +82,7 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
 
     // Everything the log holds reached the module.
     qsizetype sentBytes = 0;
-    for (const auto &frame : window.lineLog.log().sentFrames())
+    for (const auto &frame : window.lineLog().log().sentFrames())
         sentBytes += qsizetype(frame.bytes.size());
     QTRY_COMPARE_WITH_TIMEOUT(clicked.heard().size(), sentBytes, kTimeoutMs);
     const sim::ModuleModel &before = clicked.model();
@@ -94,10 +94,10 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
     // Saved from the line log, with the pauses as wait lines.
     window.showLineLog();
     auto *log = window.findChild<LineLogWindow *>();
-    QVERIFY(log && log->chkWaits->isChecked());
+    QVERIFY(log && control<QCheckBox>(*log, QStringLiteral("waitsBox"))->isChecked());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("session.vtl"));
-    log->cmdSaveScript->click();
+    control<QPushButton>(*log, QStringLiteral("saveScriptButton"))->click();
     QFileDialog *dialog = nullptr;
     QTRY_VERIFY((dialog = log->findChild<QFileDialog *>(QStringLiteral("SaveScriptDialog"))));
     dialog->selectFile(path);

@@ -156,8 +156,8 @@ void EndToEndTest::screenCommands()
     QCOMPARE(m_pump->model().display().cursorRow(), 0);
     QCOMPARE(m_pump->model().display().cursorColumn(), 0);
 
-    m_f->window().cboRow->setCurrentIndex(row);
-    m_f->window().cboColumn->setCurrentIndex(column);
+    m_f->find<QComboBox>(QStringLiteral("cboRow"))->setCurrentIndex(row);
+    m_f->find<QComboBox>(QStringLiteral("cboColumn"))->setCurrentIndex(column);
     for (const QString &button : buttons)
         m_f->click(button);
     m_f->type(typedAfter);
@@ -260,7 +260,7 @@ void EndToEndTest::twentyMessagesArriveAndOneShowsOnRowThree()
     }
 
     m_f->type(kAlphabet.repeated(kRows - 1));
-    m_f->window().cboRow->setCurrentIndex(3);
+    m_f->find<QComboBox>(QStringLiteral("cboRow"))->setCurrentIndex(3);
     for (int number : {7, 20, 1}) {
         QVERIFY(framecheck::select(*m_f, QStringLiteral("cboPMsg=%1").arg(number - 1)));
         m_f->click(QStringLiteral("cmdDisTxt"));
@@ -313,20 +313,20 @@ void EndToEndTest::keypadPressLightsItsIndicator()
 {
     QFETCH(int, key);
     QFETCH(int, indicator);
-    InputsOutputsPage &page = *m_f->window().inputsOutputs;
+    InputsOutputsPage &page = m_f->page<InputsOutputsPage>();
     QVERIFY(framecheck::select(*m_f, QStringLiteral("cbogpio=1"))); // KEYPAD
     m_f->click(QStringLiteral("cmdgpmode"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, P2Mode::Keypad, kTimeoutMs);
 
     m_pump->send(m_pump->model().setKey(key, true));
-    QWidget *lit = page.key[static_cast<std::size_t>(indicator)];
+    QWidget *lit = control<QWidget>(page, QStringLiteral("key(%1)").arg(indicator));
     QTRY_COMPARE_WITH_TIMEOUT(colourOf(lit), kWhite, kTimeoutMs);
     for (int other = 0; other < sim::kKeypadKeys; ++other) {
         if (other != indicator)
-            QCOMPARE(colourOf(page.key[static_cast<std::size_t>(other)]), kRed);
+            QCOMPARE(colourOf(control<QWidget>(page, QStringLiteral("key(%1)").arg(other))), kRed);
     }
     QCOMPARE(lit->accessibleName(), QStringLiteral("Key %1: pressed").arg(key));
-    const record::LineLog &log = m_f->window().lineLog.log();
+    const record::LineLog &log = m_f->window().lineLog().log();
     QTRY_VERIFY_WITH_TIMEOUT(log.count(record::LineLogFilter::Received) > 0, kTimeoutMs);
     const record::LineLogEntry &heard =
         log.at(record::LineLogFilter::Received, log.count(record::LineLogFilter::Received) - 1);
@@ -338,7 +338,7 @@ void EndToEndTest::keypadPressLightsItsIndicator()
 
 void EndToEndTest::inputPinsShowWithTheirDirections()
 {
-    InputsOutputsPage &page = *m_f->window().inputsOutputs;
+    InputsOutputsPage &page = m_f->page<InputsOutputsPage>();
     QVERIFY(framecheck::select(*m_f, QStringLiteral("cboio(1)=1")));  // pin 1 OUT
     QVERIFY(framecheck::select(*m_f, QStringLiteral("cboio(64)=1"))); // pin 7 OUT
     m_f->click(QStringLiteral("cmdCfgIO"));
@@ -347,10 +347,13 @@ void EndToEndTest::inputPinsShowWithTheirDirections()
     // Every pin driven high from outside: the outputs still read low.
     for (int pin = 0; pin < sim::kInputPins; ++pin)
         m_pump->send(m_pump->model().setInputPin(pin, true));
-    QTRY_COMPARE_WITH_TIMEOUT(colourOf(page.Shape1[7]), kWhite, kTimeoutMs);
-    QTRY_COMPARE_WITH_TIMEOUT(colourOf(page.Shape1[0]), kRed, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(colourOf(control<QWidget>(page, QStringLiteral("Shape1(7)"))), kWhite,
+                              kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(colourOf(control<QWidget>(page, QStringLiteral("Shape1(0)"))), kRed,
+                              kTimeoutMs);
     for (std::size_t i = 1; i < 8; ++i)
-        QCOMPARE(colourOf(page.Shape1[i]), i == 6 ? kRed : kWhite);
+        QCOMPARE(colourOf(control<QWidget>(page, QStringLiteral("Shape1(%1)").arg(i))),
+                 i == 6 ? kRed : kWhite);
 }
 
 void EndToEndTest::analogReadingShows_data()
@@ -370,25 +373,24 @@ void EndToEndTest::analogReadingShows()
     m_pump->model().setAnalog(input, value);
     m_pump->model().setAnalog(1 - input, 999);
     m_f->click(QStringLiteral("cmdReadAn(%1)").arg(input));
-    const QLabel *shown = m_f->window().inputsOutputs->lblAnVal[static_cast<std::size_t>(input)];
+    const QLabel *shown = m_f->find<QLabel>(QStringLiteral("lblAnVal(%1)").arg(input));
     QTRY_COMPARE_WITH_TIMEOUT(shown->text(), QString::number(value), kTimeoutMs);
-    QCOMPARE(m_f->window().inputsOutputs->lblAnVal[static_cast<std::size_t>(1 - input)]->text(),
-             QString());
+    QCOMPARE(m_f->find<QLabel>(QStringLiteral("lblAnVal(%1)").arg(1 - input))->text(), QString());
 }
 
 void EndToEndTest::backlightReachesTheModule()
 {
-    BacklightPage &page = *m_f->window().backlight;
+    BacklightPage &page = m_f->page<BacklightPage>();
     m_f->click(QStringLiteral("cmdBacklight(1)"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_pump->model().settings().backlightOn, kTimeoutMs);
 
-    page.Backlightlevel->setFocus();
-    QTest::keyClick(page.Backlightlevel, Qt::Key_End);
+    control<QSlider>(page, QStringLiteral("Backlightlevel"))->setFocus();
+    QTest::keyClick(control<QSlider>(page, QStringLiteral("Backlightlevel")), Qt::Key_End);
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().backlightLevel, 250, kTimeoutMs);
-    QTest::keyClick(page.Backlightlevel, Qt::Key_PageDown);
-    QTest::keyClick(page.Backlightlevel, Qt::Key_Left);
+    QTest::keyClick(control<QSlider>(page, QStringLiteral("Backlightlevel")), Qt::Key_PageDown);
+    QTest::keyClick(control<QSlider>(page, QStringLiteral("Backlightlevel")), Qt::Key_Left);
     QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().backlightLevel, 244, kTimeoutMs);
-    QCOMPARE(page.BacklightLevel, 244);
+    QCOMPARE(page.backlightLevel(), 244);
 
     m_f->click(QStringLiteral("cmdBacklight(0)"));
     QTRY_VERIFY_WITH_TIMEOUT(m_pump->model().settings().backlightOn, kTimeoutMs);

@@ -72,24 +72,28 @@ void WindowAndSimTest::windowAndProgramTalk()
     // PC to module: typed text and a cursor move, decoded in the program's log.
     f.type(QStringLiteral("Hi"));
     QTRY_VERIFY_WITH_TIMEOUT(logHas("48  write 'H'\n69  write 'i'\n"), kTimeoutMs);
-    f.window().cboRow->setCurrentIndex(3);
-    f.window().cboColumn->setCurrentIndex(19);
+    f.find<QComboBox>(QStringLiteral("cboRow"))->setCurrentIndex(3);
+    f.find<QComboBox>(QStringLiteral("cboColumn"))->setCurrentIndex(19);
     f.click(QStringLiteral("cmdSetPos"));
     QTRY_VERIFY_WITH_TIMEOUT(logHas("FE 32 03 13  set cursor row 3 column 19\n"), kTimeoutMs);
     m_sim.write("p");
     QTRY_VERIFY_WITH_TIMEOUT(logHas("|Hi                  |\n"), kTimeoutMs);
 
     // Module to PC: a reading asked for, and a key pressed at the program.
-    InputsOutputsPage &page = *f.window().inputsOutputs;
+    InputsOutputsPage &page = f.page<InputsOutputsPage>();
     f.click(QStringLiteral("cmdReadAn(0)"));
-    QTRY_COMPARE_WITH_TIMEOUT(page.lblAnVal[0]->text(), QStringLiteral("321"), kTimeoutMs);
-    page.cbogpio->setCurrentIndex(1); // KEYPAD
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(page, QStringLiteral("lblAnVal(0)"))->text(),
+                              QStringLiteral("321"), kTimeoutMs);
+    control<QComboBox>(page, QStringLiteral("cbogpio"))->setCurrentIndex(1); // KEYPAD
     f.click(QStringLiteral("cmdgpmode"));
     QTRY_VERIFY_WITH_TIMEOUT(logHas("P2 mode keypad"), kTimeoutMs);
     m_sim.write("a"); // key 10: row 3, column 2, the indicator key(5)
-    QTRY_COMPARE_WITH_TIMEOUT(controls::toBgr(controls::fill(page.key[5])), 0xFFFFFFu,
-                              kTimeoutMs);                             // white
-    QCOMPARE(controls::toBgr(controls::fill(page.key[4])), 0x0000FFu); // red
+    QTRY_COMPARE_WITH_TIMEOUT(
+        controls::toBgr(controls::fill(control<QWidget>(page, QStringLiteral("key(5)")))),
+        0xFFFFFFu,
+        kTimeoutMs); // white
+    QCOMPARE(controls::toBgr(controls::fill(control<QWidget>(page, QStringLiteral("key(4)")))),
+             0x0000FFu); // red
 
     f.closeWindow();
     m_sim.write("q");

@@ -60,9 +60,9 @@ void WindowSideBySideTest::clickInTheUtilityLightsTheDots()
     QVERIFY(f.connect());
 
     // Big numbers: load their glyphs, type four digits, draw.
-    f.window().SSTab1->setCurrentWidget(f.window().bigNumbers);
+    featureTabs(f.window())->setCurrentWidget(&f.page<BigNumbersPage>());
     f.click(QStringLiteral("cmdInitBN"));
-    QTest::keyClicks(f.window().bigNumbers->txtBN, QStringLiteral("2026"));
+    QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("txtBN")), QStringLiteral("2026"));
     f.click(QStringLiteral("cmdDrawBN"));
 
     // The 2's top row: its left cell an upper bar (dot rows 0-2 lit), its right cell solid.

@@ -81,24 +81,26 @@ bool showModuleReply(WindowFixture &f)
 {
     const QByteArray reply = QByteArray("\xFA\x01", 2) + static_cast<char>(++g_replies);
     g_rxAtReply = caption(reply);
-    g_txAtReply = f.window().lblTxData->text();
+    g_txAtReply = f.find<HexMonitor>(QStringLiteral("lblTxData"))->text();
     if (!f.peer().send(reply))
         return false;
-    return QTest::qWaitFor([&] { return f.window().lblRxData->text() == g_rxAtReply; }, 3000);
+    return QTest::qWaitFor(
+        [&] { return f.find<HexMonitor>(QStringLiteral("lblRxData"))->text() == g_rxAtReply; },
+        3000);
 }
 
 void expectSent(WindowFixture &f, const QByteArray &frame)
 {
     QCOMPARE(caption(f.received(int(frame.size()))), caption(frame));
-    QCOMPARE(f.window().lblTxData->text(), caption(frame));
-    QCOMPARE(f.window().lblRxData->text(), QString());
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblTxData"))->text(), caption(frame));
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), QString());
 }
 
 void expectNothingSent(WindowFixture &f)
 {
     QCOMPARE(caption(f.received(1, 300)), QString());
-    QCOMPARE(f.window().lblTxData->text(), g_txAtReply);
-    QCOMPARE(f.window().lblRxData->text(), g_rxAtReply);
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblTxData"))->text(), g_txAtReply);
+    QCOMPARE(f.find<HexMonitor>(QStringLiteral("lblRxData"))->text(), g_rxAtReply);
 }
 
 void clickSends(WindowFixture &f, const QString &selections, const QString &button, int clicks,

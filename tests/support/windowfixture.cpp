@@ -1,5 +1,6 @@
 #include "windowfixture.h"
 
+#include "app/applicationsetup.h"
 #include "app/frmmain.h"
 #include "settings/settingsfile.h"
 #include "testfiles.h"
@@ -23,6 +24,7 @@ WindowFixture::WindowFixture(const QByteArray &ini, int portNumber, const QStrin
             (m_peer ? m_peer->slavePath() : device).toLocal8Bit());
     if (!ini.isNull())
         testfiles::write(iniPath(), ini);
+    setUpApplication(); // as main() does, before the first control
     m_settings = std::make_unique<SettingsFile>(iniPath());
     m_window = std::make_unique<frmMain>(*m_settings);
     m_window->show();
@@ -47,7 +49,7 @@ QByteArray WindowFixture::iniContent() const
 
 bool WindowFixture::connect(bool at19200)
 {
-    auto *ports = m_window->cboComm;
+    auto *ports = find<QComboBox>(QStringLiteral("cboComm"));
     ports->setCurrentIndex(m_portNumber - 1);
     emit ports->activated(m_portNumber - 1);
     click(at19200 ? QStringLiteral("opt19200") : QStringLiteral("opt9600"));

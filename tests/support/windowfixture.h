@@ -7,16 +7,31 @@
 #include <memory>
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
+#include "app/frmmain.h"
 #include "ptypeer.h"
 
-class frmMain;
 class QAbstractButton;
 class QMessageBox;
 class SettingsFile;
 class QWidget;
+
+// A control of a window or page by its objectName: tests reach the window's controls as
+// its objectNames name them, never through its members.
+template <typename T = QWidget> T *control(const QObject &parent, const QString &objectName)
+{
+    return parent.findChild<T *>(objectName);
+}
+
+// The window's tab control of the feature pages (SSTab1).
+inline QTabWidget *featureTabs(const QObject &window)
+{
+    return control<QTabWidget>(window, QStringLiteral("SSTab1"));
+}
 
 class WindowFixture
 {
@@ -48,6 +63,8 @@ public:
     void type(const QString &text);
     template <typename T> T *find(const QString &objectName) const;
     QWidget *findWidget(const QString &objectName) const;
+    // The window's tab page of that class.
+    template <typename T> T &page() const { return *m_window->findChild<T *>(); }
     // Sends whatever the last click put on the wire and returns it, waiting for `count` bytes.
     QByteArray received(int count, int timeoutMs = 3000)
     {

@@ -185,8 +185,8 @@ void TextDisplayPageTest::typedKeys()
     QFETCH(QString, boxText);
     QFETCH(bool, keepsFocus);
 
-    auto *box = m_f->window().textDisplay->txtASCIIInput;
-    m_f->window().SSTab1->setCurrentWidget(m_f->window().textDisplay);
+    auto *box = m_f->find<QLineEdit>(QStringLiteral("txtASCIIInput"));
+    m_f->showPageOf(box);
     m_f->window().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&m_f->window()));
     box->setFocus();
@@ -242,8 +242,8 @@ void TextDisplayPageTest::composedCharacters()
     QFETCH(QByteArray, frames);
     QFETCH(QString, boxText);
 
-    auto *box = m_f->window().textDisplay->txtASCIIInput;
-    m_f->window().SSTab1->setCurrentWidget(m_f->window().textDisplay);
+    auto *box = m_f->find<QLineEdit>(QStringLiteral("txtASCIIInput"));
+    m_f->showPageOf(box);
     box->setFocus();
     QTest::keyClick(box, Qt::Key_A);
     QCOMPARE(caption(m_f->received(1)), QStringLiteral("61 "));
@@ -261,7 +261,8 @@ void TextDisplayPageTest::composedCharacters()
     } else {
         // One byte per frame: the monitor shows the last.
         QCOMPARE(caption(m_f->received(int(frames.size()))), caption(frames));
-        QCOMPARE(m_f->window().lblTxData->text(), caption(frames.right(1)));
+        QCOMPARE(m_f->find<QLineEdit>(QStringLiteral("lblTxData"))->text(),
+                 caption(frames.right(1)));
     }
     QCOMPARE(box->text(), boxText);
     // A composition left open would follow into the next row.

@@ -1,4 +1,4 @@
-#include "app/wrappingtabbar.h"
+#include "widgets/wrappingtabbar.h"
 
 #include <QStyleOptionTab>
 #include <QStylePainter>
