@@ -589,7 +589,7 @@ void TestLcdSettings::anyBoxHoldsTheNextFrame()
     } else {
         QCOMPARE(log.bytes(), kStore + kClearAndText);
     }
-    QVERIFY(!w.pacing.Timer1.isActive());
+    QVERIFY(!w.pacing().Timer1.isActive());
 }
 
 // The question is answered Yes or No and nothing else: Esc and a close request leave it up
@@ -630,7 +630,7 @@ void TestLcdSettings::saveQuestionAnswersOnlyYesOrNo()
     QTest::qWait(300);
     QVERIFY(question->isVisible());
     QCOMPARE(QApplication::activeModalWidget(), question);
-    QVERIFY(!f.window().pacing.sequenceRunning());
+    QVERIFY(!f.window().pacing().sequenceRunning());
     framecheck::expectNothingSent(f);
     question->button(QMessageBox::No)->click();
     QTRY_VERIFY(!QApplication::activeModalWidget());

@@ -353,7 +353,7 @@ void TestLineLogWindow::scriptWaitsWhileABoxIsOpen()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    LineLogWindow *log = openLog(f, f.window().cmdConnect);
+    LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
     QVERIFY(log);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("script.vtl"));
