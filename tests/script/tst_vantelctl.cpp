@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "modulepump.h"
+#include "ser2netserver.h"
 #include "testfiles.h"
 
 namespace
@@ -68,6 +69,8 @@ private slots:
     void badInputIsRefusedWithNothingSent();
     void unusablePortsSayWhy_data();
     void unusablePortsSayWhy();
+    void networkPortsCarryCommands_data();
+    void networkPortsCarryCommands();
     void portAndSpeedComeFromTheSettingsFile();
     void dryRunPrintsWhatPlayBackSends();
     void readmeExamplesParse();
@@ -430,6 +433,14 @@ void TestVantelctl::unusablePortsSayWhy_data()
         << QStringList{"--port", "COM9999", "clear"} << QByteArray()
         << "cannot open COM9999: no device for this port (set VANTEL_COM9999 to a device, or use "
            "--port PATH)";
+    const QString refused = QStringLiteral("127.0.0.1:%1").arg(Ser2NetServer::freePort());
+    QTest::newRow("network port refused")
+        << QStringList{"--port", "rfc2217://" + refused, "clear"} << QByteArray()
+        << "cannot open rfc2217://" + refused + ": connection refused by " + refused;
+    QTest::newRow("network host unknown")
+        << QStringList{"--port", "socket://vantel-nowhere.invalid:4001", "clear"} << QByteArray()
+        << "cannot open socket://vantel-nowhere.invalid:4001: no such host "
+           "vantel-nowhere.invalid";
     QTest::newRow("settings file names no port")
         << QStringList{"clear"} << QByteArray("[Settings]\nCommPort=0\n")
         << "<ini> names no port (CommPort=0); use --port COMn or --port PATH";
@@ -446,6 +457,40 @@ void TestVantelctl::unusablePortsSayWhy()
     const Run result = run(arguments, {}, false);
     QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("vantelctl: ") + message + '\n');
     QCOMPARE(result.status, 1);
+}
+
+void TestVantelctl::networkPortsCarryCommands_data()
+{
+    QTest::addColumn<bool>("rfc2217");
+    QTest::newRow("rfc2217") << true;
+    QTest::newRow("raw tcp") << false;
+}
+
+void TestVantelctl::networkPortsCarryCommands()
+{
+    if (!Ser2NetServer::installed())
+        QSKIP("ser2net is not installed");
+    QFETCH(bool, rfc2217);
+    Ser2NetServer server(m_peer->slavePath());
+    QVERIFY(server.start());
+    m_pump->model().setAnalog(0, 65535); // the reading FA FF FF
+    QProcess process;
+    start(process,
+          {"--port", rfc2217 ? server.rfc2217Url() : server.socketUrl(), "--speed", "19200",
+           "gpio-mode", "gpio", "--", "text", QStringLiteral("net \u00ff"), "--", "read-analog",
+           "1", "--", "listen", "--count", "1"},
+          false);
+    QTRY_VERIFY_WITH_TIMEOUT(heardNow().endsWith("\xFE\x0B"), 5000);
+    const auto pin8 = m_pump->model().setInputPin(7, true); // status FF .. ..
+    QVERIFY(pin8);
+    m_pump->send(pin8);
+    const Run result = finish(process);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out,
+             "65535\n" + pin8->bytes().toHex(' ').toUpper() + "  input status: pin 8 high\n");
+    // The typed ÿ reaches the module as one FF, however the server carries it.
+    QVERIFY2(m_pump->heard().contains(QByteArray("net \xFF\xFE\x0B")), m_pump->heardHex());
 }
 
 void TestVantelctl::portAndSpeedComeFromTheSettingsFile()
