@@ -40,6 +40,8 @@ std::uint8_t stopCode(QSerialPort::StopBits stop)
 NetworkLine::NetworkLine(QObject *parent) : Line(parent)
 {
     m_deadline.setSingleShot(true);
+    // A coarse timer may end up to 5 % early; the user is told "within 5 s".
+    m_deadline.setTimerType(Qt::PreciseTimer);
     m_deadline.setInterval(kOpenTimeoutMs);
     connect(&m_deadline, &QTimer::timeout, this,
             [this] { failOpen(ports::OpenProblem::Kind::NoAnswer); });
@@ -72,8 +74,6 @@ Line::Opening NetworkLine::open(const QString &device, const LineSettings &setti
     m_codec = telnet::TelnetCodec();
 
     m_socket = new QTcpSocket(this);
-    // Frames are small and each one matters at once: no Nagle delay.
-    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(m_socket, &QTcpSocket::connected, this, &NetworkLine::handleConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &NetworkLine::handleReadyRead);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &NetworkLine::handleSocketError);
@@ -86,6 +86,7 @@ Line::Opening NetworkLine::open(const QString &device, const LineSettings &setti
 
 void NetworkLine::handleConnected()
 {
+    // Frames are small and each one matters at once: no Nagle delay.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (m_address.scheme == ports::NetworkAddress::Scheme::Socket) {
         becomeOpen();
@@ -128,7 +129,7 @@ void NetworkLine::handleEvents(const std::vector<telnet::Event> &events)
         switch (event.kind) {
         case Kind::ComPortAccepted:
             if (m_phase == Phase::Negotiating && m_awaited.empty())
-                sendSettings();
+                sendSettings(true);
             break;
         case Kind::ComPortRefused:
             if (m_phase == Phase::Open)
@@ -159,7 +160,7 @@ void NetworkLine::handleEvents(const std::vector<telnet::Event> &events)
     }
 }
 
-void NetworkLine::sendSettings()
+void NetworkLine::sendSettings(bool all)
 {
     using Kind = telnet::Event::Kind;
     const auto speed = std::uint32_t(m_settings.baudRate);
@@ -168,7 +169,7 @@ void NetworkLine::sendSettings()
     const std::uint8_t stop = stopCode(m_settings.stopBits);
     QByteArray out = telnet::TelnetCodec::setBaudRate(speed);
     m_awaited.push_back({Kind::BaudRate, speed});
-    if (m_phase == Phase::Negotiating) {
+    if (all) {
         out += telnet::TelnetCodec::setDataSize(bits);
         out += telnet::TelnetCodec::setParity(parity);
         out += telnet::TelnetCodec::setStopSize(stop);
@@ -183,9 +184,12 @@ void NetworkLine::applySettings(const LineSettings &settings)
 {
     const bool newSpeed = settings.baudRate != m_settings.baudRate;
     m_settings = settings;
-    if (m_phase == Phase::Open && newSpeed &&
-        m_address.scheme == ports::NetworkAddress::Scheme::Rfc2217)
-        sendSettings();
+    if (!newSpeed || m_address.scheme != ports::NetworkAddress::Scheme::Rfc2217)
+        return;
+    // Open, or settings already asked for while opening: the new speed goes out too, and
+    // its answer is checked like the first.
+    if (m_phase == Phase::Open || !m_awaited.empty())
+        sendSettings(false);
 }
 
 void NetworkLine::becomeOpen()

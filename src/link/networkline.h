@@ -49,7 +49,8 @@ private:
     void handleReadyRead();
     void handleSocketError();
     void handleEvents(const std::vector<telnet::Event> &events);
-    void sendSettings();
+    // SET-BAUDRATE, and with `all` the data size, parity and stop bits as well.
+    void sendSettings(bool all);
     void becomeOpen();
     void failOpen(ports::OpenProblem::Kind kind, const QString &detail = {});
     void failWhileOpen(const QString &reason);

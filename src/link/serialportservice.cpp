@@ -80,7 +80,7 @@ bool SerialPortService::setSettings(const QString &settings)
 
     m_settings = settings;
     m_lineSettings = {rate, parity, static_cast<QSerialPort::DataBits>(bits), stop};
-    if (m_line && m_state == State::Open)
+    if (m_line && (m_state == State::Open || m_state == State::Connecting))
         m_line->applySettings(m_lineSettings);
     return true;
 }

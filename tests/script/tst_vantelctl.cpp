@@ -74,6 +74,7 @@ private slots:
     void portAndSpeedComeFromTheSettingsFile();
     void dryRunPrintsWhatPlayBackSends();
     void readmeExamplesParse();
+    void readmeSer2NetConfigurationServes();
 
 private:
     void start(QProcess &process, const QStringList &arguments, bool withPort = true);
@@ -577,6 +578,41 @@ void TestVantelctl::readmeExamplesParse()
                  qPrintable(line + QStringLiteral(": ") + shell.readAllStandardError()));
     }
     QVERIFY2(examples >= 3, qPrintable(QString::number(examples)));
+}
+
+// The README's ser2net configuration, with the module's pseudo-terminal for its adapter and
+// a free port for its own, serves the module to the URL the README gives.
+void TestVantelctl::readmeSer2NetConfigurationServes()
+{
+    if (!Ser2NetServer::installed())
+        QSKIP("ser2net is not installed");
+    QFile readme(QStringLiteral(VANTEL_README_PATH));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const qsizetype section = text.indexOf(QStringLiteral("\n## A module on another machine"));
+    QVERIFY(section >= 0);
+    const qsizetype start = text.indexOf(QStringLiteral("```yaml\n"), section);
+    QVERIFY(start >= 0);
+    const qsizetype end = text.indexOf(QStringLiteral("```"), start + 8);
+    QString config = text.mid(start + 8, end - start - 8);
+    static const QRegularExpression accepter(QStringLiteral(R"(tcp,(\d+)\n)"));
+    static const QRegularExpression url(QStringLiteral(R"(--port rfc2217://lab-pi:(\d+))"));
+    const QRegularExpressionMatch given = accepter.match(config);
+    QVERIFY(given.hasMatch());
+    // The URL the README gives names the port its configuration opens.
+    QCOMPARE(url.match(text, section).captured(1), given.captured(1));
+    const quint16 port = Ser2NetServer::freePort();
+    config.replace(QStringLiteral("/dev/ttyUSB0"), m_peer->slavePath());
+    config.replace(given.capturedStart(1), given.capturedLength(1), QString::number(port));
+    Ser2NetServer server(config.toUtf8(), port);
+    QVERIFY(server.start());
+    m_pump->model().setAnalog(1, 0xFFFF);
+    const Run result = run({"--port", QStringLiteral("rfc2217://localhost:%1").arg(port), "--speed",
+                            "19200", "read-analog", "2"},
+                           {}, false);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.out, QByteArray("65535\n"));
+    QCOMPARE(result.status, 0);
 }
 
 QTEST_GUILESS_MAIN(TestVantelctl)

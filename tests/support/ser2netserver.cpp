@@ -9,20 +9,25 @@
 namespace
 {
 
-// Whether a port on 127.0.0.1 is in the listening state. Looked up in the kernel's table
-// rather than by connecting: a connection would make ser2net open the device.
+// Whether a TCP port listens on any local address (or none is asked for: 0). Looked up in
+// the kernel's tables rather than by connecting: a connection would make ser2net open the
+// device.
 bool listening(quint16 port)
 {
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray local =
-        QByteArray("0100007F:") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-    const QList<QByteArray> lines = table.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A")
-            return true;
+    if (port == 0)
+        return true;
+    const QByteArray suffix =
+        QByteArray(":") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    for (const char *path : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        QFile table(QString::fromLatin1(path));
+        if (!table.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> lines = table.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() > 3 && fields[1].endsWith(suffix) && fields[3] == "0A")
+                return true;
+        }
     }
     return false;
 }
@@ -61,6 +66,16 @@ Ser2NetServer::Ser2NetServer(const QString &device)
                          .toUtf8());
     }
     // It says "Unable to start mdns" on every start here: nothing a test reader needs.
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+}
+
+Ser2NetServer::Ser2NetServer(const QByteArray &config, quint16 rfc2217Port)
+    : m_rfc2217Port(rfc2217Port)
+{
+    QFile file(m_dir.filePath(QStringLiteral("ser2net.yaml")));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(config);
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(QProcess::nullDevice());
 }

@@ -18,6 +18,8 @@ public:
     static quint16 freePort();
 
     explicit Ser2NetServer(const QString &device);
+    // A configuration of the caller's own, whose RFC 2217 accepter listens on `rfc2217Port`.
+    Ser2NetServer(const QByteArray &config, quint16 rfc2217Port);
     ~Ser2NetServer();
     Ser2NetServer(const Ser2NetServer &) = delete;
     Ser2NetServer &operator=(const Ser2NetServer &) = delete;
