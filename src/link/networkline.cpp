@@ -1,6 +1,13 @@
 #include "link/networkline.h"
 
+#include <QElapsedTimer>
 #include <QTcpSocket>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
 
 #include <algorithm>
 
@@ -39,6 +46,7 @@ std::uint8_t stopCode(QSerialPort::StopBits stop)
 
 NetworkLine::NetworkLine(QObject *parent) : Line(parent)
 {
+    m_clock.start();
     m_deadline.setSingleShot(true);
     // A coarse timer may end up to 5 % early; the user is told "within 5 s".
     m_deadline.setTimerType(Qt::PreciseTimer);
@@ -51,12 +59,12 @@ NetworkLine::~NetworkLine()
 {
     if (m_phase == Phase::Open)
         flush(200);
-    release(m_phase == Phase::Open);
+    release(m_phase == Phase::Open ? 200 : 0);
 }
 
 Line::Opening NetworkLine::open(const QString &device, const LineSettings &settings)
 {
-    release(false);
+    release(0);
     m_problem = {};
     m_problem.device = device;
     m_received.clear();
@@ -208,7 +216,7 @@ void NetworkLine::failOpen(ports::OpenProblem::Kind kind, const QString &detail)
         kind == ports::OpenProblem::Kind::NoSuchHost ? m_address.host : m_address.hostAndPort();
     m_problem.detail = detail;
     m_error = m_problem.summary();
-    release(false);
+    release(0);
     emit openFailed();
 }
 
@@ -258,17 +266,23 @@ void NetworkLine::handleSocketError()
 
 void NetworkLine::close()
 {
-    if (m_phase == Phase::Open)
-        flush(500);
-    release(m_phase == Phase::Open);
+    if (m_phase != Phase::Open) {
+        release(0);
+        return;
+    }
+    flush(500);
+    // A server closes its device when we go, and may throw away what the device has not
+    // sent yet: stay until the line has had time to carry the last bytes (a second at
+    // most).
+    release(500, std::clamp<qint64>(m_lineFreeAtMs - m_clock.elapsed(), 0, 1000));
 }
 
 void NetworkLine::drop()
 {
-    release(false);
+    release(0);
 }
 
-void NetworkLine::release(bool graceful)
+void NetworkLine::release(int drainMs, qint64 stayMs)
 {
     m_deadline.stop();
     m_phase = Phase::Closed;
@@ -277,20 +291,28 @@ void NetworkLine::release(bool graceful)
         return;
     QTcpSocket *socket = std::exchange(m_socket, nullptr);
     socket->disconnect(this);
-    if (graceful && socket->state() == QAbstractSocket::ConnectedState) {
-        // A gentle close lets the server hand on what it has already received; a reset
-        // could make it throw away the last frames.
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
-        socket->disconnectFromHost();
-        if (socket->state() == QAbstractSocket::UnconnectedState)
-            socket->deleteLater();
-        // A server that never closes its side must not keep the socket forever.
-        QTimer::singleShot(kOpenTimeoutMs, socket, &QObject::deleteLater);
-    } else {
-        socket->abort();
-        socket->deleteLater();
+    // Whatever arrives meanwhile is read, so that nothing waits unread (see below).
+    QElapsedTimer staying;
+    staying.start();
+    while (staying.elapsed() < stayMs && socket->state() == QAbstractSocket::ConnectedState) {
+        socket->waitForReadyRead(int(stayMs - staying.elapsed()));
+        socket->readAll();
     }
+    if (drainMs > 0 && socket->state() == QAbstractSocket::ConnectedState) {
+        // Closing a socket while the server's news still waits unread in it sends a reset,
+        // and a reset makes the server drop the frames it has not handed on yet. So: our
+        // side ends first (half-close), the server reads to the end, hands everything on
+        // and closes; what it sent meanwhile is read and thrown away. Bounded like the
+        // flush of a local port.
+#ifdef Q_OS_WIN
+        ::shutdown(SOCKET(socket->socketDescriptor()), SD_SEND);
+#else
+        ::shutdown(int(socket->socketDescriptor()), SHUT_WR);
+#endif
+        socket->waitForDisconnected(drainMs);
+    }
+    socket->abort();
+    socket->deleteLater();
 }
 
 bool NetworkLine::write(const QByteArray &bytes)
@@ -305,6 +327,10 @@ bool NetworkLine::write(const QByteArray &bytes)
         m_error = m_socket->errorString();
         return false;
     }
+    // When the server's line will have carried these bytes too (10 bits a byte).
+    const qint64 now = m_clock.elapsed();
+    m_lineFreeAtMs = std::max(m_lineFreeAtMs, now) +
+                     bytes.size() * 10 * 1000 / std::max<qint64>(m_settings.baudRate, 1);
     return true;
 }
 

@@ -13,6 +13,7 @@
 // an answer other than what was asked closes the line: it is never used at a wrong speed.
 // While open, a new speed goes out as SET-BAUDRATE and its answer is checked the same way.
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "link/line.h"
@@ -54,7 +55,9 @@ private:
     void becomeOpen();
     void failOpen(ports::OpenProblem::Kind kind, const QString &detail = {});
     void failWhileOpen(const QString &reason);
-    void release(bool graceful);
+    // Ends the connection. An open one stays `stayMs` first, then hands on what the server
+    // still holds, waiting for it at most `drainMs`.
+    void release(int drainMs, qint64 stayMs = 0);
 
     QTcpSocket *m_socket = nullptr;
     telnet::TelnetCodec m_codec;
@@ -66,4 +69,6 @@ private:
     std::vector<telnet::Event> m_awaited;
     QByteArray m_received;
     QString m_error;
+    QElapsedTimer m_clock;
+    qint64 m_lineFreeAtMs = 0; // m_clock time when the bytes written so far have left the server
 };
