@@ -1,7 +1,7 @@
 // vantel-bench: measures the utility against its performance targets and prints one table.
 // Every figure is the median of repeated runs; the range column shows the spread.
 //
-//   vantel-bench [--quick] [--offscreen] [--only startup|decoder|window|ctl|lcdd]
+//   vantel-bench [--quick] [--offscreen] [--only startup|decoder|window|network|ctl|lcdd]
 //                [--app PATH] [--minimal PATH]
 //
 // The window runs on a virtual X server started here (Xvfb), or offscreen when there is
@@ -84,7 +84,7 @@ Options parse(int argc, char *argv[])
             options.minimal = QString::fromLocal8Bit(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: vantel-bench [--quick] [--offscreen] "
-                                 "[--only startup|decoder|window|ctl|lcdd] [--app PATH] "
+                                 "[--only startup|decoder|window|network|ctl|lcdd] [--app PATH] "
                                  "[--minimal PATH]\n");
             std::exit(2);
         }
@@ -358,6 +358,63 @@ void windowRows(const Options &options, std::vector<Row> &rows)
          verdict(lost && answered < 1)});
 }
 
+// The same window with the module behind ser2net on loopback: the network line, the Telnet
+// codec and a server in between must still feel like a local port.
+void networkRows(const Options &options, std::vector<Row> &rows)
+{
+    WindowBench bench(true);
+    QString error;
+    if (!bench.start(error)) {
+        rows.push_back({QStringLiteral("Through ser2net"), error, {}, {}, verdict(false)});
+        return;
+    }
+    progress("click to last byte through ser2net");
+    const int clicks = options.quick ? 50 : 200;
+    const std::pair<const char *, int> cases[] = {{"cmdCommand(2)", 1}, {"cmdSendBitmap", 66}};
+    for (const auto &[button, bytes] : cases) {
+        const QString name =
+            QStringLiteral("Click to last byte through ser2net (rfc2217, loopback): %1 byte%2")
+                .arg(bytes)
+                .arg(bytes == 1 ? "" : "s");
+        bench.clickLatency(QString::fromLatin1(button), bytes, 10, false); // warm-up
+        const std::vector<double> samples =
+            bench.clickLatency(QString::fromLatin1(button), bytes, clicks, false);
+        if (samples.empty()) {
+            rows.push_back({name,
+                            QStringLiteral("frame did not arrive whole"),
+                            {},
+                            QStringLiteral("< 2 ms"),
+                            verdict(false)});
+            continue;
+        }
+        rows.push_back(
+            {name, number(median(samples), 3) + QStringLiteral(" ms"),
+             QStringLiteral("p95 %1, max %2 ms (n=%3)")
+                 .arg(number(percentile(samples, 0.95), 3), number(percentile(samples, 1.0), 3))
+                 .arg(samples.size()),
+             QStringLiteral("< 2 ms"), verdict(median(samples) < 2.0)});
+    }
+
+    progress("reply flood through ser2net at line rate");
+    const int runs = options.quick ? 1 : 3;
+    std::vector<double> stalls, busy;
+    bool exact = true;
+    for (int i = 0; i < runs; ++i) {
+        // 19200 bit/s carry 640 three-byte replies a second: one every 1562 us, for 5 s.
+        const WindowBench::Flood flood = bench.flood(3200, 1562);
+        exact = exact && flood.exact;
+        stalls.push_back(flood.longestStallMs);
+        busy.push_back(flood.busyInStallMs);
+    }
+    rows.push_back({QStringLiteral("Reply flood through ser2net, 640 replies/s for 5 s: "
+                                   "longest stall"),
+                    number(median(stalls), 2) +
+                        QStringLiteral(" ms (%1 ms busy)").arg(number(median(busy), 2)) +
+                        (exact ? QStringLiteral(", 0 lost") : QStringLiteral(", LOST/MISFRAMED")),
+                    spread(stalls, 2, "ms"), QStringLiteral("< 20 ms, none lost"),
+                    verdict(exact && median(stalls) < 20)});
+}
+
 void ctlRow(const Options &options, std::vector<Row> &rows)
 {
     progress("vantelctl start-up to its first byte");
@@ -440,6 +497,8 @@ int main(int argc, char *argv[])
         decoderRow(options, rows);
     if (wanted("window"))
         windowRows(options, rows);
+    if (wanted("network"))
+        networkRows(options, rows);
     if (wanted("ctl"))
         ctlRow(options, rows);
 #ifdef VANTEL_LCDD_BENCH

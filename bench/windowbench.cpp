@@ -5,6 +5,7 @@
 #include "io/inputsoutputspage.h"
 #include "link/messagetext.h"
 #include "link/protocol.h"
+#include "ser2netserver.h"
 #include "stallprobe.h"
 #include "widgets/controls.h"
 #include "widgets/twips.h"
@@ -49,11 +50,12 @@ QString messageText(int k)
 
 } // namespace
 
-WindowBench::WindowBench() = default;
+WindowBench::WindowBench(bool throughSer2Net) : m_throughSer2Net(throughSer2Net) {}
 
 WindowBench::~WindowBench()
 {
     m_fixture.reset();
+    m_server.reset();
     m_line.reset();
 }
 
@@ -72,7 +74,20 @@ bool WindowBench::start(QString &error)
     QByteArray ini = "[MSG]\r\n";
     for (int k = 0; k < proto::kMessageCount; ++k)
         ini += QStringLiteral("M%1=%2\r\n").arg(k + 1).arg(messageText(k)).toLatin1();
-    m_fixture = std::make_unique<WindowFixture>(ini, kPort, m_line->slavePath());
+    QString device = m_line->slavePath();
+    if (m_throughSer2Net) {
+        if (!Ser2NetServer::installed()) {
+            error = QStringLiteral("ser2net is not installed");
+            return false;
+        }
+        m_server = std::make_unique<Ser2NetServer>(m_line->slavePath());
+        if (!m_server->start()) {
+            error = QStringLiteral("ser2net did not start");
+            return false;
+        }
+        device = m_server->rfc2217Url();
+    }
+    m_fixture = std::make_unique<WindowFixture>(ini, kPort, device);
     if (m_fixture->iniContent() != ini) {
         error = QStringLiteral("cannot write %1").arg(m_fixture->iniPath());
         return false;
@@ -93,7 +108,12 @@ bool WindowBench::start(QString &error)
                          }
                      });
 
-    if (!m_fixture->connect(true)) {
+    m_fixture->connect(true);
+    // A network port connects in the background.
+    if (!waitUntil(
+            [this] { return window().port().state() != SerialPortService::State::Connecting; },
+            7000) ||
+        !window().isConnected()) {
         error = QStringLiteral("Connect failed: %1").arg(window().port().lastError());
         return false;
     }

@@ -13,12 +13,15 @@
 #include "ptyline.h"
 
 class frmMain;
+class Ser2NetServer;
 class WindowFixture;
 
 class WindowBench
 {
 public:
-    WindowBench();
+    // `throughSer2Net`: the window reaches the pseudo-terminal through Debian's ser2net on
+    // loopback (rfc2217://127.0.0.1:PORT) instead of opening it itself.
+    explicit WindowBench(bool throughSer2Net = false);
     ~WindowBench();
 
     // Builds, shows and connects the window; false (with a reason) when that failed.
@@ -64,7 +67,9 @@ private:
     bool waitUntil(const std::function<bool()> &done, int timeoutMs);
     static void wakeMainThread();
 
+    bool m_throughSer2Net = false;
     std::unique_ptr<PtyLine> m_line;
+    std::unique_ptr<Ser2NetServer> m_server;
     std::unique_ptr<WindowFixture> m_fixture;
     qsizetype m_consumed = 0; // bytes the window took from the port
     qsizetype m_consumeTarget = -1;

@@ -9,7 +9,7 @@ build=${VANTEL_BUILD_DIR:-$root/build}
 # libqt6svg6 draws the built-in window icon; the install test runs the installed program on
 # Xvfb, reads its window with xprop (x11-utils) and validates its AppStream metadata.
 packages=(qt6-base-dev qt6-serialport-dev cmake g++ make dpkg-dev file desktop-file-utils
-          libqt6svg6 hicolor-icon-theme xvfb x11-utils appstream lcdproc ${VANTEL_EXTRA_PACKAGES:-})
+          libqt6svg6 hicolor-icon-theme xvfb x11-utils appstream lcdproc ser2net ${VANTEL_EXTRA_PACKAGES:-})
 
 "$root/scripts/install-packages.sh" "${packages[@]}"
 

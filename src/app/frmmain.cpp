@@ -75,6 +75,7 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     connect(&m_replyReader, &ReplyReader::repliesRead, this, &frmMain::showReplies);
     connect(&MSComm1, &SerialPortService::stateChanged, this, &frmMain::showConnectionState);
     connect(&MSComm1, &SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
+    connect(&MSComm1, &SerialPortService::openFailed, this, &frmMain::showComError);
 
     Form_Load();
     keyboard::install(this);
@@ -315,15 +316,16 @@ void frmMain::cmdConnect_Click()
     CommPortText = QString::number(cboComm->currentIndex() + 1);
     CommSettings = opt9600->isChecked() ? kSettings9600 : kSettings19200;
     // The caption, the port frame and the pages follow the port's state (stateChanged).
-    if (!isConnected()) {
+    // A network port may still be Connecting: Disconnect then ends the attempt.
+    const SerialPortService::State state = MSComm1.state();
+    if (state == SerialPortService::State::Closed || state == SerialPortService::State::Lost) {
         if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings)) {
             updateDeviceLabel(); // "No port selected"
             openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
             return;
         }
         if (!MSComm1.open()) {
-            showOpenProblem(MSComm1.lastOpenProblem());
-            openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
+            showComError();
             return;
         }
         if (m_openProblemShown)
@@ -337,11 +339,18 @@ void frmMain::cmdConnect_Click()
 void frmMain::showConnectionState()
 {
     const bool open = isConnected();
-    cmdConnect->setText(open ? kDisconnect : kConnect);
-    fComm->setEnabled(!open);
+    const bool busy = open || MSComm1.state() == SerialPortService::State::Connecting;
+    cmdConnect->setText(busy ? kDisconnect : kConnect);
+    fComm->setEnabled(!busy);
     // Like the port list, the map chooses what Connect opens: locked while connected.
-    m_portDevicesAction->setEnabled(!open);
+    m_portDevicesAction->setEnabled(!busy);
     SSTab1->setEnabled(open);
+}
+
+void frmMain::showComError()
+{
+    showOpenProblem(MSComm1.lastOpenProblem());
+    openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
 }
 
 bool frmMain::isConnected() const

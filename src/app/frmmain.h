@@ -97,6 +97,8 @@ private:
     void Form_Load();
     void Form_Unload();
     void showConnectionState();
+    // "Com Error!" and, beside Connect, why the port could not be opened.
+    void showComError();
     void showDeviceLost(const QString &reason);
     void showAcknowledgement();
     void updateDeviceLabel();

@@ -17,3 +17,7 @@
 // emits repliesRead; the window shows the last reply in the receive monitor and hands the
 // last of each kind to the "Inputs / Outputs" page.
 // The line log (record/linelogrecorder.h) listens to both paths beside the window.
+//
+// Under SerialPortService, one Line (line.h) carries the bytes: SerialLine for a local
+// device, NetworkLine for rfc2217:// and socket:// addresses (portaddress.h), the latter
+// speaking Telnet through TelnetCodec (telnetcodec.h), a pure class with no socket.

@@ -44,6 +44,14 @@ QString OpenProblem::summary() const
         return QStringLiteral("held by another program");
     case Kind::NoPermission:
         return QStringLiteral("no permission");
+    case Kind::ConnectionRefused:
+        return QStringLiteral("connection refused by %1").arg(where);
+    case Kind::NoSuchHost:
+        return QStringLiteral("no such host %1").arg(where);
+    case Kind::NoAnswer:
+        return QStringLiteral("no answer from %1 within 5 s").arg(where);
+    case Kind::LineNotSettable:
+        return QStringLiteral("the server does not let the line speed be set");
     case Kind::Other:
         break;
     }

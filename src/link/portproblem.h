@@ -9,6 +9,14 @@
 //   no permission             the user may not open it; the fix names the group that
 //                             owns the device: join it, then log in again
 //   not a serial device       a regular file, a folder, /dev/null: nothing a line runs to
+//
+// and for network ports (rfc2217:// and socket://):
+//
+//   connection refused by HOST:PORT               nothing listens there
+//   no such host HOST                             the name does not resolve
+//   no answer from HOST:PORT within 5 s           no connection, or a server that stays silent
+//   the server does not let the line speed be set it refuses COM-PORT-OPTION or answers
+//                                                 another setting: never used at a wrong speed
 
 #include <QSerialPort>
 #include <QString>
@@ -17,9 +25,21 @@ namespace ports
 {
 
 struct OpenProblem {
-    enum class Kind { NoDevice, NotFound, NotSerial, Held, NoPermission, Other };
+    enum class Kind {
+        NoDevice,
+        NotFound,
+        NotSerial,
+        Held,
+        NoPermission,
+        Other,
+        ConnectionRefused,
+        NoSuchHost,
+        NoAnswer,
+        LineNotSettable,
+    };
     Kind kind = Kind::Other;
     QString device;
+    QString where;  // network problems: HOST:PORT (NoSuchHost: HOST)
     QString group;  // NoPermission: the device's group, when the system names it
     QString detail; // Other: the system's own words
 

@@ -1,32 +1,29 @@
 #include "link/serialportservice.h"
 
-#include "link/porterrorwords.h"
+#include "link/networkline.h"
+#include "link/portaddress.h"
 #include "link/portresolver.h"
+#include "link/serialline.h"
 
+#include <QSerialPort>
 #include <QStringList>
-
-#ifdef Q_OS_UNIX
-#include <sys/ioctl.h>
-#endif
 
 SerialPortService::SerialPortService(QObject *parent)
     : QObject(parent), m_resolver([](int n) { return ports::deviceForPort(n); })
 {
-    connect(&m_port, &QSerialPort::readyRead, this, &SerialPortService::handleReadyRead);
-    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialPortService::handleError);
 }
 
 SerialPortService::~SerialPortService()
 {
-    if (m_port.isOpen()) {
-        flush(200);
-        m_port.close();
-    }
+    // The line flushes and closes itself; none of its signals may reach a half-destroyed
+    // service.
+    if (m_line)
+        m_line->disconnect(this);
 }
 
 bool SerialPortService::setCommPort(int portNumber)
 {
-    if (portNumber < 1 || m_port.isOpen())
+    if (portNumber < 1 || m_state == State::Open || m_state == State::Connecting)
         return false;
     m_commPort = portNumber;
     return true;
@@ -82,22 +79,34 @@ bool SerialPortService::setSettings(const QString &settings)
         return false;
 
     m_settings = settings;
-    m_baudRate = rate;
-    m_parity = parity;
-    m_dataBits = static_cast<QSerialPort::DataBits>(bits);
-    m_stopBits = stop;
-    if (m_port.isOpen()) {
-        m_port.setBaudRate(m_baudRate);
-        m_port.setParity(m_parity);
-        m_port.setDataBits(m_dataBits);
-        m_port.setStopBits(m_stopBits);
-    }
+    m_lineSettings = {rate, parity, static_cast<QSerialPort::DataBits>(bits), stop};
+    if (m_line && (m_state == State::Open || m_state == State::Connecting))
+        m_line->applySettings(m_lineSettings);
     return true;
+}
+
+void SerialPortService::useLineFor(const QString &device)
+{
+    const bool network = ports::isNetworkName(device);
+    if (m_line && (qobject_cast<NetworkLine *>(m_line.get()) != nullptr) == network)
+        return;
+    if (m_line) {
+        m_line->disconnect(this);
+        m_line.release()->deleteLater(); // this may run inside one of its signals
+    }
+    if (network)
+        m_line = std::make_unique<NetworkLine>();
+    else
+        m_line = std::make_unique<SerialLine>();
+    connect(m_line.get(), &Line::readyRead, this, &SerialPortService::handleReadyRead);
+    connect(m_line.get(), &Line::failed, this, &SerialPortService::loseDevice);
+    connect(m_line.get(), &Line::opened, this, &SerialPortService::handleOpened);
+    connect(m_line.get(), &Line::openFailed, this, &SerialPortService::handleOpenFailed);
 }
 
 bool SerialPortService::open()
 {
-    if (m_port.isOpen()) {
+    if (m_state == State::Open || m_state == State::Connecting) {
         m_lastError = QStringLiteral("Port already open");
         return false;
     }
@@ -108,30 +117,39 @@ bool SerialPortService::open()
             ports::explainOpenFailure(device, QSerialPort::DeviceNotFoundError, m_lastError);
         return false;
     }
-    m_port.setPortName(device);
-    m_port.setBaudRate(m_baudRate);
-    m_port.setParity(m_parity);
-    m_port.setDataBits(m_dataBits);
-    m_port.setStopBits(m_stopBits);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        m_lastError = m_port.errorString();
-        m_openProblem = ports::explainOpenFailure(device, m_port.error(), m_lastError);
+    useLineFor(device);
+    const Line::Opening opening = m_line->open(device, m_lineSettings);
+    if (opening == Line::Opening::Failed) {
+        m_openProblem = m_line->problem();
+        m_lastError = m_openProblem.detail;
         return false;
     }
-    m_port.clearError();
     m_lastError.clear();
     m_openProblem = {};
-    setState(State::Open);
+    setState(opening == Line::Opening::Open ? State::Open : State::Connecting);
     return true;
+}
+
+void SerialPortService::handleOpened()
+{
+    if (m_state == State::Connecting)
+        setState(State::Open);
+}
+
+void SerialPortService::handleOpenFailed()
+{
+    if (m_state != State::Connecting)
+        return;
+    m_openProblem = m_line->problem();
+    m_lastError = m_openProblem.summary();
+    setState(State::Closed);
+    emit openFailed();
 }
 
 void SerialPortService::close()
 {
-    if (m_port.isOpen()) {
-        flush(500);
-        m_port.close();
-    }
+    if (m_line)
+        m_line->close();
     setState(State::Closed);
 }
 
@@ -145,8 +163,8 @@ bool SerialPortService::output(const QByteArray &bytes)
 {
     if (m_state != State::Open)
         return false;
-    if (m_port.write(bytes) != bytes.size()) {
-        loseDevice(ports::lostDeviceWords(m_port.portName()));
+    if (!m_line->write(bytes)) {
+        loseDevice(m_line->errorString());
         return false;
     }
     return true;
@@ -154,55 +172,28 @@ bool SerialPortService::output(const QByteArray &bytes)
 
 bool SerialPortService::flush(int timeoutMs)
 {
-    if (!m_port.isOpen())
-        return false;
-    while (m_port.bytesToWrite() > 0) {
-        if (!m_port.waitForBytesWritten(timeoutMs))
-            return false;
-    }
-    return true;
+    return m_line && m_line->isOpen() && m_line->flush(timeoutMs);
 }
 
 QByteArray SerialPortService::input()
 {
-    if (!m_port.isOpen())
-        return {};
-    return m_port.readAll();
+    return m_line && m_line->isOpen() ? m_line->readAll() : QByteArray();
 }
 
 qint64 SerialPortService::bytesWaiting() const
 {
-    return m_port.isOpen() ? m_port.bytesAvailable() : 0;
+    return m_line && m_line->isOpen() ? m_line->bytesAvailable() : 0;
 }
 
 qint64 SerialPortService::bytesInDriver() const
 {
-#ifdef Q_OS_UNIX
-    int queued = 0;
-    if (m_port.isOpen() && ::ioctl(static_cast<int>(m_port.handle()), FIONREAD, &queued) == 0)
-        return queued;
-#endif
-    return 0;
+    return m_line ? m_line->bytesInDriver() : 0;
 }
 
 void SerialPortService::handleReadyRead()
 {
     if (m_state == State::Open)
         emit onComm();
-}
-
-void SerialPortService::handleError(QSerialPort::SerialPortError error)
-{
-    switch (error) {
-    case QSerialPort::ResourceError:
-    case QSerialPort::ReadError:
-    case QSerialPort::WriteError:
-        if (m_state == State::Open)
-            loseDevice(ports::lostDeviceWords(m_port.portName()));
-        break;
-    default:
-        break;
-    }
 }
 
 void SerialPortService::loseDevice(const QString &reason)
@@ -213,9 +204,7 @@ void SerialPortService::loseDevice(const QString &reason)
     // must find the loss already recorded.
     m_state = State::Lost;
     m_lastError = reason;
-    // Nothing queued can reach a vanished device; drop it instead of waiting for it.
-    m_port.clear();
-    m_port.close();
+    m_line->drop();
     emit stateChanged(m_state);
     emit deviceLost(reason);
 }

@@ -2,30 +2,36 @@
 // The serial port as the rest of the program sees it: a port number, a line settings
 // string, open/close, byte writes, reading what waits, and the notification onComm on the
 // window's thread whenever bytes arrive (ReplyReader, the one reader, takes them at once;
-// see link.h). Received data is always bytes, never text. Built on QSerialPort.
+// see link.h). Received data is always bytes, never text.
 //
-// A device that vanishes while open (adapter pulled, peer closed) shows up as a
-// ResourceError, a stream of ReadErrors or a failed write. All of them close the port once
-// and raise deviceLost once; nothing is retried, so the CPU stays idle afterwards.
+// The device COMn stands for is a local serial device (SerialLine) or a network address,
+// rfc2217://HOST:PORT or socket://HOST:PORT (NetworkLine, see portaddress.h); the rest of
+// the program does not tell them apart. A local port opens at once; a network port is
+// Connecting first and then becomes Open, or goes back to Closed with openFailed().
+//
+// A device that vanishes while open (adapter pulled, peer closed, server gone) closes the
+// port once and raises deviceLost once; nothing is retried, so the CPU stays idle afterwards.
 
 #include <cstdint>
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+#include "link/line.h"
 #include "link/portproblem.h"
 
 class SerialPortService : public QObject
 {
     Q_OBJECT
 public:
+    // Connecting: a network port is being reached; nothing can be sent yet.
     // Lost: the device vanished while open; the port is closed, and stays Lost until the
     // next open() or close(), so the loss is reported once.
-    enum class State { Closed, Open, Lost };
+    enum class State { Closed, Connecting, Open, Lost };
 
     using DeviceResolver = std::function<QString(int)>;
 
@@ -43,13 +49,14 @@ public:
     bool setSettings(const QString &settings);
     QString settings() const { return m_settings; }
 
+    // True when the port is Open, or Connecting (then openFailed() or Open follows).
     bool open();
-    // Flushes what is queued (briefly) before closing.
+    // Flushes what is queued (briefly) before closing; ends an attempt to connect.
     void close();
     bool isOpen() const { return m_state == State::Open; }
     State state() const { return m_state; }
     QString lastError() const { return m_lastError; }
-    // Why the last open() failed, in words a user can act on.
+    // Why the last open() failed (at once or with openFailed()), in words a user can act on.
     const ports::OpenProblem &lastOpenProblem() const { return m_openProblem; }
 
     bool output(std::uint8_t byte);
@@ -68,21 +75,22 @@ signals:
     void onComm();
     void stateChanged(SerialPortService::State state);
     void deviceLost(const QString &reason);
+    // A Connecting port could not be opened; the state is Closed again.
+    void openFailed();
 
 private:
+    void useLineFor(const QString &device);
     void handleReadyRead();
-    void handleError(QSerialPort::SerialPortError error);
+    void handleOpened();
+    void handleOpenFailed();
     void loseDevice(const QString &reason);
     void setState(State state);
 
-    QSerialPort m_port;
+    std::unique_ptr<Line> m_line;
     DeviceResolver m_resolver;
     int m_commPort = 0;
     QString m_settings = QStringLiteral("9600,n,8,1");
-    qint32 m_baudRate = 9600;
-    QSerialPort::Parity m_parity = QSerialPort::NoParity;
-    QSerialPort::DataBits m_dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits m_stopBits = QSerialPort::OneStop;
+    LineSettings m_lineSettings;
     State m_state = State::Closed;
     QString m_lastError;
     ports::OpenProblem m_openProblem;

@@ -18,6 +18,7 @@
 
 #include "link/portmap.h"
 #include "modulepump.h"
+#include "ser2netserver.h"
 #include "testfiles.h"
 
 namespace
@@ -69,10 +70,13 @@ private slots:
     void badInputIsRefusedWithNothingSent();
     void unusablePortsSayWhy_data();
     void unusablePortsSayWhy();
+    void networkPortsCarryCommands_data();
+    void networkPortsCarryCommands();
     void portAndSpeedComeFromTheSettingsFile();
     void portMapNamesTheDeviceAfterTheEnvironment();
     void dryRunPrintsWhatPlayBackSends();
     void readmeExamplesParse();
+    void readmeSer2NetConfigurationServes();
 
 private:
     void start(QProcess &process, const QStringList &arguments, bool withPort = true);
@@ -467,6 +471,14 @@ void TestVantelctl::unusablePortsSayWhy_data()
                                << "cannot open /dev/null: not a serial device";
     QTest::newRow("a directory") << QStringList{"--port", "/", "clear"} << QByteArray()
                                  << "cannot open /: not a serial device";
+    const QString refused = QStringLiteral("127.0.0.1:%1").arg(Ser2NetServer::freePort());
+    QTest::newRow("network port refused")
+        << QStringList{"--port", "rfc2217://" + refused, "clear"} << QByteArray()
+        << "cannot open rfc2217://" + refused + ": connection refused by " + refused;
+    QTest::newRow("network host unknown")
+        << QStringList{"--port", "socket://vantel-nowhere.invalid:4001", "clear"} << QByteArray()
+        << "cannot open socket://vantel-nowhere.invalid:4001: no such host "
+           "vantel-nowhere.invalid";
     QTest::newRow("settings file names no port")
         << QStringList{"clear"} << QByteArray("[Settings]\nCommPort=0\n")
         << "<ini> names no port (CommPort=0); use --port COMn or --port PATH";
@@ -484,6 +496,40 @@ void TestVantelctl::unusablePortsSayWhy()
     const Run result = run(arguments, {}, false);
     QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("vantelctl: ") + message + '\n');
     QCOMPARE(result.status, 1);
+}
+
+void TestVantelctl::networkPortsCarryCommands_data()
+{
+    QTest::addColumn<bool>("rfc2217");
+    QTest::newRow("rfc2217") << true;
+    QTest::newRow("raw tcp") << false;
+}
+
+void TestVantelctl::networkPortsCarryCommands()
+{
+    if (!Ser2NetServer::installed())
+        QSKIP("ser2net is not installed");
+    QFETCH(bool, rfc2217);
+    Ser2NetServer server(m_peer->slavePath());
+    QVERIFY(server.start());
+    m_pump->model().setAnalog(0, 65535); // the reading FA FF FF
+    QProcess process;
+    start(process,
+          {"--port", rfc2217 ? server.rfc2217Url() : server.socketUrl(), "--speed", "19200",
+           "gpio-mode", "gpio", "--", "text", QStringLiteral("net \u00ff"), "--", "read-analog",
+           "1", "--", "listen", "--count", "1"},
+          false);
+    QTRY_VERIFY_WITH_TIMEOUT(heardNow().endsWith("\xFE\x0B"), 5000);
+    const auto pin8 = m_pump->model().setInputPin(7, true); // status FF .. ..
+    QVERIFY(pin8);
+    m_pump->send(pin8);
+    const Run result = finish(process);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out,
+             "65535\n" + pin8->bytes().toHex(' ').toUpper() + "  input status: pin 8 high\n");
+    // The typed ÿ reaches the module as one FF, however the server carries it.
+    QVERIFY2(m_pump->heard().contains(QByteArray("net \xFF\xFE\x0B")), m_pump->heardHex());
 }
 
 void TestVantelctl::portAndSpeedComeFromTheSettingsFile()
@@ -600,6 +646,41 @@ void TestVantelctl::readmeExamplesParse()
                  qPrintable(line + QStringLiteral(": ") + shell.readAllStandardError()));
     }
     QVERIFY2(examples >= 3, qPrintable(QString::number(examples)));
+}
+
+// The README's ser2net configuration, with the module's pseudo-terminal for its adapter and
+// a free port for its own, serves the module to the URL the README gives.
+void TestVantelctl::readmeSer2NetConfigurationServes()
+{
+    if (!Ser2NetServer::installed())
+        QSKIP("ser2net is not installed");
+    QFile readme(QStringLiteral(VANTEL_README_PATH));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const qsizetype section = text.indexOf(QStringLiteral("\n## A module on another machine"));
+    QVERIFY(section >= 0);
+    const qsizetype start = text.indexOf(QStringLiteral("```yaml\n"), section);
+    QVERIFY(start >= 0);
+    const qsizetype end = text.indexOf(QStringLiteral("```"), start + 8);
+    QString config = text.mid(start + 8, end - start - 8);
+    static const QRegularExpression accepter(QStringLiteral(R"(tcp,(\d+)\n)"));
+    static const QRegularExpression url(QStringLiteral(R"(--port rfc2217://lab-pi:(\d+))"));
+    const QRegularExpressionMatch given = accepter.match(config);
+    QVERIFY(given.hasMatch());
+    // The URL the README gives names the port its configuration opens.
+    QCOMPARE(url.match(text, section).captured(1), given.captured(1));
+    const quint16 port = Ser2NetServer::freePort();
+    config.replace(QStringLiteral("/dev/ttyUSB0"), m_peer->slavePath());
+    config.replace(given.capturedStart(1), given.capturedLength(1), QString::number(port));
+    Ser2NetServer server(config.toUtf8(), port);
+    QVERIFY(server.start());
+    m_pump->model().setAnalog(1, 0xFFFF);
+    const Run result = run({"--port", QStringLiteral("rfc2217://localhost:%1").arg(port), "--speed",
+                            "19200", "read-analog", "2"},
+                           {}, false);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.out, QByteArray("65535\n"));
+    QCOMPARE(result.status, 0);
 }
 
 QTEST_GUILESS_MAIN(TestVantelctl)

@@ -116,21 +116,47 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vect
         m_port->setCommPort(port.comPort);
     }
     m_port->setSettings(lineSettings(invocation.speed, settings));
+    m_shownAs = port.shownAs;
+    m_comPort = port.comPort;
     if (!m_port->open()) {
-        const ports::OpenProblem &problem = m_port->lastOpenProblem();
-        QString line = QStringLiteral("vantelctl: cannot open %1").arg(port.shownAs);
-        if (!problem.device.isEmpty() && problem.device != port.shownAs)
-            line += QStringLiteral(" (%1)").arg(problem.device);
-        line += QStringLiteral(": ") + problem.advice();
-        if (problem.kind == ports::OpenProblem::Kind::NoDevice)
-            line += QStringLiteral(" (set VANTEL_COM%1 to a device, name one in the port map "
-                                   "%2, or use --port PATH)")
-                        .arg(port.comPort)
-                        .arg(QDir::toNativeSeparators(ports::portMapPath()));
-        m_world.err(line);
+        reportOpenProblem();
         return Failure;
     }
+    if (m_port->state() == SerialPortService::State::Open) {
+        run(std::move(steps));
+        return std::nullopt;
+    }
+    // A network port answers later; the steps wait for it.
+    m_waitingSteps = std::move(steps);
+    connect(m_port.get(), &SerialPortService::openFailed, this, [this] {
+        reportOpenProblem();
+        emit finished(Failure);
+    });
+    connect(m_port.get(), &SerialPortService::stateChanged, this,
+            [this](SerialPortService::State state) {
+                if (state == SerialPortService::State::Open && !m_runner)
+                    run(std::exchange(m_waitingSteps, {}));
+            });
+    return std::nullopt;
+}
 
+void Vantelctl::reportOpenProblem()
+{
+    const ports::OpenProblem &problem = m_port->lastOpenProblem();
+    QString line = QStringLiteral("vantelctl: cannot open %1").arg(m_shownAs);
+    if (!problem.device.isEmpty() && problem.device != m_shownAs)
+        line += QStringLiteral(" (%1)").arg(problem.device);
+    line += QStringLiteral(": ") + problem.advice();
+    if (problem.kind == ports::OpenProblem::Kind::NoDevice)
+        line += QStringLiteral(" (set VANTEL_COM%1 to a device, name one in the port map "
+                               "%2, or use --port PATH)")
+                    .arg(m_comPort)
+                    .arg(QDir::toNativeSeparators(ports::portMapPath()));
+    m_world.err(line);
+}
+
+void Vantelctl::run(std::vector<Step> steps)
+{
     m_runner = std::make_unique<ScriptRunner>([this](const proto::Frame &frame) {
         return m_port->output(QByteArray(reinterpret_cast<const char *>(frame.data()),
                                          static_cast<qsizetype>(frame.size())));
@@ -144,8 +170,8 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vect
     connect(m_replies.get(), &ReplyReader::bytesDropped, m_runner.get(),
             [this](const QByteArray &bytes) { m_runner->takeDropped(bytes); });
     connect(m_port.get(), &SerialPortService::deviceLost, m_runner.get(),
-            [this, shownAs = port.shownAs](const QString &reason) {
-                m_runner->fail(QStringLiteral("%1 was lost: %2").arg(shownAs, reason));
+            [this](const QString &reason) {
+                m_runner->fail(QStringLiteral("%1 was lost: %2").arg(m_shownAs, reason));
             });
     connect(m_runner.get(), &ScriptRunner::printed, this, [this](const QString &line) {
         if (!m_world.out(line))
@@ -153,13 +179,17 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vect
     });
     connect(m_runner.get(), &ScriptRunner::finished, this, &Vantelctl::end, Qt::QueuedConnection);
     m_runner->start(std::move(steps));
-    return std::nullopt;
 }
 
 void Vantelctl::stop()
 {
-    if (m_runner)
+    if (m_runner) {
         m_runner->stop();
+    } else if (m_port && m_port->state() == SerialPortService::State::Connecting) {
+        m_port->close();
+        m_world.err(QStringLiteral("vantelctl: interrupted"));
+        emit finished(Failure);
+    }
 }
 
 void Vantelctl::end(int status, const QString &problem)

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QObject>
 #include <QString>
@@ -55,12 +56,17 @@ signals:
 
 private:
     std::optional<int> openAndRun(const Invocation &invocation, std::vector<struct Step> steps);
+    void run(std::vector<struct Step> steps);
+    void reportOpenProblem();
     void end(int status, const QString &problem);
 
     World m_world;
     std::unique_ptr<SerialPortService> m_port;
     std::unique_ptr<ReplyReader> m_replies;
     std::unique_ptr<ScriptRunner> m_runner;
+    QString m_shownAs; // the port as the user named it
+    int m_comPort = 0;
+    std::vector<struct Step> m_waitingSteps; // while a network port is Connecting
 };
 
 } // namespace script

@@ -1,0 +1,4 @@
+#include "link/line.h"
+
+// The one out-of-line member gives the class its home for the type information.
+Line::~Line() = default;

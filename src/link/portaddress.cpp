@@ -1,0 +1,82 @@
+#include "link/portaddress.h"
+
+#include <QHostAddress>
+
+namespace ports
+{
+
+namespace
+{
+
+constexpr QLatin1StringView kRfc2217("rfc2217://");
+constexpr QLatin1StringView kSocket("socket://");
+
+bool isHostName(QStringView host)
+{
+    // Letters, digits, hyphens and dots: what a resolver takes. Anything else (spaces,
+    // slashes, a second colon) is a typing slip better named now than by the resolver.
+    if (host.isEmpty() || host.size() > 253)
+        return false;
+    for (QChar c : host) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.' && c != u'_')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString NetworkAddress::hostAndPort() const
+{
+    const QString shownHost = host.contains(u':') ? u'[' + host + u']' : host;
+    return shownHost + u':' + QString::number(port);
+}
+
+bool isNetworkName(const QString &name)
+{
+    return name.startsWith(kRfc2217, Qt::CaseInsensitive) ||
+           name.startsWith(kSocket, Qt::CaseInsensitive);
+}
+
+std::optional<NetworkAddress> parseNetworkAddress(const QString &name)
+{
+    NetworkAddress address;
+    QStringView rest(name);
+    if (name.startsWith(kRfc2217, Qt::CaseInsensitive)) {
+        address.scheme = NetworkAddress::Scheme::Rfc2217;
+        rest = rest.sliced(kRfc2217.size());
+    } else if (name.startsWith(kSocket, Qt::CaseInsensitive)) {
+        address.scheme = NetworkAddress::Scheme::Socket;
+        rest = rest.sliced(kSocket.size());
+    } else {
+        return std::nullopt;
+    }
+    if (rest.endsWith(u'/'))
+        rest.chop(1);
+
+    const qsizetype colon = rest.lastIndexOf(u':');
+    if (colon < 0)
+        return std::nullopt;
+    QStringView host = rest.first(colon);
+    const QStringView portText = rest.sliced(colon + 1);
+    bool ok = false;
+    const uint port = portText.toUInt(&ok);
+    if (!ok || port < 1 || port > 65535 || !portText.front().isDigit())
+        return std::nullopt;
+
+    if (host.startsWith(u'[')) {
+        if (!host.endsWith(u']'))
+            return std::nullopt;
+        host = host.sliced(1, host.size() - 2);
+        const QHostAddress ip(host.toString());
+        if (ip.protocol() != QAbstractSocket::IPv6Protocol)
+            return std::nullopt;
+    } else if (!isHostName(host)) {
+        return std::nullopt;
+    }
+    address.host = host.toString();
+    address.port = quint16(port);
+    return address;
+}
+
+} // namespace ports
