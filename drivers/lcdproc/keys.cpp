@@ -1,15 +1,13 @@
 #include "keys.h"
 
+#include "link/keypad.h"
+
 namespace lcdd
 {
 
 namespace
 {
 
-// The decoder's key k sits in grid column k / 4; within the column the keys run down
-// rows 0, 2, 3, 1 (the keypad's wiring).
-constexpr std::array<int, 4> kRowInColumn = {0, 2, 3, 1};
-constexpr int kSide = 4;
 // Bounds the queue should LCDd not ask for keys for a while.
 constexpr std::size_t kMostWaiting = 32;
 
@@ -19,9 +17,8 @@ int keyNumber(int decodedIndex)
 {
     if (decodedIndex < 0 || decodedIndex >= kKeypadKeys)
         return 0;
-    const int column = decodedIndex / kSide;
-    const int row = kRowInColumn[static_cast<std::size_t>(decodedIndex % kSide)];
-    return row * kSide + column + 1;
+    // The decoder gives the keys in the order of the window's indicators.
+    return keypad::numberOfIndicator(decodedIndex);
 }
 
 std::array<std::string, kKeypadKeys> defaultKeyMap()

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTcpServer>
@@ -92,7 +93,8 @@ void NetworkWindowTest::lineRunsAtThePickedSpeed()
     termios settings{};
     QVERIFY(m_f->peer().lineSettings(settings));
     QCOMPARE(int(cfgetospeed(&settings)), int(B19200));
-    QCOMPARE(m_f->window().lblDevice->toolTip().split(u'\n').first(), m_server->rfc2217Url());
+    QCOMPARE(m_f->find<QLabel>(QStringLiteral("lblDevice"))->toolTip().split(u'\n').first(),
+             m_server->rfc2217Url());
 }
 
 void NetworkWindowTest::framesArriveExact_data()
@@ -147,8 +149,8 @@ void NetworkWindowTest::repliesWithFFAreDecoded()
     QFETCH(QByteArray, reply);
     QFETCH(QString, analog2);
     QVERIFY(m_f->peer().send(reply));
-    QTRY_COMPARE(m_f->window().lblRxData->text(), caption(reply));
-    QCOMPARE(m_f->window().inputsOutputs->lblAnVal[1]->text(), analog2);
+    QTRY_COMPARE(m_f->find<QLineEdit>(QStringLiteral("lblRxData"))->text(), caption(reply));
+    QCOMPARE(m_f->find<QLabel>(QStringLiteral("lblAnVal(1)"))->text(), analog2);
 }
 
 void NetworkWindowTest::serverDiesThenConnectWorksAgain()
@@ -157,8 +159,9 @@ void NetworkWindowTest::serverDiesThenConnectWorksAgain()
     m_server->kill();
     QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), 1, 5000);
     QCOMPARE(answerer.seen().first().objectName, QStringLiteral("DeviceLostBox"));
-    QCOMPARE(m_f->window().cmdConnect->text(), QStringLiteral("Connect"));
-    QVERIFY(!m_f->window().SSTab1->isEnabled());
+    QCOMPARE(m_f->find<QPushButton>(QStringLiteral("cmdConnect"))->text(),
+             QStringLiteral("Connect"));
+    QVERIFY(!featureTabs(m_f->window())->isEnabled());
 
     const double before = cpuMs();
     QTest::qWait(1000);
@@ -182,11 +185,12 @@ void NetworkWindowTest::unusableServerSaysWhy()
     m_f->click(QStringLiteral("cmdConnect"));
     QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), 1, 7000);
     QCOMPARE(answerer.seen().first().text, QStringLiteral("Com Error!"));
-    QCOMPARE(m_f->window().lblDevice->text(),
+    QCOMPARE(m_f->find<QLabel>(QStringLiteral("lblDevice"))->text(),
              QStringLiteral("COM3: the server does not let the line speed be set"));
-    QCOMPARE(m_f->window().cmdConnect->text(), QStringLiteral("Connect"));
-    QVERIFY(m_f->window().fComm->isEnabled());
-    QVERIFY(!m_f->window().SSTab1->isEnabled());
+    QCOMPARE(m_f->find<QPushButton>(QStringLiteral("cmdConnect"))->text(),
+             QStringLiteral("Connect"));
+    QVERIFY(m_f->find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
+    QVERIFY(!featureTabs(m_f->window())->isEnabled());
 }
 
 void NetworkWindowTest::disconnectEndsAnAttempt()
@@ -198,14 +202,16 @@ void NetworkWindowTest::disconnectEndsAnAttempt()
     ModalAnswerer answerer;
     m_f->click(QStringLiteral("cmdConnect"));
     // Trying: the window answers at once, the button ends the attempt, nothing else opens.
-    QCOMPARE(m_f->window().cmdConnect->text(), QStringLiteral("Disconnect"));
-    QVERIFY(!m_f->window().fComm->isEnabled());
-    QVERIFY(!m_f->window().SSTab1->isEnabled());
+    QCOMPARE(m_f->find<QPushButton>(QStringLiteral("cmdConnect"))->text(),
+             QStringLiteral("Disconnect"));
+    QVERIFY(!m_f->find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
+    QVERIFY(!featureTabs(m_f->window())->isEnabled());
     QVERIFY(silent.waitForNewConnection(3000));
     m_f->click(QStringLiteral("cmdConnect"));
-    QCOMPARE(m_f->window().cmdConnect->text(), QStringLiteral("Connect"));
-    QVERIFY(m_f->window().fComm->isEnabled());
-    QCOMPARE(m_f->window().MSComm1.state(), SerialPortService::State::Closed);
+    QCOMPARE(m_f->find<QPushButton>(QStringLiteral("cmdConnect"))->text(),
+             QStringLiteral("Connect"));
+    QVERIFY(m_f->find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
+    QCOMPARE(m_f->window().port().state(), SerialPortService::State::Closed);
     QTest::qWait(300);
     QCOMPARE(answerer.seen().size(), 0);
 }

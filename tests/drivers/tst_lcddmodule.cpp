@@ -188,9 +188,9 @@ private slots:
         QCOMPARE(client.command("client_add_key Enter"), QByteArray("success"));
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, P2Mode::Keypad, kTimeoutMs);
         // Key 6 (second row, second column of the pad) is Enter unless the config says else.
-        m_pump->send(m_pump->model().setKey(7, true));
+        m_pump->send(m_pump->model().setKey(6, true));
         QCOMPARE(client.waitForLine("key ", kTimeoutMs), QByteArray("key Enter"));
-        m_pump->send(m_pump->model().setKey(7, false));
+        m_pump->send(m_pump->model().setKey(6, false));
     }
 
     void moduleGoneAndBack()
