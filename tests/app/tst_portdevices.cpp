@@ -28,8 +28,11 @@ const QByteArray kIni("[Settings]\r\nCommPort=5\r\nSetting=9600,n,8,1\r\n[LCD]\r
 
 PortDevicesDialog *openDialog(frmMain &window)
 {
-    auto *action = window.findChild<QLabel *>(QStringLiteral("lblDevice"))->findChild<QAction *>(QStringLiteral("portDevicesAction"));
-    if (!action || !window.findChild<QLabel *>(QStringLiteral("lblDevice"))->actions().contains(action) || !action->isEnabled())
+    auto *action = window.findChild<QLabel *>(QStringLiteral("lblDevice"))
+                       ->findChild<QAction *>(QStringLiteral("portDevicesAction"));
+    if (!action ||
+        !window.findChild<QLabel *>(QStringLiteral("lblDevice"))->actions().contains(action) ||
+        !action->isEnabled())
         return nullptr;
     action->trigger();
     return window.findChild<PortDevicesDialog *>(QStringLiteral("PortDevicesDialog"));
@@ -105,7 +108,8 @@ void PortDevicesTest::mapChoosesTheDeviceAndOutlivesTheWindow()
         QCOMPARE(f.iniContent(), kIni);
 
         // COM5, chosen at start-up from the settings file, now opens the mapped device.
-        QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(), QStringLiteral("COM5 = ") + mappedDevice);
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblDevice"))->text(),
+                 QStringLiteral("COM5 = ") + mappedDevice);
         f.click(QStringLiteral("cmdConnect"));
         QVERIFY(f.window().isConnected());
         QVERIFY2(!openDialog(f.window()), "the map can be changed while connected");
