@@ -153,18 +153,21 @@ void LcdSettingsPage::askToSave()
 
 bool LcdSettingsPage::eventFilter(QObject *watched, QEvent *event)
 {
+    // The type first: the question's own teardown sends events (child removals) through
+    // here while it is no longer a QMessageBox, when the guarded pointer must not be read.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Close && type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+        return QWidget::eventFilter(watched, event);
     if (watched != m_saveQuestion)
         return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::Close) {
+    if (type == QEvent::Close) {
         event->ignore();
         return true;
     }
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
-            event->accept();
-            return true;
-        }
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
