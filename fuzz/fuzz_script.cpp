@@ -10,6 +10,7 @@
 
 #include <QDir>
 
+#include "link/transmitter.h"
 #include "script/parser.h"
 #include "script/scriptwriter.h"
 
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::vector<proto::Frame> frames = framesSent(first.steps());
     std::vector<record::TimedFrame> timed;
     for (const proto::Frame &frame : frames) {
-        check(!frame.empty() && frame.size() <= std::size_t(script::kLongestFrame));
+        check(!frame.empty() && frame.size() <= std::size_t(Transmitter::kBufferSize));
         timed.push_back({frame, 0});
     }
 
