@@ -35,9 +35,11 @@ void LineLogRecorder::recordSent(const QByteArray &bytes)
 void LineLogRecorder::portStateChanged(SerialPortService::State state)
 {
     const bool wasOpen = std::exchange(m_open, state == SerialPortService::State::Open);
+    // One reading of the clock: the connection's own note stands at 0 since Connect.
+    const qint64 at = now();
     QString note;
     if (m_open) {
-        m_connectedAt = now();
+        m_connectedAt = at;
         const QString speed = m_port.settings().section(QLatin1Char(','), 0, 0);
         note = QStringLiteral("connected to COM%1 at %2 bit/s").arg(m_port.commPort()).arg(speed);
     } else if (wasOpen) {
@@ -46,7 +48,7 @@ void LineLogRecorder::portStateChanged(SerialPortService::State state)
     }
     if (note.isEmpty())
         return;
-    add(LineLogEntry::Kind::Note, note.toUtf8(), now());
+    add(LineLogEntry::Kind::Note, note.toUtf8(), at);
     emit appended();
 }
 
