@@ -32,6 +32,26 @@ QString NetworkAddress::hostAndPort() const
     return shownHost + u':' + QString::number(port);
 }
 
+std::optional<HostPort> splitHostPort(QStringView text)
+{
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon < 0)
+        return std::nullopt;
+    HostPort split;
+    QStringView host = text.first(colon);
+    if (host.startsWith(u'[')) {
+        if (!host.endsWith(u']'))
+            return std::nullopt;
+        host = host.sliced(1, host.size() - 2);
+        split.bracketed = true;
+    } else if (host.contains(u':')) {
+        return std::nullopt;
+    }
+    split.host = host.toString();
+    split.port = text.sliced(colon + 1).toString();
+    return split;
+}
+
 bool isNetworkName(const QString &name)
 {
     return name.startsWith(kRfc2217, Qt::CaseInsensitive) ||
@@ -54,27 +74,20 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString &name)
     if (rest.endsWith(u'/'))
         rest.chop(1);
 
-    const qsizetype colon = rest.lastIndexOf(u':');
-    if (colon < 0)
+    const std::optional<HostPort> split = splitHostPort(rest);
+    if (!split)
         return std::nullopt;
-    QStringView host = rest.first(colon);
-    const QStringView portText = rest.sliced(colon + 1);
     bool ok = false;
-    const uint port = portText.toUInt(&ok);
-    if (!ok || port < 1 || port > 65535 || !portText.front().isDigit())
+    const uint port = split->port.toUInt(&ok);
+    if (!ok || port < 1 || port > 65535 || !split->port.front().isDigit())
         return std::nullopt;
-
-    if (host.startsWith(u'[')) {
-        if (!host.endsWith(u']'))
+    if (split->bracketed) {
+        if (QHostAddress(split->host).protocol() != QAbstractSocket::IPv6Protocol)
             return std::nullopt;
-        host = host.sliced(1, host.size() - 2);
-        const QHostAddress ip(host.toString());
-        if (ip.protocol() != QAbstractSocket::IPv6Protocol)
-            return std::nullopt;
-    } else if (!isHostName(host)) {
+    } else if (!isHostName(split->host)) {
         return std::nullopt;
     }
-    address.host = host.toString();
+    address.host = split->host;
     address.port = quint16(port);
     return address;
 }

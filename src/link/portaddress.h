@@ -25,6 +25,16 @@ struct NetworkAddress {
     bool operator==(const NetworkAddress &) const = default;
 };
 
+// HOST:PORT cut at its last colon, an IPv6 host's brackets taken off (`bracketed` says so).
+// Nothing without a colon, for an unclosed bracket, or for an IPv6 address without brackets,
+// whose own colons would take the port. The port is left as text: who reads it knows its range.
+struct HostPort {
+    QString host;
+    bool bracketed = false;
+    QString port;
+};
+std::optional<HostPort> splitHostPort(QStringView text);
+
 // Whether the name starts with a network scheme (then it is never a device path, even
 // when the rest cannot be read).
 bool isNetworkName(const QString &name);

@@ -12,6 +12,8 @@
 #include <unistd.h>
 #include <utility>
 
+#include "link/portaddress.h"
+
 namespace simtool
 {
 
@@ -35,23 +37,18 @@ QString hostPort(const QHostAddress &address, quint16 port)
 
 std::optional<ListenAddress> parseListenAddress(const QString &text, QString *error)
 {
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon < 0) {
-        *error = QStringLiteral("--listen takes HOST:PORT, not %1").arg(text);
+    const std::optional<ports::HostPort> split = ports::splitHostPort(text);
+    if (!split) {
+        *error = text.contains(QLatin1Char(':'))
+                     ? QStringLiteral("an IPv6 address goes in brackets: [%1]:PORT")
+                           .arg(text.left(text.lastIndexOf(QLatin1Char(':'))))
+                     : QStringLiteral("--listen takes HOST:PORT, not %1").arg(text);
         return std::nullopt;
     }
     ListenAddress address;
-    address.host = text.left(colon);
-    if (address.host.startsWith(QLatin1Char('[')) && address.host.endsWith(QLatin1Char(']')))
-        address.host = address.host.mid(1, address.host.size() - 2);
-    else if (address.host.contains(QLatin1Char(':'))) {
-        *error = QStringLiteral("an IPv6 address goes in brackets: [%1]:PORT").arg(address.host);
-        return std::nullopt;
-    }
-    if (address.host == QLatin1String("*"))
-        address.host.clear();
+    address.host = split->host == QLatin1String("*") ? QString() : split->host;
     bool ok = false;
-    const uint port = text.mid(colon + 1).toUInt(&ok);
+    const uint port = split->port.toUInt(&ok);
     if (!ok || port > 65535) {
         *error = QStringLiteral("the port in %1 is no number from 0 to 65535").arg(text);
         return std::nullopt;
