@@ -1,6 +1,6 @@
 #include "decoderbench.h"
 
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 
 #include <QByteArray>
 #include <QRandomGenerator>

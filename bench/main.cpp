@@ -14,7 +14,7 @@
 #include "lcddbench.h"
 #endif
 #include "linelogbench.h"
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 #include "ptyline.h"
 #include "startupprobe.h"
 #include "windowbench.h"

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "link/portmap.h"
+#include "ports/portmap.h"
 
 namespace
 {

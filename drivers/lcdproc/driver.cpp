@@ -4,8 +4,8 @@
 #include <cctype>
 
 #include "lcdapi.h"
-#include "link/portresolver.h"
-#include "link/protocol.h"
+#include "link/systemports.h"
+#include "protocol/protocol.h"
 
 namespace lcdd
 {

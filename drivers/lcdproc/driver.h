@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "keys.h"
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 #include "screen.h"
 #include "serialline.h"
 

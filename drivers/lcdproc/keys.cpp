@@ -1,6 +1,6 @@
 #include "keys.h"
 
-#include "link/keypad.h"
+#include "protocol/keypad.h"
 
 namespace lcdd
 {

@@ -8,7 +8,7 @@
 #include <deque>
 #include <string>
 
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 
 namespace lcdd
 {

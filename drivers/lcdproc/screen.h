@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 namespace lcdd
 {

@@ -20,10 +20,10 @@
 #include <QWidget>
 
 #include "link/pacingclock.h"
-#include "link/portproblem.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
+#include "ports/portproblem.h"
 #include "record/linelogrecorder.h"
 #include "widgets/boxhold.h"
 #include "widgets/hexmonitor.h"

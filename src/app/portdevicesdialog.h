@@ -1,6 +1,6 @@
 #pragma once
 // "Port Devices": which device each of COM1 to COM20 opens, and the user's port map
-// (link/portmap.h) to change that. One row a port: the device it opens now, where that comes
+// (ports/portmap.h) to change that. One row a port: the device it opens now, where that comes
 // from (VANTEL_COM<n> in the environment, the map, the system's order) and the map's device
 // path or URL, editable, with the system's serial ports offered in a list. The rows follow
 // the edits, so a map line that the environment overrides shows as such before it is saved.
@@ -17,8 +17,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "link/portmap.h"
-#include "link/portresolver.h"
+#include "link/systemports.h"
+#include "ports/portmap.h"
+#include "ports/portresolver.h"
 
 class QComboBox;
 class QLabel;

@@ -1,10 +1,10 @@
 #include "config/lcdsettingspage.h"
 
 #include "config/messagelengthlimit.h"
-#include "link/messagetext.h"
 #include "link/pacingclock.h"
-#include "link/protocol.h"
 #include "link/transmitter.h"
+#include "protocol/messagetext.h"
+#include "protocol/protocol.h"
 #include "settings/settingsfile.h"
 #include "widgets/controls.h"
 #include "widgets/twips.h"

@@ -1,8 +1,8 @@
 #include "graphics/bignumberspage.h"
 
-#include "link/bignumber.h"
-#include "link/protocol.h"
 #include "link/transmitter.h"
+#include "protocol/bignumber.h"
+#include "protocol/protocol.h"
 #include "widgets/controls.h"
 #include "widgets/twips.h"
 

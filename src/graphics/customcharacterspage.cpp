@@ -1,8 +1,8 @@
 #include "graphics/customcharacterspage.h"
 
 #include "graphics/glyphcell.h"
-#include "link/protocol.h"
 #include "link/transmitter.h"
+#include "protocol/protocol.h"
 #include "settings/settingsfile.h"
 #include "widgets/controls.h"
 #include "widgets/twips.h"

@@ -1,8 +1,8 @@
 #include "io/inputsoutputspage.h"
 
-#include "link/keypad.h"
-#include "link/protocol.h"
 #include "link/transmitter.h"
+#include "protocol/keypad.h"
+#include "protocol/protocol.h"
 #include "widgets/controls.h"
 #include "widgets/twips.h"
 

@@ -13,7 +13,7 @@
 #include <QWidget>
 
 #include "io/indicator.h"
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 #include "widgets/pagecontext.h"
 
 class QComboBox;

@@ -16,7 +16,7 @@
 #include <QSerialPort>
 #include <QString>
 
-#include "link/portproblem.h"
+#include "ports/portproblem.h"
 
 struct LineSettings {
     qint32 baudRate = 9600;

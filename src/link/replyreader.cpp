@@ -1,6 +1,6 @@
 #include "link/replyreader.h"
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QDateTime>
 

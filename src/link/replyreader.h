@@ -20,8 +20,8 @@
 #include <QObject>
 #include <QTimer>
 
-#include "link/replydecoder.h"
 #include "link/serialportservice.h"
+#include "protocol/replydecoder.h"
 
 // The replies one read completed, oldest first.
 struct ReplyBatch {

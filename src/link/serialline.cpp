@@ -1,10 +1,28 @@
 #include "link/serialline.h"
 
-#include "link/porterrorwords.h"
+#include "ports/porterrorwords.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/ioctl.h>
 #endif
+
+namespace
+{
+
+ports::OpenError openError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return ports::OpenError::NotFound;
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        return ports::OpenError::Refused;
+    default:
+        return ports::OpenError::Other;
+    }
+}
+
+} // namespace
 
 SerialLine::SerialLine(QObject *parent) : Line(parent)
 {
@@ -29,7 +47,8 @@ Line::Opening SerialLine::open(const QString &device, const LineSettings &settin
     m_port.setStopBits(settings.stopBits);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_problem = ports::explainOpenFailure(device, m_port.error(), m_port.errorString());
+        m_problem =
+            ports::explainOpenFailure(device, openError(m_port.error()), m_port.errorString());
         return Opening::Failed;
     }
     m_port.clearError();

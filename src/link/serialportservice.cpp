@@ -1,9 +1,9 @@
 #include "link/serialportservice.h"
 
 #include "link/networkline.h"
-#include "link/portaddress.h"
-#include "link/portresolver.h"
 #include "link/serialline.h"
+#include "link/systemports.h"
+#include "ports/portaddress.h"
 
 #include <QSerialPort>
 #include <QStringList>
@@ -113,8 +113,7 @@ bool SerialPortService::open()
     const QString device = deviceName();
     if (device.isEmpty()) {
         m_lastError = QStringLiteral("No device for COM%1").arg(m_commPort);
-        m_openProblem =
-            ports::explainOpenFailure(device, QSerialPort::DeviceNotFoundError, m_lastError);
+        m_openProblem = ports::explainOpenFailure(device, ports::OpenError::NotFound, m_lastError);
         return false;
     }
     useLineFor(device);

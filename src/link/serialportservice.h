@@ -22,7 +22,7 @@
 #include <memory>
 
 #include "link/line.h"
-#include "link/portproblem.h"
+#include "ports/portproblem.h"
 
 class SerialPortService : public QObject
 {

@@ -14,7 +14,7 @@
 #include <QObject>
 #include <QString>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 class SerialPortService;
 

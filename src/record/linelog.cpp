@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "link/framedescriber.h"
-#include "link/protocol.h"
+#include "protocol/framedescriber.h"
+#include "protocol/protocol.h"
 
 namespace record
 {

@@ -22,7 +22,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 #include "record/timedframe.h"
 
 namespace record

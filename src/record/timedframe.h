@@ -2,7 +2,7 @@
 // A frame the line log holds with when it was sent; a saved script turns the gaps between
 // them into waits (script/scriptwriter.h).
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 namespace record
 {

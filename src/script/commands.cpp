@@ -1,5 +1,5 @@
 // The commands of the command line and of scripts: each reads its words and adds the steps
-// it stands for. Ranges are the frame builders' (link/protocol.h): a builder that gives no
+// it stands for. Ranges are the frame builders' (protocol/protocol.h): a builder that gives no
 // frame means an argument is out of range, and the builder asked about that argument alone
 // says which.
 
@@ -10,10 +10,10 @@
 #include <limits>
 
 #include "encoding/win1252.h"
-#include "link/bignumber.h"
-#include "link/messagetext.h"
 #include "link/pacingclock.h"
 #include "link/transmitter.h"
+#include "protocol/bignumber.h"
+#include "protocol/messagetext.h"
 #include "script/arguments.h"
 #include "settings/glyphtable.h"
 #include "settings/settingsfile.h"

@@ -24,7 +24,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 #include "script/step.h"
 
 namespace script

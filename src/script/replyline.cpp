@@ -6,8 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "link/framedescriber.h"
-#include "link/protocol.h"
+#include "protocol/framedescriber.h"
+#include "protocol/protocol.h"
 
 namespace script
 {

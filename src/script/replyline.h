@@ -10,7 +10,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 
 namespace script
 {

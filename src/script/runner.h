@@ -20,7 +20,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 #include "script/step.h"
 
 namespace script

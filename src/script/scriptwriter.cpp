@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-#include "link/framedescriber.h"
+#include "protocol/framedescriber.h"
 #include "script/parser.h"
 
 namespace script

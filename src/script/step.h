@@ -11,8 +11,8 @@
 
 #include <QString>
 
-#include "link/protocol.h"
-#include "link/replydecoder.h"
+#include "protocol/protocol.h"
+#include "protocol/replydecoder.h"
 
 namespace script
 {

@@ -11,7 +11,7 @@
 
 #include <QString>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 class SettingsFile;
 

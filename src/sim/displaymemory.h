@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 namespace sim
 {

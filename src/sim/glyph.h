@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 namespace sim
 {

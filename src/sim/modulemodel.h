@@ -50,8 +50,8 @@
 #include <span>
 #include <vector>
 
-#include "link/framereader.h"
-#include "link/replydecoder.h"
+#include "protocol/framereader.h"
+#include "protocol/replydecoder.h"
 #include "sim/displaymemory.h"
 #include "sim/glyph.h"
 #include "sim/replyencoder.h"
@@ -106,7 +106,8 @@ public:
 
     // The outside world. Out-of-range pins, keys or inputs are ignored.
     std::optional<Reply> setInputPin(int pin, bool high); // pin 0-7 is P2 pin 1-8
-    std::optional<Reply> setKey(int key, bool pressed);   // key 1-16 as link/keypad.h numbers them
+    std::optional<Reply> setKey(int key,
+                                bool pressed); // key 1-16 as protocol/keypad.h numbers them
     std::optional<Reply> setAnalog(int input, int value); // input 0-1, value 0-65535
     bool inputPin(int pin) const;
     bool key(int key) const;

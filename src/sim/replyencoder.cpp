@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/keypad.h"
+#include "protocol/keypad.h"
 
 namespace sim
 {

@@ -1,7 +1,7 @@
 #include "text/textdisplaypage.h"
 
-#include "link/protocol.h"
 #include "link/transmitter.h"
+#include "protocol/protocol.h"
 #include "text/asciiinputbox.h"
 #include "widgets/controls.h"
 #include "widgets/twips.h"

@@ -3,7 +3,7 @@
 // needed for that.
 #include "app/frmmain.h"
 #include "io/inputsoutputspage.h"
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 #include "widgets/controls.h"
 #include "windowfixture.h"
 

@@ -2,7 +2,7 @@
 // the device Connect opens, outlives the window, and leaves the window's settings file alone.
 #include "app/frmmain.h"
 #include "app/portdevicesdialog.h"
-#include "link/portmap.h"
+#include "ports/portmap.h"
 #include "testfiles.h"
 #include "windowfixture.h"
 

@@ -13,7 +13,7 @@
 #include <QStringList>
 #include <QTimer>
 
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 #include "ptypeer.h"
 #include "sim/modulemodel.h"
 

@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "glasscheck.h"
-#include "link/framedescriber.h"
+#include "protocol/framedescriber.h"
 #include "simulator.h"
 #include "window/displayview.h"
 #include "window/glass.h"

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "link/keypad.h"
+#include "protocol/keypad.h"
 #include "sim/replyencoder.h"
 
 // The virtual module's replies must read back, through the utility's own decoder, as the

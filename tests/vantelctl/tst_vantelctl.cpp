@@ -16,8 +16,8 @@
 
 #include <memory>
 
-#include "link/portmap.h"
 #include "modulepump.h"
+#include "ports/portmap.h"
 #include "ser2netserver.h"
 #include "testfiles.h"
 

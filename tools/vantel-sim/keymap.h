@@ -1,7 +1,7 @@
 #pragma once
 // What each key does in vantel-sim. Letters count without regard to case.
 //
-//   1-9 a-g   keypad key 1-16 (row by row, link/keypad.h): held / released
+//   1-9 a-g   keypad key 1-16 (row by row, protocol/keypad.h): held / released
 //   space     release every keypad key
 //   h-o       P2 input pin 1-8: high / low
 //   - +       analog input 1 down / up by 16 (= also counts as +)

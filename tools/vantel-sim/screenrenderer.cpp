@@ -4,7 +4,7 @@
 
 #include "cellcharacters.h"
 #include "keymap.h"
-#include "link/keypad.h"
+#include "protocol/keypad.h"
 
 namespace simtool
 {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/framedescriber.h"
+#include "protocol/framedescriber.h"
 #include "screenrenderer.h"
 
 namespace simtool

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <utility>
 
-#include "link/portaddress.h"
+#include "ports/portaddress.h"
 
 namespace simtool
 {

@@ -1,9 +1,9 @@
 #include "vantelctl.h"
 
 #include "invocation.h"
-#include "link/portmap.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
+#include "ports/portmap.h"
 #include "script/parser.h"
 #include "script/runner.h"
 #include "settings/numeric.h"

@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "keymap.h"
-#include "link/keypad.h"
+#include "protocol/keypad.h"
 #include "simulator.h"
 
 namespace simtool

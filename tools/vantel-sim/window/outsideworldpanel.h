@@ -31,7 +31,7 @@ public:
 
     void sync();
 
-    // `key` 1-16 as link/keypad.h numbers them.
+    // `key` 1-16 as protocol/keypad.h numbers them.
     QPushButton *keyButton(int key) const { return m_keys[static_cast<std::size_t>(key - 1)]; }
     QPushButton *pinButton(int pin) const { return m_pins[static_cast<std::size_t>(pin)]; }
     QSlider *analogSlider(int input) const { return m_sliders[static_cast<std::size_t>(input)]; }

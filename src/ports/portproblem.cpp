@@ -1,4 +1,4 @@
-#include "link/portproblem.h"
+#include "ports/portproblem.h"
 
 #include <QFile>
 
@@ -67,8 +67,7 @@ QString OpenProblem::advice() const
         .arg(group);
 }
 
-OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortError error,
-                               const QString &errorString)
+OpenProblem explainOpenFailure(const QString &device, OpenError error, const QString &errorString)
 {
     OpenProblem problem;
     problem.device = device;
@@ -80,14 +79,14 @@ OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortErr
 #ifndef Q_OS_UNIX
     // A COM port is no file to look at: what the serial port said is all there is to go on,
     // and a refused open there means another program has the port.
-    if (error == QSerialPort::DeviceNotFoundError)
+    if (error == OpenError::NotFound)
         problem.kind = OpenProblem::Kind::NotFound;
-    else if (error == QSerialPort::PermissionError)
+    else if (error == OpenError::Refused)
         problem.kind = OpenProblem::Kind::Held;
     return problem;
 #else
     const QByteArray path = QFile::encodeName(device);
-    if (error == QSerialPort::DeviceNotFoundError || ::access(path.constData(), F_OK) != 0) {
+    if (error == OpenError::NotFound || ::access(path.constData(), F_OK) != 0) {
         problem.kind = OpenProblem::Kind::NotFound;
         return problem;
     }
@@ -106,7 +105,7 @@ OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortErr
     }
     // Readable and writable, yet refused: a lock file or an exclusive open of another
     // program (both come back as a permission error).
-    if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError) {
+    if (error == OpenError::Refused) {
         problem.kind = OpenProblem::Kind::Held;
         return problem;
     }

@@ -3,7 +3,7 @@
 
 #include <QTest>
 
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 
 #include <random>
 

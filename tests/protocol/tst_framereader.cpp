@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "link/framereader.h"
+#include "protocol/framereader.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 
 #include <QTest>
 
-#include "link/portaddress.h"
+#include "ports/portaddress.h"
 
 using ports::NetworkAddress;
 using Scheme = ports::NetworkAddress::Scheme;

@@ -4,7 +4,7 @@
 
 #include <QTest>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 #include <array>
 #include <numeric>

@@ -17,7 +17,7 @@
 #include <span>
 #include <vector>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 namespace proto
 {

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "link/framedescriber.h"
+#include "protocol/framedescriber.h"
 
 class TestFrameDescriber : public QObject
 {

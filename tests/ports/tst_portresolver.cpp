@@ -3,7 +3,7 @@
 
 #include <QTest>
 
-#include "link/portresolver.h"
+#include "ports/portresolver.h"
 
 #include <algorithm>
 #include <random>
@@ -120,15 +120,15 @@ void TestPortResolver::deviceForPort()
     QProcessEnvironment env;
     for (const QString &entry : environment)
         env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
-    QCOMPARE(ports::deviceForPort(number, env, systemPorts), device);
+    QCOMPARE(ports::resolvePort(number, env, {}, systemPorts).device, device);
 }
 
 void TestPortResolver::runningSystemHonoursEnvironment()
 {
     qputenv("VANTEL_COM17", "/dev/pts/417");
-    QCOMPARE(ports::deviceForPort(17), QStringLiteral("/dev/pts/417"));
+    QCOMPARE(ports::deviceForPort(17, {}), QStringLiteral("/dev/pts/417"));
     qunsetenv("VANTEL_COM17");
-    QCOMPARE(ports::deviceForPort(0), QString());
+    QCOMPARE(ports::deviceForPort(0, {}), QString());
 }
 
 QTEST_GUILESS_MAIN(TestPortResolver)

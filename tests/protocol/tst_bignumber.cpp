@@ -3,7 +3,7 @@
 
 #include <QTest>
 
-#include "link/bignumber.h"
+#include "protocol/bignumber.h"
 
 class BigNumberTest : public QObject
 {

@@ -1,4 +1,4 @@
-#include "link/portmap.h"
+#include "ports/portmap.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "link/replydecoder.h"
+#include "protocol/replydecoder.h"
 
-#include "link/keypad.h"
-#include "link/protocol.h"
+#include "protocol/keypad.h"
+#include "protocol/protocol.h"
 
 QByteArray Reply::bytes() const
 {

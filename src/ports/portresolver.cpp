@@ -1,9 +1,6 @@
-#include "link/portresolver.h"
+#include "ports/portresolver.h"
 
 #include <algorithm>
-
-#include <QFileInfo>
-#include <QSerialPortInfo>
 
 namespace ports
 {
@@ -93,13 +90,7 @@ ResolvedPort resolvePort(int portNumber, const QProcessEnvironment &environment,
 #endif
 }
 
-QString deviceForPort(int portNumber, const QProcessEnvironment &environment,
-                      const QStringList &systemPorts)
-{
-    return resolvePort(portNumber, environment, {}, systemPorts).device;
-}
-
-QString deviceForPort(int portNumber)
+QString deviceForPort(int portNumber, const SystemPortLister &listSystemPorts)
 {
     if (portNumber < 1)
         return {};
@@ -111,49 +102,9 @@ QString deviceForPort(int portNumber)
     const PortMap map = loadPortMap(portMapPath()).devices;
     if (map.contains(portNumber))
         return resolvePort(portNumber, environment, map, {}).device;
-    QStringList names;
-    const auto ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : ports)
-        names << info.portName();
-    return resolvePort(portNumber, environment, map, names).device;
-}
-
-QList<SystemPort> systemPorts()
-{
-    QList<SystemPort> found;
-    QStringList names;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos) {
-        found.append({info.portName(), info.systemLocation(), info.description(),
-                      info.manufacturer(), info.serialNumber()});
-        names << info.portName();
-    }
-    const QStringList order = orderedSystemPorts(names);
-    std::sort(found.begin(), found.end(), [&order](const SystemPort &a, const SystemPort &b) {
-        return order.indexOf(a.portName) < order.indexOf(b.portName);
-    });
-    return found;
-}
-
-QStringList adapterDetails(const QString &device)
-{
-    if (device.isEmpty())
-        return {};
-    const QString target = QFileInfo(device).canonicalFilePath();
-    const auto ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : ports) {
-        if (info.systemLocation() != device && info.systemLocation() != target)
-            continue;
-        QStringList details;
-        if (!info.description().isEmpty())
-            details << info.description();
-        if (!info.manufacturer().isEmpty())
-            details << QStringLiteral("Maker: %1").arg(info.manufacturer());
-        if (!info.serialNumber().isEmpty())
-            details << QStringLiteral("Serial number: %1").arg(info.serialNumber());
-        return details;
-    }
-    return {};
+    return resolvePort(portNumber, environment, map,
+                       listSystemPorts ? listSystemPorts() : QStringList{})
+        .device;
 }
 
 } // namespace ports

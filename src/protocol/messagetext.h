@@ -8,6 +8,6 @@
 
 #include <QString>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 std::array<std::uint8_t, proto::kMessageLength> messageBytes(const QString &text);

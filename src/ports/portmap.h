@@ -2,7 +2,7 @@
 // The per-user port map: which device or network address a COM port stands for, kept in
 // the user's configuration folder ($XDG_CONFIG_HOME/vantelapp/ports.conf, by default
 // ~/.config/vantelapp/ports.conf), never in the program's settings file. The window's
-// "Port Devices" dialog writes it; the window and vantelctl read it (link/portresolver.h).
+// "Port Devices" dialog writes it; the window and vantelctl read it (ports/portresolver.h).
 //
 // The file is plain UTF-8 text, one port a line:
 //

@@ -1,4 +1,4 @@
-#include "link/keypad.h"
+#include "protocol/keypad.h"
 
 #include <array>
 

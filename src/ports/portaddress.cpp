@@ -1,6 +1,6 @@
-#include "link/portaddress.h"
+#include "ports/portaddress.h"
 
-#include <QHostAddress>
+#include <QUrl>
 
 namespace ports
 {
@@ -22,6 +22,20 @@ bool isHostName(QStringView host)
             return false;
     }
     return true;
+}
+
+// An IPv6 address as written between brackets, with the zone a link-local address needs
+// after '%' ("fe80::1%eth0"). The URL parser knows IPv6 literals but wants a zone written
+// as "%25"; the zone itself is an interface name.
+bool isIpv6Literal(QStringView text)
+{
+    const qsizetype percent = text.indexOf(u'%');
+    if (percent >= 0 && !isHostName(text.sliced(percent + 1)))
+        return false;
+    const QStringView address = percent < 0 ? text : text.first(percent);
+    QUrl url;
+    url.setHost(u'[' + address.toString() + u']', QUrl::StrictMode);
+    return url.isValid() && url.host().contains(u':');
 }
 
 } // namespace
@@ -82,7 +96,7 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString &name)
     if (!ok || port < 1 || port > 65535 || !split->port.front().isDigit())
         return std::nullopt;
     if (split->bracketed) {
-        if (QHostAddress(split->host).protocol() != QAbstractSocket::IPv6Protocol)
+        if (!isIpv6Literal(split->host))
             return std::nullopt;
     } else if (!isHostName(split->host)) {
         return std::nullopt;

@@ -1,4 +1,4 @@
-#include "link/bignumber.h"
+#include "protocol/bignumber.h"
 
 #include "encoding/win1252.h"
 

@@ -1,10 +1,10 @@
-#include "link/framedescriber.h"
+#include "protocol/framedescriber.h"
 
 #include <string>
 #include <vector>
 
-#include "link/framereader.h"
-#include "link/keypad.h"
+#include "protocol/framereader.h"
+#include "protocol/keypad.h"
 
 namespace proto
 {

@@ -1,4 +1,4 @@
-#include "link/messagetext.h"
+#include "protocol/messagetext.h"
 
 #include "encoding/win1252.h"
 

@@ -1,4 +1,4 @@
-#include "link/framereader.h"
+#include "protocol/framereader.h"
 
 namespace proto
 {

@@ -1,4 +1,4 @@
-#include "link/porterrorwords.h"
+#include "ports/porterrorwords.h"
 
 namespace ports
 {

@@ -1,7 +1,7 @@
 // The 20 bytes a predefined message takes on the wire.
 #include <QTest>
 
-#include "link/messagetext.h"
+#include "protocol/messagetext.h"
 
 class TestMessageText : public QObject
 {

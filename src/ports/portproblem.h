@@ -18,7 +18,6 @@
 //   the server does not let the line speed be set it refuses COM-PORT-OPTION or answers
 //                                                 another setting: never used at a wrong speed
 
-#include <QSerialPort>
 #include <QString>
 
 namespace ports
@@ -49,9 +48,15 @@ struct OpenProblem {
     QString advice() const;
 };
 
+// What a failed open of a local device reported, in the terms every line shares.
+enum class OpenError {
+    NotFound, // no such device
+    Refused,  // a permission error: no permission, a lock file or an exclusive open
+    Other,
+};
+
 // `error` is what the failed open reported; the device is looked at again to tell a lock
 // from a permission problem, since both arrive as a permission error.
-OpenProblem explainOpenFailure(const QString &device, QSerialPort::SerialPortError error,
-                               const QString &errorString);
+OpenProblem explainOpenFailure(const QString &device, OpenError error, const QString &errorString);
 
 } // namespace ports

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "link/protocol.h"
-#include "link/replydecoder.h"
+#include "protocol/protocol.h"
+#include "protocol/replydecoder.h"
 
 namespace proto
 {
@@ -35,7 +35,7 @@ std::string describeBytes(std::span<const std::uint8_t> bytes);
 std::string describeReply(const Reply &reply, P2Mode mode);
 
 // The numbers describeReply names: pins high in an input status (1 to 8, bit 0 is pin 1),
-// keys down in a keypad state (1 to 16 along the rows, link/keypad.h).
+// keys down in a keypad state (1 to 16 along the rows, protocol/keypad.h).
 std::vector<int> pinsHigh(const Reply &reply);
 std::vector<int> keysDown(const Reply &reply);
 

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "link/portmap.h"
-#include "link/portresolver.h"
+#include "ports/portmap.h"
+#include "ports/portresolver.h"
 
 using ports::DeviceSource;
 using ports::PortMap;
