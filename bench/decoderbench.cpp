@@ -21,7 +21,7 @@ DecoderRun decodeAlone(int replies, unsigned seed)
     }
     splits.push_back(stream.size());
 
-    ReplyFramer framer;
+    proto::ReplyFramer framer;
     qsizetype framed = 0;
     bool exact = true;
     unsigned checksum = 0;
@@ -29,12 +29,13 @@ DecoderRun decodeAlone(int replies, unsigned seed)
     for (std::size_t s = 0; s + 1 < splits.size(); ++s) {
         const qsizetype from = std::min(splits[s], stream.size());
         const qsizetype to = std::min(splits[s + 1], stream.size());
-        const P2Mode mode = s % 2 == 0 ? P2Mode::Gpio : P2Mode::Keypad;
-        for (const Reply &reply : framer.feed(QByteArrayView(stream).sliced(from, to - from))) {
+        const proto::P2Mode mode = s % 2 == 0 ? proto::P2Mode::Gpio : proto::P2Mode::Keypad;
+        for (const proto::Reply &reply :
+             framer.feed(QByteArrayView(stream).sliced(from, to - from))) {
             const char *source = stream.constData() + framed * 3;
             exact = exact && reply.b0 == std::uint8_t(source[0]) &&
                     reply.b1 == std::uint8_t(source[1]) && reply.b2 == std::uint8_t(source[2]);
-            const DecodedReply decoded = decodeReply(reply, mode);
+            const proto::DecodedReply decoded = proto::decodeReply(reply, mode);
             checksum += unsigned(decoded.kind) + unsigned(decoded.analogValue) +
                         unsigned(decoded.inputs[0]) + unsigned(decoded.keys[15]);
             ++framed;

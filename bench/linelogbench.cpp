@@ -22,10 +22,10 @@ QString ms(double value, int decimals)
     return number(value, decimals) + QStringLiteral(" ms");
 }
 
-LineLogWindow *openLog(frmMain &window)
+linelog::LineLogWindow *openLog(frmMain &window)
 {
     window.showLineLog();
-    auto *log = window.findChild<LineLogWindow *>();
+    auto *log = window.findChild<linelog::LineLogWindow *>();
     return log && QTest::qWaitForWindowExposed(log) ? log : nullptr;
 }
 
@@ -35,7 +35,7 @@ std::vector<Row> lineLogRows(WindowBench &bench, bool quick)
 {
     std::vector<Row> rows;
     frmMain &window = bench.window();
-    LineLogWindow *log = openLog(window);
+    linelog::LineLogWindow *log = openLog(window);
     if (!log)
         return {{QStringLiteral("Line log"),
                  QStringLiteral("its window was never exposed"),
@@ -80,7 +80,7 @@ std::vector<Row> lineLogRows(WindowBench &bench, bool quick)
     auto &tx = window.transmitter();
     const QString button = QStringLiteral("cmdCommand(2)");
     const auto hear = [&] {
-        return QObject::connect(&tx, &Transmitter::frameWritten, &window.lineLog(),
+        return QObject::connect(&tx, &seriallink::Transmitter::frameWritten, &window.lineLog(),
                                 &record::LineLogRecorder::recordSent);
     };
     const auto measure = [&](std::vector<double> &into, int clicks) {
@@ -93,7 +93,7 @@ std::vector<Row> lineLogRows(WindowBench &bench, bool quick)
     const int rounds = quick ? 2 : 4;
     std::vector<double> open, closed, none, warmUp;
     measure(warmUp, 10);
-    QObject::disconnect(&tx, &Transmitter::frameWritten, &window.lineLog(), nullptr);
+    QObject::disconnect(&tx, &seriallink::Transmitter::frameWritten, &window.lineLog(), nullptr);
     bool whole = true;
     for (int round = 0; round < rounds && whole; ++round) {
         const QMetaObject::Connection heard = hear();

@@ -99,8 +99,8 @@ bool WindowBench::start(QString &error)
 
     // Counts what the window takes from the port in whole replies, after the window has
     // drawn each read (this connection comes after the window's own).
-    QObject::connect(&window().replyReader(), &ReplyReader::repliesRead, &window(),
-                     [this](const ReplyBatch &batch) {
+    QObject::connect(&window().replyReader(), &seriallink::ReplyReader::repliesRead, &window(),
+                     [this](const seriallink::ReplyBatch &batch) {
                          m_consumed += qsizetype(batch.replies.size()) * 3;
                          if (m_consumeTarget >= 0 && m_consumed >= m_consumeTarget) {
                              m_consumedAt = Clock::now();
@@ -111,7 +111,9 @@ bool WindowBench::start(QString &error)
     m_fixture->connect(true);
     // A network port connects in the background.
     if (!waitUntil(
-            [this] { return window().port().state() != SerialPortService::State::Connecting; },
+            [this] {
+                return window().port().state() != seriallink::SerialPortService::State::Connecting;
+            },
             7000) ||
         !window().isConnected()) {
         error = QStringLiteral("Connect failed: %1").arg(window().port().lastError());
@@ -186,7 +188,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
 
     Clock::time_point endedAt;
     const auto connection = QObject::connect(
-        &window().pacing(), &PacingClock::sequenceRunningChanged, [&](bool running) {
+        &window().pacing(), &seriallink::PacingClock::sequenceRunningChanged, [&](bool running) {
             if (!running)
                 endedAt = Clock::now();
         });
@@ -248,7 +250,7 @@ WindowBench::Upload WindowBench::upload(bool clickOthersMeanwhile)
                    next <= proto::kStoreMessageLast) {
             const int k = int(starts.size());
             const auto frame = proto::storeMessage(
-                k, messageBytes(
+                k, proto::messageBytes(
                        control<QLineEdit>(page, QStringLiteral("txtMsg(%1)").arg(k))->text()));
             const QByteArray wanted(reinterpret_cast<const char *>(frame->data()),
                                     qsizetype(frame->size()));
@@ -310,7 +312,7 @@ WindowBench::Flood WindowBench::flood(int replies, int pacedUs)
             QStringLiteral("FC 00 A5 ") &&
         control<QLabel>(io, QStringLiteral("lblAnVal(0)"))->text() == QStringLiteral("4660") &&
         control<QLabel>(io, QStringLiteral("lblAnVal(1)"))->text() == QStringLiteral("22136");
-    if (io.p2Mode() == P2Mode::Gpio) {
+    if (io.p2Mode() == proto::P2Mode::Gpio) {
         for (int pin = 0; pin < 8; ++pin) {
             const bool high = (0xA5 >> pin) & 1;
             const QColor wanted = controls::fromBgr(high ? InputsOutputsPage::kBitSetColour

@@ -34,7 +34,7 @@ void check(bool condition)
 // first; FC to FF carry the P2 status; anything else names nothing.
 enum class Meaning { Ack, Analog1, Analog2, Status, Nothing };
 
-Meaning meaningOf(const Reply &reply)
+Meaning meaningOf(const proto::Reply &reply)
 {
     if (reply.bytes() == QByteArray("\xFE\x20\x20", 3))
         return Meaning::Ack;
@@ -59,9 +59,10 @@ Meaning meaningOf(const Reply &reply)
 constexpr int kKeypadGrid[4][4] = {{0, 4, 8, 12}, {3, 7, 11, 15}, {1, 5, 9, 13}, {2, 6, 10, 14}};
 
 // The decoded fields are what the reply's bytes stand for in this mode.
-bool decodedAsMeant(const DecodedReply &decoded, const Reply &reply, P2Mode mode)
+bool decodedAsMeant(const proto::DecodedReply &decoded, const proto::Reply &reply,
+                    proto::P2Mode mode)
 {
-    using Kind = DecodedReply::Kind;
+    using Kind = proto::DecodedReply::Kind;
     const QByteArray bytes = reply.bytes();
     switch (meaningOf(reply)) {
     case Meaning::Ack:
@@ -76,7 +77,7 @@ bool decodedAsMeant(const DecodedReply &decoded, const Reply &reply, P2Mode mode
     case Meaning::Status:
         break;
     }
-    if (mode == P2Mode::Gpio) {
+    if (mode == proto::P2Mode::Gpio) {
         if (decoded.kind != Kind::InputStatus)
             return false;
         for (int pin = 0; pin < 8; ++pin) {
@@ -107,15 +108,15 @@ std::uint32_t next(std::uint32_t &state)
     return state;
 }
 
-std::vector<Reply> feedInSplits(QByteArrayView stream, std::uint32_t seed, int &pending)
+std::vector<proto::Reply> feedInSplits(QByteArrayView stream, std::uint32_t seed, int &pending)
 {
-    ReplyFramer framer;
-    std::vector<Reply> replies;
+    proto::ReplyFramer framer;
+    std::vector<proto::Reply> replies;
     std::uint32_t state = seed | 1u;
     for (qsizetype at = 0; at < stream.size();) {
         // split sizes from 0 (an empty read) to 7 bytes
         const qsizetype size = std::min<qsizetype>(next(state) % 8, stream.size() - at);
-        const std::vector<Reply> part = framer.feed(stream.sliced(at, size));
+        const std::vector<proto::Reply> part = framer.feed(stream.sliced(at, size));
         replies.insert(replies.end(), part.begin(), part.end());
         check(framer.pending() == (at + size) % 3);
         at += size;
@@ -125,13 +126,13 @@ std::vector<Reply> feedInSplits(QByteArrayView stream, std::uint32_t seed, int &
 }
 
 // What the window is given for one read: the last reply of each kind, found the slow way.
-void checkBatch(const std::vector<Reply> &replies, P2Mode mode)
+void checkBatch(const std::vector<proto::Reply> &replies, proto::P2Mode mode)
 {
-    ReplyBatch batch;
+    seriallink::ReplyBatch batch;
     batch.mode = mode;
     batch.replies = replies;
     batch.pickLastOfEachKind();
-    const auto last = [&](Meaning meaning) -> const Reply * {
+    const auto last = [&](Meaning meaning) -> const proto::Reply * {
         for (auto it = replies.rbegin(); it != replies.rend(); ++it) {
             if (meaningOf(*it) == meaning)
                 return &*it;
@@ -140,7 +141,7 @@ void checkBatch(const std::vector<Reply> &replies, P2Mode mode)
     };
     std::size_t at = 0;
     for (Meaning meaning : {Meaning::Analog1, Meaning::Analog2, Meaning::Status}) {
-        const Reply *reply = last(meaning);
+        const proto::Reply *reply = last(meaning);
         if (!reply)
             continue;
         check(at < batch.lastOfEachKind.size());
@@ -154,16 +155,16 @@ void checkBatch(const std::vector<Reply> &replies, P2Mode mode)
 // stretch between pauses must frame as if it were the whole stream.
 void feedWithPauses(QByteArrayView stream, std::uint32_t seed)
 {
-    ReplyFramer framer;
+    proto::ReplyFramer framer;
     std::uint32_t state = seed ^ 0x9E3779B9u;
     state |= 1u;
     qsizetype stretchStart = 0;
-    std::vector<Reply> stretchReplies;
+    std::vector<proto::Reply> stretchReplies;
     for (qsizetype at = 0; at < stream.size();) {
         const qsizetype size = std::min<qsizetype>(next(state) % 8, stream.size() - at);
-        std::vector<Reply> read;
+        std::vector<proto::Reply> read;
         framer.feed(stream.sliced(at, size), read);
-        checkBatch(read, next(state) % 2 ? P2Mode::Gpio : P2Mode::Keypad);
+        checkBatch(read, next(state) % 2 ? proto::P2Mode::Gpio : proto::P2Mode::Keypad);
         stretchReplies.insert(stretchReplies.end(), read.begin(), read.end());
         at += size;
         if (next(state) % 4 != 0 && at < stream.size())
@@ -189,17 +190,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24;
     const QByteArrayView stream(reinterpret_cast<const char *>(data + 4), qsizetype(size - 4));
 
-    ReplyFramer whole;
-    const std::vector<Reply> replies = whole.feed(stream);
+    proto::ReplyFramer whole;
+    const std::vector<proto::Reply> replies = whole.feed(stream);
     check(replies.size() == std::size_t(stream.size() / 3));
     check(whole.pending() == stream.size() % 3);
     for (std::size_t i = 0; i < replies.size(); ++i)
         check(replies[i].bytes() == stream.sliced(qsizetype(i) * 3, 3));
 
-    ReplyFramer single;
-    std::vector<Reply> oneByOne;
+    proto::ReplyFramer single;
+    std::vector<proto::Reply> oneByOne;
     for (qsizetype i = 0; i < stream.size(); ++i) {
-        const std::vector<Reply> part = single.feed(stream.sliced(i, 1));
+        const std::vector<proto::Reply> part = single.feed(stream.sliced(i, 1));
         oneByOne.insert(oneByOne.end(), part.begin(), part.end());
     }
     check(oneByOne == replies && single.pending() == whole.pending());
@@ -211,12 +212,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // Whatever was waiting is given up whole, and the next reply starts afresh.
     check(single.dropPartial() == stream.sliced(stream.size() - stream.size() % 3));
-    const std::vector<Reply> afterReset = single.feed(QByteArrayView("\xFA\x01\x02", 3));
-    check(afterReset.size() == 1 && afterReset[0] == Reply{0xFA, 0x01, 0x02});
+    const std::vector<proto::Reply> afterReset = single.feed(QByteArrayView("\xFA\x01\x02", 3));
+    check(afterReset.size() == 1 && afterReset[0] == proto::Reply{0xFA, 0x01, 0x02});
 
-    for (const Reply &reply : replies) {
-        check(decodedAsMeant(decodeReply(reply, P2Mode::Gpio), reply, P2Mode::Gpio));
-        check(decodedAsMeant(decodeReply(reply, P2Mode::Keypad), reply, P2Mode::Keypad));
+    for (const proto::Reply &reply : replies) {
+        check(decodedAsMeant(proto::decodeReply(reply, proto::P2Mode::Gpio), reply,
+                             proto::P2Mode::Gpio));
+        check(decodedAsMeant(proto::decodeReply(reply, proto::P2Mode::Keypad), reply,
+                             proto::P2Mode::Keypad));
     }
     return 0;
 }

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::vector<proto::Frame> frames = framesSent(first.steps());
     std::vector<record::TimedFrame> timed;
     for (const proto::Frame &frame : frames) {
-        check(!frame.empty() && frame.size() <= std::size_t(Transmitter::kBufferSize));
+        check(!frame.empty() && frame.size() <= std::size_t(seriallink::Transmitter::kBufferSize));
         timed.push_back({frame, 0});
     }
 

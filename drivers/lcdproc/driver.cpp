@@ -57,7 +57,7 @@ bool Driver::init(const DriverConfig &config)
     }
     m_device = config.device;
     if (const int port = comPortNumber(config.device)) {
-        m_device = ports::deviceForPort(port).toStdString();
+        m_device = seriallink::deviceForPort(port).toStdString();
         if (m_device.empty()) {
             m_report(lcdapi::kError, "vantel: Device " + config.device + " names no serial port");
             return false;
@@ -139,9 +139,10 @@ std::string Driver::key(Clock::time_point now)
             m_lastByte = now;
             const auto bytes =
                 QByteArrayView(m_incoming.data(), static_cast<qsizetype>(m_incoming.size()));
-            for (const Reply &reply : m_framer.feed(bytes)) {
-                const DecodedReply decoded = decodeReply(reply, P2Mode::Keypad);
-                if (m_config.keypad && decoded.kind == DecodedReply::Kind::KeypadState)
+            for (const proto::Reply &reply : m_framer.feed(bytes)) {
+                const proto::DecodedReply decoded =
+                    proto::decodeReply(reply, proto::P2Mode::Keypad);
+                if (m_config.keypad && decoded.kind == proto::DecodedReply::Kind::KeypadState)
                     m_keys.keypadState(decoded.keys);
             }
         }

@@ -74,7 +74,7 @@ private:
     SerialLine m_line;
     Screen m_screen;
     KeyQueue m_keys;
-    ReplyFramer m_framer;
+    proto::ReplyFramer m_framer;
     std::vector<std::uint8_t> m_incoming;
     Clock::time_point m_lastByte{};
     Clock::time_point m_lastAttempt{};

@@ -18,7 +18,7 @@ int keyNumber(int decodedIndex)
     if (decodedIndex < 0 || decodedIndex >= kKeypadKeys)
         return 0;
     // The decoder gives the keys in the order of the window's indicators.
-    return keypad::numberOfIndicator(decodedIndex);
+    return proto::keypad::numberOfIndicator(decodedIndex);
 }
 
 std::array<std::string, kKeypadKeys> defaultKeyMap()

@@ -67,16 +67,18 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
     captionfit::fitCaptions(this);
     setFixedSize(twips::toPixels(10770), twips::toPixels(6795));
 
-    connect(&m_transmitter, &Transmitter::monitorsChanged, this, [this](const QString &caption) {
-        lblTxData->setText(caption);
-        lblRxData->clear();
-    });
+    connect(&m_transmitter, &seriallink::Transmitter::monitorsChanged, this,
+            [this](const QString &caption) {
+                lblTxData->setText(caption);
+                lblRxData->clear();
+            });
     // Each status reply reads by the mode the list shows when the reply arrives.
     m_replyReader.setModeSource([this] { return inputsOutputs->p2Mode(); });
-    connect(&m_replyReader, &ReplyReader::repliesRead, this, &frmMain::showReplies);
-    connect(&MSComm1, &SerialPortService::stateChanged, this, &frmMain::showConnectionState);
-    connect(&MSComm1, &SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
-    connect(&MSComm1, &SerialPortService::openFailed, this, &frmMain::showComError);
+    connect(&m_replyReader, &seriallink::ReplyReader::repliesRead, this, &frmMain::showReplies);
+    connect(&MSComm1, &seriallink::SerialPortService::stateChanged, this,
+            &frmMain::showConnectionState);
+    connect(&MSComm1, &seriallink::SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
+    connect(&MSComm1, &seriallink::SerialPortService::openFailed, this, &frmMain::showComError);
 
     Form_Load();
     keyboard::install(this);
@@ -163,9 +165,9 @@ void frmMain::buildLineLog()
 void frmMain::showLineLog()
 {
     if (!m_lineLogWindow) {
-        m_lineLogWindow = std::make_unique<LineLogWindow>(
-            LineLogSources{m_lineLog, MSComm1, m_transmitter, m_replyReader, m_pacing,
-                           m_settings.path()},
+        m_lineLogWindow = std::make_unique<linelog::LineLogWindow>(
+            linelog::LineLogSources{m_lineLog, MSComm1, m_transmitter, m_replyReader, m_pacing,
+                                    m_settings.path()},
             this);
         // Beside the window the first time (a window's pos() is its frame's corner); after
         // that where the user left it, since a hidden window keeps its place.
@@ -318,8 +320,9 @@ void frmMain::cmdConnect_Click()
     CommSettings = opt9600->isChecked() ? kSettings9600 : kSettings19200;
     // The caption, the port frame and the pages follow the port's state (stateChanged).
     // A network port may still be Connecting: Disconnect then ends the attempt.
-    const SerialPortService::State state = MSComm1.state();
-    if (state == SerialPortService::State::Closed || state == SerialPortService::State::Lost) {
+    const seriallink::SerialPortService::State state = MSComm1.state();
+    if (state == seriallink::SerialPortService::State::Closed ||
+        state == seriallink::SerialPortService::State::Lost) {
         if (!MSComm1.setCommPort(CommPortText.toInt()) || !MSComm1.setSettings(CommSettings)) {
             updateDeviceLabel(); // "No port selected"
             openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
@@ -340,7 +343,7 @@ void frmMain::cmdConnect_Click()
 void frmMain::showConnectionState()
 {
     const bool open = isConnected();
-    const bool busy = open || MSComm1.state() == SerialPortService::State::Connecting;
+    const bool busy = open || MSComm1.state() == seriallink::SerialPortService::State::Connecting;
     cmdConnect->setText(busy ? kDisconnect : kConnect);
     fComm->setEnabled(!busy);
     // Like the port list, the map chooses what Connect opens: locked while connected.
@@ -356,7 +359,7 @@ void frmMain::showComError()
 
 bool frmMain::isConnected() const
 {
-    return MSComm1.state() == SerialPortService::State::Open;
+    return MSComm1.state() == seriallink::SerialPortService::State::Open;
 }
 
 void frmMain::showDeviceLost(const QString &reason)
@@ -372,10 +375,10 @@ void frmMain::showDeviceLost(const QString &reason)
                 QStringLiteral("DeviceLostBox"));
 }
 
-void frmMain::showReplies(const ReplyBatch &batch)
+void frmMain::showReplies(const seriallink::ReplyBatch &batch)
 {
     lblRxData->setText(proto::hexCaption(batch.replies.back().bytes()));
-    for (const DecodedReply &reply : batch.lastOfEachKind)
+    for (const proto::DecodedReply &reply : batch.lastOfEachKind)
         inputsOutputs->applyReply(reply);
     if (batch.acknowledged)
         showAcknowledgement();
@@ -413,7 +416,7 @@ void frmMain::updateDeviceLabel()
     const QFontMetricsF metrics(lblDevice->font(), lblDevice);
     const qreal room = lblDevice->contentsRect().width() - metrics.horizontalAdvance(prefix) - 1;
     lblDevice->setText(prefix + metrics.elidedText(device, Qt::ElideMiddle, room));
-    lblDevice->setToolTip((QStringList{device} + ports::adapterDetails(device)).join(u'\n'));
+    lblDevice->setToolTip((QStringList{device} + seriallink::adapterDetails(device)).join(u'\n'));
 }
 
 void frmMain::showOpenProblem(const ports::OpenProblem &problem)
@@ -423,6 +426,6 @@ void frmMain::showOpenProblem(const ports::OpenProblem &problem)
     lblDevice->setText(why);
     QStringList tip{why};
     if (!problem.device.isEmpty())
-        tip << problem.device << ports::adapterDetails(problem.device);
+        tip << problem.device << seriallink::adapterDetails(problem.device);
     lblDevice->setToolTip(tip.join(u'\n'));
 }

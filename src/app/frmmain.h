@@ -29,6 +29,11 @@
 #include "widgets/hexmonitor.h"
 #include "widgets/pagecontext.h"
 
+namespace linelog
+{
+class LineLogWindow;
+} // namespace linelog
+
 class BacklightPage;
 class BigNumbersPage;
 class CursorControlPage;
@@ -36,7 +41,6 @@ class CustomCharactersPage;
 class GraphPage;
 class InputsOutputsPage;
 class LcdSettingsPage;
-class LineLogWindow;
 class QAction;
 class QComboBox;
 class QGroupBox;
@@ -59,10 +63,10 @@ public:
     ~frmMain() override;
 
     // The link, for whoever drives the window from outside (the tests, the benchmark).
-    SerialPortService &port() { return MSComm1; }
-    Transmitter &transmitter() { return m_transmitter; }
-    ReplyReader &replyReader() { return m_replyReader; }
-    PacingClock &pacing() { return m_pacing; }
+    seriallink::SerialPortService &port() { return MSComm1; }
+    seriallink::Transmitter &transmitter() { return m_transmitter; }
+    seriallink::ReplyReader &replyReader() { return m_replyReader; }
+    seriallink::PacingClock &pacing() { return m_pacing; }
     record::LineLogRecorder &lineLog() { return m_lineLog; }
     // What Form_Unload writes to section Settings: the port number and the line settings.
     const QString &commPortText() const { return CommPortText; }
@@ -73,7 +77,7 @@ public:
     void opt19200_Click();
     void cmdConnect_Click();
     // One read's replies: the receive monitor, the page's labels and indicators, the box.
-    void showReplies(const ReplyBatch &batch);
+    void showReplies(const seriallink::ReplyBatch &batch);
 
     bool isConnected() const;
     // Opens the line log's window, or raises it when it is open.
@@ -133,10 +137,10 @@ private:
     LcdSettingsPage *lcdSettings = nullptr;
     InputsOutputsPage *inputsOutputs = nullptr;
 
-    SerialPortService MSComm1;
-    Transmitter m_transmitter{MSComm1};
-    ReplyReader m_replyReader{MSComm1};
-    PacingClock m_pacing;
+    seriallink::SerialPortService MSComm1;
+    seriallink::Transmitter m_transmitter{MSComm1};
+    seriallink::ReplyReader m_replyReader{MSComm1};
+    seriallink::PacingClock m_pacing;
     record::LineLogRecorder m_lineLog{MSComm1, m_transmitter, m_replyReader};
 
     QString CommPortText;
@@ -150,5 +154,5 @@ private:
     bool m_openProblemShown = false;
     bool m_unloaded = false;
     // Last, so it goes before the link it shows.
-    std::unique_ptr<LineLogWindow> m_lineLogWindow;
+    std::unique_ptr<linelog::LineLogWindow> m_lineLogWindow;
 };

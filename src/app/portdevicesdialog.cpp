@@ -31,7 +31,7 @@ QString sourceText(const ports::ResolvedPort &resolved, int port)
     return QString();
 }
 
-QString adapterText(const ports::SystemPort &port)
+QString adapterText(const seriallink::SystemPort &port)
 {
     QStringList parts;
     for (const QString &part : {port.description, port.maker, port.serialNumber})
@@ -55,7 +55,7 @@ PortDevicesDialog::PortDevicesDialog(QWidget *parent)
 {
     setObjectName(QStringLiteral("PortDevicesDialog"));
     setWindowTitle(QStringLiteral("Port Devices"));
-    for (const ports::SystemPort &port : std::as_const(m_systemPorts))
+    for (const seriallink::SystemPort &port : std::as_const(m_systemPorts))
         m_systemNames << port.portName;
 
     auto *layout = new QVBoxLayout(this);
@@ -142,7 +142,7 @@ void PortDevicesDialog::buildPortTable()
         device->setEditable(true);
         device->setInsertPolicy(QComboBox::NoInsert);
         device->setAccessibleName(QStringLiteral("COM%1 device in the map").arg(port));
-        for (const ports::SystemPort &system : std::as_const(m_systemPorts)) {
+        for (const seriallink::SystemPort &system : std::as_const(m_systemPorts)) {
             device->addItem(system.device);
             device->setItemData(device->count() - 1, adapterText(system), Qt::ToolTipRole);
         }
@@ -170,7 +170,7 @@ void PortDevicesDialog::buildSystemPortTable()
     m_systemTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_systemTable->horizontalHeader()->setStretchLastSection(true);
     for (int row = 0; row < m_systemPorts.size(); ++row) {
-        const ports::SystemPort &port = m_systemPorts.at(row);
+        const seriallink::SystemPort &port = m_systemPorts.at(row);
         m_systemTable->setItem(row, Device, readOnlyItem(port.device));
         m_systemTable->setItem(row, Description, readOnlyItem(port.description));
         m_systemTable->setItem(row, Maker, readOnlyItem(port.maker));

@@ -44,7 +44,7 @@ private:
     QString m_mapPath;
     QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
     ports::LoadedPortMap m_map;
-    QList<ports::SystemPort> m_systemPorts = ports::systemPorts();
+    QList<seriallink::SystemPort> m_systemPorts = seriallink::systemPorts();
     QStringList m_systemNames;
 
     QTableWidget *m_portTable = nullptr;

@@ -69,10 +69,11 @@ LcdSettingsPage::LcdSettingsPage(PageContext &context, QWidget *parent)
                              QStringLiteral("Save in Flash"), 7680, 2340, 2415, 435);
     connect(cmdSaveSettings, &QPushButton::clicked, this, &LcdSettingsPage::cmdSaveSettings_Click);
 
-    connect(&m_context.pacing, &PacingClock::sequenceRunningChanged, this, [this](bool running) {
-        cmdSetMsg->setEnabled(!running);
-        cmdSaveSettings->setEnabled(!running);
-    });
+    connect(&m_context.pacing, &seriallink::PacingClock::sequenceRunningChanged, this,
+            [this](bool running) {
+                cmdSetMsg->setEnabled(!running);
+                cmdSaveSettings->setEnabled(!running);
+            });
 }
 
 void LcdSettingsPage::cmdSetBaud_Click()
@@ -82,13 +83,13 @@ void LcdSettingsPage::cmdSetBaud_Click()
 
 void LcdSettingsPage::cmdSetMsg_Click()
 {
-    PacedSequence upload;
+    seriallink::PacedSequence upload;
     upload.startTicking();
     for (int k = 0; k < proto::kMessageCount; ++k) {
         upload.run([this, k] {
             // Read when its frame goes out, not when the upload began: an edit made during
             // the upload to a box not yet sent reaches the module.
-            m_context.tx.sendFrame(proto::storeMessage(k, messageBytes(txtMsg[k]->text())));
+            m_context.tx.sendFrame(proto::storeMessage(k, proto::messageBytes(txtMsg[k]->text())));
         });
         upload.waitForTick();
     }
@@ -111,7 +112,7 @@ void LcdSettingsPage::startSave()
     // Set once the store command is out: from then on the module has the settings and the
     // user has confirmed, so the texts are kept even if the link goes away before the end.
     auto storeSent = std::make_shared<bool>(false);
-    PacedSequence save;
+    seriallink::PacedSequence save;
     save.run([this] { m_context.tx.sendFrame(proto::storeInFlash()); })
         // Not reached when that send found the device gone: the loss ended the sequence.
         .run([storeSent] { *storeSent = true; })

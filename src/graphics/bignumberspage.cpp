@@ -33,13 +33,13 @@ void BigNumbersPage::cmdInitBN_Click()
 
 void BigNumbersPage::cmdDrawBN_Click()
 {
-    if (!bignumber::isNumeric(txtBN->text())) {
+    if (!proto::bignumber::isNumeric(txtBN->text())) {
         openMessage(window(), QStringLiteral("Numeric Value Only"),
                     QStringLiteral("NumericValueOnlyBox"));
         return;
     }
-    txtBN->setText(bignumber::rightAligned(txtBN->text()));
-    const auto codes = bignumber::codes(txtBN->text());
+    txtBN->setText(proto::bignumber::rightAligned(txtBN->text()));
+    const auto codes = proto::bignumber::codes(txtBN->text());
     if (codes)
         m_context.tx.sendFrame(proto::bigNumber(*codes));
 }

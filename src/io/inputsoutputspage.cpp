@@ -63,12 +63,13 @@ InputsOutputsPage::InputsOutputsPage(PageContext &context, QWidget *parent)
     const QColor windowBackground = palette().color(QPalette::Window);
     const Indicator::Words pressed{QStringLiteral("pressed"), QStringLiteral("released")};
     // Made row by row, so a screen reader meets them in reading order.
-    for (int number = 1; number <= keypad::kKeys; ++number) {
-        const int row = keypad::row(number);
-        const int column = keypad::column(number);
-        const int k = keypad::indicatorOf(number);
-        Indicator *shape = indicator(fKeypad, element("key", k), keypad::name(number), pressed,
-                                     360 + 360 * column, 360 + 360 * row, windowBackground);
+    for (int number = 1; number <= proto::keypad::kKeys; ++number) {
+        const int row = proto::keypad::row(number);
+        const int column = proto::keypad::column(number);
+        const int k = proto::keypad::indicatorOf(number);
+        Indicator *shape =
+            indicator(fKeypad, element("key", k), proto::keypad::name(number), pressed,
+                      360 + 360 * column, 360 + 360 * row, windowBackground);
         shape->setAccessibleDescription(
             QStringLiteral("Keypad row %1, column %2").arg(row + 1).arg(column + 1));
         key[static_cast<std::size_t>(k)] = shape;
@@ -143,9 +144,9 @@ void InputsOutputsPage::cmdReadAn_Click(int index)
     m_context.tx.sendFrame(proto::readAnalog(index));
 }
 
-P2Mode InputsOutputsPage::p2Mode() const
+proto::P2Mode InputsOutputsPage::p2Mode() const
 {
-    return cbogpio->currentIndex() == 0 ? P2Mode::Gpio : P2Mode::Keypad;
+    return cbogpio->currentIndex() == 0 ? proto::P2Mode::Gpio : proto::P2Mode::Keypad;
 }
 
 void InputsOutputsPage::showAnalogValue(std::size_t index, int value)
@@ -156,23 +157,23 @@ void InputsOutputsPage::showAnalogValue(std::size_t index, int value)
     lblAnVal[index]->setAccessibleDescription(text);
 }
 
-void InputsOutputsPage::applyReply(const DecodedReply &reply)
+void InputsOutputsPage::applyReply(const proto::DecodedReply &reply)
 {
     switch (reply.kind) {
-    case DecodedReply::Kind::Analog:
+    case proto::DecodedReply::Kind::Analog:
         if (reply.analogIndex == 0 || reply.analogIndex == 1)
             showAnalogValue(static_cast<std::size_t>(reply.analogIndex), reply.analogValue);
         break;
-    case DecodedReply::Kind::InputStatus:
+    case proto::DecodedReply::Kind::InputStatus:
         for (std::size_t i = 0; i < Shape1.size(); ++i)
             Shape1[i]->showBit(reply.inputs[i]);
         break;
-    case DecodedReply::Kind::KeypadState:
+    case proto::DecodedReply::Kind::KeypadState:
         for (std::size_t k = 0; k < key.size(); ++k)
             key[k]->showBit(reply.keys[k]);
         break;
-    case DecodedReply::Kind::SaveAck:
-    case DecodedReply::Kind::Ignored:
+    case proto::DecodedReply::Kind::SaveAck:
+    case proto::DecodedReply::Kind::Ignored:
         break;
     }
 }

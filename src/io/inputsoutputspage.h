@@ -38,9 +38,9 @@ public:
     void cmdReadAn_Click(int index);
 
     // How status replies read right now: GPIO only while "GPIO" is selected.
-    P2Mode p2Mode() const;
+    proto::P2Mode p2Mode() const;
     // A decoded reply's effect on the labels and indicators (acknowledgements aside).
-    void applyReply(const DecodedReply &reply);
+    void applyReply(const proto::DecodedReply &reply);
 
     QComboBox *pinList(int index) const; // by bit value, nullptr for others
     // The direction byte being built: bit n-1 set when pin n is "OUT".

@@ -5,6 +5,9 @@
 
 #include "record/linelogrecorder.h"
 
+namespace linelog
+{
+
 using record::LineLog;
 using record::LineLogEntry;
 
@@ -176,3 +179,5 @@ void LineLogModel::clearLog()
     m_log.clear();
     sync();
 }
+
+} // namespace linelog

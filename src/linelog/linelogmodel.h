@@ -20,6 +20,9 @@ namespace record
 class LineLogRecorder;
 }
 
+namespace linelog
+{
+
 class LineLogModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -67,3 +70,5 @@ private:
     std::optional<qint64> m_pausedAt; // while paused: the first serial not to show
     bool m_live = false;
 };
+
+} // namespace linelog

@@ -29,6 +29,9 @@
 #include "script/scriptwriter.h"
 #include "widgets/controls.h"
 
+namespace linelog
+{
+
 using record::LineLog;
 using record::LineLogFilter;
 
@@ -364,3 +367,5 @@ void LineLogWindow::scriptFinished(bool completed, const QString &problem)
                                ? QStringLiteral("%1 played").arg(m_playingName)
                                : QStringLiteral("%1 stopped: %2").arg(m_playingName, problem));
 }
+
+} // namespace linelog

@@ -21,8 +21,6 @@
 
 #include "record/linelog.h"
 
-class LineLogModel;
-class PacingClock;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -30,9 +28,6 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
-class ReplyReader;
-class SerialPortService;
-class Transmitter;
 
 namespace record
 {
@@ -44,13 +39,26 @@ namespace script
 class ScriptPlayer;
 } // namespace script
 
+namespace seriallink
+{
+class PacingClock;
+class ReplyReader;
+class SerialPortService;
+class Transmitter;
+} // namespace seriallink
+
+namespace linelog
+{
+
+class LineLogModel;
+
 // What the window reads and drives.
 struct LineLogSources {
     record::LineLogRecorder &recorder;
-    SerialPortService &port;
-    Transmitter &tx;
-    ReplyReader &replies;
-    PacingClock &pacing;
+    seriallink::SerialPortService &port;
+    seriallink::Transmitter &tx;
+    seriallink::ReplyReader &replies;
+    seriallink::PacingClock &pacing;
     QString settingsPath; // whose glyph table a script's `glyph` starts from
 };
 
@@ -107,3 +115,5 @@ private:
     QString m_playingName;
     bool m_following = true; // the view shows the newest row: keep it in sight
 };
+
+} // namespace linelog

@@ -18,6 +18,9 @@
 
 #include "ports/portproblem.h"
 
+namespace seriallink
+{
+
 struct LineSettings {
     qint32 baudRate = 9600;
     QSerialPort::Parity parity = QSerialPort::NoParity;
@@ -63,3 +66,5 @@ signals:
 protected:
     ports::OpenProblem m_problem;
 };
+
+} // namespace seriallink

@@ -11,6 +11,9 @@
 
 #include <algorithm>
 
+namespace seriallink
+{
+
 namespace
 {
 
@@ -349,3 +352,5 @@ QByteArray NetworkLine::readAll()
 {
     return std::exchange(m_received, {});
 }
+
+} // namespace seriallink

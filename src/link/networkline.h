@@ -22,6 +22,9 @@
 
 class QTcpSocket;
 
+namespace seriallink
+{
+
 class NetworkLine : public Line
 {
     Q_OBJECT
@@ -72,3 +75,5 @@ private:
     QElapsedTimer m_clock;
     qint64 m_lineFreeAtMs = 0; // m_clock time when the bytes written so far have left the server
 };
+
+} // namespace seriallink

@@ -18,6 +18,9 @@
 #include <functional>
 #include <vector>
 
+namespace seriallink
+{
+
 class PacedSequence
 {
 public:
@@ -58,3 +61,5 @@ private:
     std::vector<Step> m_steps;
     EndAction m_onEnd;
 };
+
+} // namespace seriallink

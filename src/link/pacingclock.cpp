@@ -2,6 +2,9 @@
 
 #include <limits>
 
+namespace seriallink
+{
+
 struct PacingClock::Running {
     PacedSequence sequence;
     bool claim = false; // no steps: runs until endClaim() or abort()
@@ -121,3 +124,5 @@ void PacingClock::finish(bool completed)
         onEnd(completed);
     emit sequenceRunningChanged(false);
 }
+
+} // namespace seriallink

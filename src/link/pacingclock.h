@@ -27,6 +27,9 @@
 
 #include "link/pacedsequence.h"
 
+namespace seriallink
+{
+
 class PacingClock : public QObject
 {
     Q_OBJECT
@@ -73,3 +76,5 @@ private:
     int m_holds = 0;
     QString m_abortReason;
 };
+
+} // namespace seriallink

@@ -7,16 +7,19 @@
 #include <array>
 #include <optional>
 
+namespace seriallink
+{
+
 // The index of the last reply of each kind first, then only those replies decoded: a flood
 // of replies decodes three at most.
 void ReplyBatch::pickLastOfEachKind()
 {
-    using Kind = DecodedReply::Kind;
+    using Kind = proto::DecodedReply::Kind;
     std::array<std::optional<std::size_t>, 2> analog;
     std::optional<std::size_t> status;
     for (std::size_t i = 0; i != replies.size(); ++i) {
-        const Reply &reply = replies[i];
-        switch (replyKind(reply, mode)) {
+        const proto::Reply &reply = replies[i];
+        switch (proto::replyKind(reply, mode)) {
         case Kind::SaveAck:
             acknowledged = true;
             break;
@@ -33,7 +36,7 @@ void ReplyBatch::pickLastOfEachKind()
     }
     for (const auto &last : {analog[0], analog[1], status}) {
         if (last)
-            lastOfEachKind.push_back(decodeReply(replies[*last], mode));
+            lastOfEachKind.push_back(proto::decodeReply(replies[*last], mode));
     }
 }
 
@@ -65,7 +68,7 @@ void ReplyReader::readWaiting()
     if (batch.replies.empty())
         return;
     // Read once per batch: nothing can change the list between two replies of one read.
-    batch.mode = m_modeSource ? m_modeSource() : P2Mode::Gpio;
+    batch.mode = m_modeSource ? m_modeSource() : proto::P2Mode::Gpio;
     batch.pickLastOfEachKind();
     emit repliesRead(batch);
 }
@@ -95,3 +98,5 @@ void ReplyReader::dropPartial()
     const QByteArray dropped = m_framer.dropPartial();
     emit bytesDropped(dropped, m_partialArrivalMs);
 }
+
+} // namespace seriallink

@@ -23,16 +23,19 @@
 #include "link/serialportservice.h"
 #include "protocol/replydecoder.h"
 
+namespace seriallink
+{
+
 // The replies one read completed, oldest first.
 struct ReplyBatch {
-    qint64 arrivalMs = 0;       // when they were read, milliseconds since the epoch
-    P2Mode mode = P2Mode::Gpio; // how their status replies read
-    std::vector<Reply> replies;
+    qint64 arrivalMs = 0;                     // when they were read, milliseconds since the epoch
+    proto::P2Mode mode = proto::P2Mode::Gpio; // how their status replies read
+    std::vector<proto::Reply> replies;
     // The last reply of each kind except acknowledgements, decoded. Each reply overwrites
     // all it shows (one label, or every indicator of its group), so drawing only these ends
     // in the same window as drawing every reply, and a flood stays cheap.
-    std::vector<DecodedReply> lastOfEachKind; // analog 1, analog 2, status: those present
-    bool acknowledged = false;                // at least one FE 20 20 among the replies
+    std::vector<proto::DecodedReply> lastOfEachKind; // analog 1, analog 2, status: those present
+    bool acknowledged = false;                       // at least one FE 20 20 among the replies
 
     // Fills lastOfEachKind and acknowledged from the replies and the mode.
     void pickLastOfEachKind();
@@ -44,7 +47,7 @@ class ReplyReader : public QObject
 public:
     static constexpr std::chrono::milliseconds kPause{500};
     // The P2 mode the window shows right now.
-    using ModeSource = std::function<P2Mode()>;
+    using ModeSource = std::function<proto::P2Mode()>;
 
     explicit ReplyReader(SerialPortService &port, QObject *parent = nullptr);
 
@@ -69,7 +72,9 @@ private:
 
     SerialPortService &m_port;
     ModeSource m_modeSource;
-    ReplyFramer m_framer;
+    proto::ReplyFramer m_framer;
     QTimer m_pauseTimer;
     qint64 m_partialArrivalMs = 0;
 };
+
+} // namespace seriallink

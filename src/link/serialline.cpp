@@ -6,6 +6,9 @@
 #include <sys/ioctl.h>
 #endif
 
+namespace seriallink
+{
+
 namespace
 {
 
@@ -134,3 +137,5 @@ void SerialLine::handleError(QSerialPort::SerialPortError error)
         break;
     }
 }
+
+} // namespace seriallink

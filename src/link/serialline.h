@@ -7,6 +7,9 @@
 
 #include "link/line.h"
 
+namespace seriallink
+{
+
 class SerialLine : public Line
 {
     Q_OBJECT
@@ -33,3 +36,5 @@ private:
 
     QSerialPort m_port;
 };
+
+} // namespace seriallink

@@ -8,8 +8,11 @@
 #include <QSerialPort>
 #include <QStringList>
 
+namespace seriallink
+{
+
 SerialPortService::SerialPortService(QObject *parent)
-    : QObject(parent), m_resolver([](int n) { return ports::deviceForPort(n); })
+    : QObject(parent), m_resolver([](int n) { return deviceForPort(n); })
 {
 }
 
@@ -215,3 +218,5 @@ void SerialPortService::setState(State state)
     m_state = state;
     emit stateChanged(state);
 }
+
+} // namespace seriallink

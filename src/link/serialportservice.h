@@ -24,6 +24,9 @@
 #include "link/line.h"
 #include "ports/portproblem.h"
 
+namespace seriallink
+{
+
 class SerialPortService : public QObject
 {
     Q_OBJECT
@@ -95,3 +98,5 @@ private:
     QString m_lastError;
     ports::OpenProblem m_openProblem;
 };
+
+} // namespace seriallink

@@ -7,7 +7,7 @@
 
 #include "ports/portresolver.h"
 
-namespace ports
+namespace seriallink
 {
 
 QList<SystemPort> systemPorts()
@@ -20,7 +20,7 @@ QList<SystemPort> systemPorts()
                       info.manufacturer(), info.serialNumber()});
         names << info.portName();
     }
-    const QStringList order = orderedSystemPorts(names);
+    const QStringList order = ports::orderedSystemPorts(names);
     std::sort(found.begin(), found.end(), [&order](const SystemPort &a, const SystemPort &b) {
         return order.indexOf(a.portName) < order.indexOf(b.portName);
     });
@@ -62,4 +62,4 @@ QStringList adapterDetails(const QString &device)
     return {};
 }
 
-} // namespace ports
+} // namespace seriallink

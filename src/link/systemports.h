@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace ports
+namespace seriallink
 {
 
 // A serial port the system lists, and what it says of the adapter behind it.
@@ -33,4 +33,4 @@ QString deviceForPort(int portNumber);
 // the system does not list, such as pseudo-terminals. Lists every serial port: 20-30 ms.
 QStringList adapterDetails(const QString &device);
 
-} // namespace ports
+} // namespace seriallink

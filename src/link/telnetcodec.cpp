@@ -1,6 +1,6 @@
 #include "link/telnetcodec.h"
 
-namespace telnet
+namespace seriallink::telnet
 {
 
 namespace
@@ -237,4 +237,4 @@ QByteArray TelnetCodec::setStopSize(std::uint8_t stopBits)
     return comPortCommand(kSetStopSize, QByteArrayView(&value, 1));
 }
 
-} // namespace telnet
+} // namespace seriallink::telnet

@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 
+namespace seriallink
+{
+
 Transmitter::Transmitter(SerialPortService &port, QObject *parent) : QObject(parent), m_port(port)
 {
 }
@@ -46,3 +49,5 @@ bool Transmitter::writeDirect(const QByteArray &bytes)
     emit frameWritten(bytes);
     return true;
 }
+
+} // namespace seriallink

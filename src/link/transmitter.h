@@ -16,6 +16,9 @@
 
 #include "protocol/protocol.h"
 
+namespace seriallink
+{
+
 class SerialPortService;
 
 class Transmitter : public QObject
@@ -53,3 +56,5 @@ private:
     SerialPortService &m_port;
     QString m_txMonitor;
 };
+
+} // namespace seriallink

@@ -40,7 +40,7 @@ bool isUsableSeparator(QChar c)
 
 } // namespace
 
-namespace bignumber
+namespace proto::bignumber
 {
 
 bool isNumeric(const QString &text, QChar localeDecimalSeparator)
@@ -113,4 +113,4 @@ std::optional<std::array<std::uint8_t, 4>> codes(const QString &text)
     return result;
 }
 
-} // namespace bignumber
+} // namespace proto::bignumber

@@ -15,7 +15,7 @@
 #include <QChar>
 #include <QString>
 
-namespace bignumber
+namespace proto::bignumber
 {
 
 bool isNumeric(const QString &text, QChar localeDecimalSeparator);
@@ -29,4 +29,4 @@ QString rightAligned(const QString &text);
 // characters long or one of them has no code.
 std::optional<std::array<std::uint8_t, 4>> codes(const QString &text);
 
-} // namespace bignumber
+} // namespace proto::bignumber

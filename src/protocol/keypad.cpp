@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace keypad
+namespace proto::keypad
 {
 
 namespace
@@ -32,4 +32,4 @@ QString name(int number)
     return QStringLiteral("Key %1").arg(number);
 }
 
-} // namespace keypad
+} // namespace proto::keypad

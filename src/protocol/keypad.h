@@ -16,7 +16,7 @@
 
 #include <QString>
 
-namespace keypad
+namespace proto::keypad
 {
 
 constexpr int kKeys = 16;
@@ -53,4 +53,4 @@ int numberOfIndicator(int indicator);
 // What a person reads for the key: "Key 7".
 QString name(int number);
 
-} // namespace keypad
+} // namespace proto::keypad

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+namespace proto
+{
+
 std::array<std::uint8_t, proto::kMessageLength> messageBytes(const QString &text)
 {
     std::array<std::uint8_t, proto::kMessageLength> bytes;
@@ -13,3 +16,5 @@ std::array<std::uint8_t, proto::kMessageLength> messageBytes(const QString &text
                 bytes.begin());
     return bytes;
 }
+
+} // namespace proto

@@ -10,4 +10,9 @@
 
 #include "protocol/protocol.h"
 
+namespace proto
+{
+
 std::array<std::uint8_t, proto::kMessageLength> messageBytes(const QString &text);
+
+} // namespace proto

@@ -3,6 +3,9 @@
 #include "protocol/keypad.h"
 #include "protocol/protocol.h"
 
+namespace proto
+{
+
 QByteArray Reply::bytes() const
 {
     const char raw[3] = {static_cast<char>(b0), static_cast<char>(b1), static_cast<char>(b2)};
@@ -84,3 +87,5 @@ DecodedReply decodeReply(const Reply &reply, P2Mode mode)
     }
     return decoded;
 }
+
+} // namespace proto

@@ -20,6 +20,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+namespace proto
+{
+
 struct Reply {
     std::uint8_t b0 = 0;
     std::uint8_t b1 = 0;
@@ -58,3 +61,5 @@ struct DecodedReply {
 // What the reply is, without the rest of its decoding.
 DecodedReply::Kind replyKind(const Reply &reply, P2Mode mode);
 DecodedReply decodeReply(const Reply &reply, P2Mode mode);
+
+} // namespace proto

@@ -33,7 +33,7 @@ struct LineLogEntry {
     enum class Kind : std::uint8_t { Sent, Received, Dropped, Note };
 
     Kind kind = Kind::Sent;
-    P2Mode mode = P2Mode::Gpio; // Received: how a status reply reads
+    proto::P2Mode mode = proto::P2Mode::Gpio; // Received: how a status reply reads
     qint64 at = 0;
     qint64 sinceConnect = 0;
     QByteArray bytes;

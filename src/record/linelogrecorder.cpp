@@ -9,19 +9,21 @@
 namespace record
 {
 
-LineLogRecorder::LineLogRecorder(SerialPortService &port, Transmitter &tx, ReplyReader &replies,
-                                 QObject *parent)
+LineLogRecorder::LineLogRecorder(seriallink::SerialPortService &port, seriallink::Transmitter &tx,
+                                 seriallink::ReplyReader &replies, QObject *parent)
     : QObject(parent), m_port(port)
 {
     m_clock.start();
     m_open = port.isOpen();
-    connect(&tx, &Transmitter::frameWritten, this, &LineLogRecorder::recordSent);
-    connect(&replies, &ReplyReader::repliesRead, this, &LineLogRecorder::repliesRead);
-    connect(&replies, &ReplyReader::bytesDropped, this, &LineLogRecorder::bytesDropped);
-    connect(&port, &SerialPortService::stateChanged, this, &LineLogRecorder::portStateChanged);
+    connect(&tx, &seriallink::Transmitter::frameWritten, this, &LineLogRecorder::recordSent);
+    connect(&replies, &seriallink::ReplyReader::repliesRead, this, &LineLogRecorder::repliesRead);
+    connect(&replies, &seriallink::ReplyReader::bytesDropped, this, &LineLogRecorder::bytesDropped);
+    connect(&port, &seriallink::SerialPortService::stateChanged, this,
+            &LineLogRecorder::portStateChanged);
 }
 
-void LineLogRecorder::add(LineLogEntry::Kind kind, const QByteArray &bytes, qint64 at, P2Mode mode)
+void LineLogRecorder::add(LineLogEntry::Kind kind, const QByteArray &bytes, qint64 at,
+                          proto::P2Mode mode)
 {
     m_log.append({kind, mode, at, at - m_connectedAt, bytes});
 }
@@ -32,9 +34,9 @@ void LineLogRecorder::recordSent(const QByteArray &bytes)
     emit appended();
 }
 
-void LineLogRecorder::portStateChanged(SerialPortService::State state)
+void LineLogRecorder::portStateChanged(seriallink::SerialPortService::State state)
 {
-    const bool wasOpen = std::exchange(m_open, state == SerialPortService::State::Open);
+    const bool wasOpen = std::exchange(m_open, state == seriallink::SerialPortService::State::Open);
     // One reading of the clock: the connection's own note stands at 0 since Connect.
     const qint64 at = now();
     QString note;
@@ -43,8 +45,9 @@ void LineLogRecorder::portStateChanged(SerialPortService::State state)
         const QString speed = m_port.settings().section(QLatin1Char(','), 0, 0);
         note = QStringLiteral("connected to COM%1 at %2 bit/s").arg(m_port.commPort()).arg(speed);
     } else if (wasOpen) {
-        note = state == SerialPortService::State::Lost ? QStringLiteral("connection lost")
-                                                       : QStringLiteral("disconnected");
+        note = state == seriallink::SerialPortService::State::Lost
+                   ? QStringLiteral("connection lost")
+                   : QStringLiteral("disconnected");
     }
     if (note.isEmpty())
         return;
@@ -52,11 +55,11 @@ void LineLogRecorder::portStateChanged(SerialPortService::State state)
     emit appended();
 }
 
-void LineLogRecorder::repliesRead(const ReplyBatch &batch)
+void LineLogRecorder::repliesRead(const seriallink::ReplyBatch &batch)
 {
     const qint64 at = now();
     m_lastReplyAt = at;
-    for (const Reply &reply : batch.replies)
+    for (const proto::Reply &reply : batch.replies)
         add(LineLogEntry::Kind::Received, reply.bytes(), at, batch.mode);
     emit appended();
 }

@@ -12,7 +12,10 @@
 #include "link/serialportservice.h"
 #include "record/linelog.h"
 
+namespace seriallink
+{
 class Transmitter;
+} // namespace seriallink
 
 namespace record
 {
@@ -21,8 +24,8 @@ class LineLogRecorder : public QObject
 {
     Q_OBJECT
 public:
-    LineLogRecorder(SerialPortService &port, Transmitter &tx, ReplyReader &replies,
-                    QObject *parent = nullptr);
+    LineLogRecorder(seriallink::SerialPortService &port, seriallink::Transmitter &tx,
+                    seriallink::ReplyReader &replies, QObject *parent = nullptr);
 
     LineLog &log() { return m_log; }
     const LineLog &log() const { return m_log; }
@@ -38,12 +41,12 @@ private:
     // Tenths of a millisecond on the log's clock.
     qint64 now() const { return m_clock.nsecsElapsed() / (1000000 / LineLog::kTicksPerMs); }
     void add(LineLogEntry::Kind kind, const QByteArray &bytes, qint64 at,
-             P2Mode mode = P2Mode::Gpio);
-    void portStateChanged(SerialPortService::State state);
-    void repliesRead(const ReplyBatch &batch);
+             proto::P2Mode mode = proto::P2Mode::Gpio);
+    void portStateChanged(seriallink::SerialPortService::State state);
+    void repliesRead(const seriallink::ReplyBatch &batch);
     void bytesDropped(const QByteArray &bytes, qint64 lastArrivalMs);
 
-    SerialPortService &m_port;
+    seriallink::SerialPortService &m_port;
     LineLog m_log;
     QElapsedTimer m_clock;
     qint64 m_connectedAt = 0;

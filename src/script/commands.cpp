@@ -137,9 +137,10 @@ bool Parser::addText(Arguments &args, const QString &text)
                                  .arg(QStringLiteral("0x%1").arg(*code, 2, 16, QLatin1Char('0'))));
         bytes.push_back(frame->front());
     }
-    for (std::size_t at = 0; at < bytes.size(); at += Transmitter::kBufferSize) {
-        const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(
-                                             std::min(bytes.size(), at + Transmitter::kBufferSize));
+    for (std::size_t at = 0; at < bytes.size(); at += seriallink::Transmitter::kBufferSize) {
+        const auto end =
+            bytes.begin() + static_cast<std::ptrdiff_t>(
+                                std::min(bytes.size(), at + seriallink::Transmitter::kBufferSize));
         send(proto::Frame(bytes.begin() + static_cast<std::ptrdiff_t>(at), end));
     }
     return true;
@@ -341,10 +342,10 @@ bool Parser::bignum(Arguments &args)
     }
     const QString allowed = QStringLiteral("up to four characters such as 42, -3.5 or 1E3");
     // A script means the same on every desktop: the decimal separator is the point.
-    if (!bignumber::isNumeric(*text, QLatin1Char('.')))
+    if (!proto::bignumber::isNumeric(*text, QLatin1Char('.')))
         return args.fail(QStringLiteral("NUMBER '%1' is not a number (allowed: %2)")
                              .arg(shownWord(*text), allowed));
-    const auto codes = bignumber::codes(bignumber::rightAligned(text->trimmed()));
+    const auto codes = proto::bignumber::codes(proto::bignumber::rightAligned(text->trimmed()));
     if (!codes)
         return args.fail(
             QStringLiteral("NUMBER '%1' is longer than four characters").arg(shownWord(*text)));
@@ -385,8 +386,8 @@ bool Parser::storeMessages(Arguments &args)
     for (int k = 0; k < proto::kMessageCount; ++k) {
         const QString text =
             settings.ReadINI(QStringLiteral("MSG"), QStringLiteral("M%1").arg(k + 1));
-        send(*proto::storeMessage(k, messageBytes(text)));
-        wait(PacingClock::kIntervalMs);
+        send(*proto::storeMessage(k, proto::messageBytes(text)));
+        wait(seriallink::PacingClock::kIntervalMs);
     }
     return true;
 }
@@ -397,7 +398,7 @@ bool Parser::saveFlash(Arguments &)
     // confirmation on the display. The acknowledgement may come at any time after the store.
     send(proto::storeInFlash());
     const int store = static_cast<int>(m_steps.size()) - 1;
-    wait(PacingClock::kIntervalMs);
+    wait(seriallink::PacingClock::kIntervalMs);
     send(*proto::screenCommand(2));
     const QByteArray confirmation(proto::kFlashConfirmationText);
     send(proto::Frame(confirmation.begin(), confirmation.end()));
@@ -421,8 +422,8 @@ bool Parser::gpioMode(Arguments &args)
         args.choice(QStringLiteral("MODE"), {QStringLiteral("gpio"), QStringLiteral("keypad")});
     if (!mode)
         return false;
-    m_mode = *mode == QLatin1String("gpio") ? P2Mode::Gpio : P2Mode::Keypad;
-    send(proto::p2Mode(m_mode == P2Mode::Gpio));
+    m_mode = *mode == QLatin1String("gpio") ? proto::P2Mode::Gpio : proto::P2Mode::Keypad;
+    send(proto::p2Mode(m_mode == proto::P2Mode::Gpio));
     return true;
 }
 
@@ -458,9 +459,9 @@ bool Parser::listen(Arguments &args)
         if (*option == QLatin1String("--json")) {
             step.format = Step::Format::Json;
         } else if (*option == QLatin1String("--gpio")) {
-            step.mode = P2Mode::Gpio;
+            step.mode = proto::P2Mode::Gpio;
         } else if (*option == QLatin1String("--keypad")) {
-            step.mode = P2Mode::Keypad;
+            step.mode = proto::P2Mode::Keypad;
         } else {
             const QString allowed = QStringLiteral("1 to %1").arg(std::numeric_limits<int>::max());
             const auto count = args.number(QStringLiteral("N"), allowed);
@@ -484,11 +485,11 @@ bool Parser::raw(Arguments &args)
                                             "byte, such as FE 32 00 13 or FE320013)")
                                  .arg(shownWord(word)));
     proto::Frame frame = *parseHexWords(words);
-    if (frame.size() > static_cast<std::size_t>(Transmitter::kBufferSize))
+    if (frame.size() > static_cast<std::size_t>(seriallink::Transmitter::kBufferSize))
         return args.fail(QStringLiteral("%1 bytes in one frame (allowed: up to %2; split it over "
                                         "several lines)")
                              .arg(frame.size())
-                             .arg(Transmitter::kBufferSize));
+                             .arg(seriallink::Transmitter::kBufferSize));
     send(std::move(frame));
     return true;
 }

@@ -124,7 +124,7 @@ private:
     QString m_error;
     Origin m_origin; // of the command being read
     std::optional<std::array<std::uint8_t, proto::kGlyphTableSize>> m_glyphs;
-    P2Mode m_mode = P2Mode::Gpio;
+    proto::P2Mode m_mode = proto::P2Mode::Gpio;
     QStringList m_playing; // scripts being read, outermost first, as canonical paths
     QString m_folder;      // of the script being read; empty for the command line
     int m_scriptDepth = 0;

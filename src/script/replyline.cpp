@@ -38,34 +38,34 @@ QString line(QJsonObject object, const QByteArray &bytes, double ms, const std::
 
 } // namespace
 
-QString replyText(const Reply &reply, P2Mode mode)
+QString replyText(const proto::Reply &reply, proto::P2Mode mode)
 {
     return hex(reply.bytes()) + QStringLiteral("  ") +
            QString::fromStdString(proto::describeReply(reply, mode));
 }
 
-QString replyJson(const Reply &reply, P2Mode mode, double ms)
+QString replyJson(const proto::Reply &reply, proto::P2Mode mode, double ms)
 {
-    const DecodedReply decoded = decodeReply(reply, mode);
+    const proto::DecodedReply decoded = proto::decodeReply(reply, mode);
     QJsonObject object;
     switch (decoded.kind) {
-    case DecodedReply::Kind::SaveAck:
+    case proto::DecodedReply::Kind::SaveAck:
         object.insert(QStringLiteral("kind"), QStringLiteral("save-ack"));
         break;
-    case DecodedReply::Kind::Analog:
+    case proto::DecodedReply::Kind::Analog:
         object.insert(QStringLiteral("kind"), QStringLiteral("analog"));
         object.insert(QStringLiteral("input"), decoded.analogIndex + 1);
         object.insert(QStringLiteral("value"), decoded.analogValue);
         break;
-    case DecodedReply::Kind::InputStatus:
+    case proto::DecodedReply::Kind::InputStatus:
         object.insert(QStringLiteral("kind"), QStringLiteral("inputs"));
         object.insert(QStringLiteral("high"), numbers(proto::pinsHigh(reply)));
         break;
-    case DecodedReply::Kind::KeypadState:
+    case proto::DecodedReply::Kind::KeypadState:
         object.insert(QStringLiteral("kind"), QStringLiteral("keypad"));
         object.insert(QStringLiteral("down"), numbers(proto::keysDown(reply)));
         break;
-    case DecodedReply::Kind::Ignored:
+    case proto::DecodedReply::Kind::Ignored:
         object.insert(QStringLiteral("kind"), QStringLiteral("unknown"));
         break;
     }

@@ -15,8 +15,8 @@
 namespace script
 {
 
-QString replyText(const Reply &reply, P2Mode mode);
-QString replyJson(const Reply &reply, P2Mode mode, double ms);
+QString replyText(const proto::Reply &reply, proto::P2Mode mode);
+QString replyJson(const proto::Reply &reply, proto::P2Mode mode, double ms);
 QString droppedText(const QByteArray &bytes);
 QString droppedJson(const QByteArray &bytes, double ms);
 

@@ -13,15 +13,15 @@ namespace
 // Replies nobody awaits are kept this long (in replies), for an await still to come.
 constexpr std::size_t kKeptReplies = 64;
 
-bool answers(Step::Awaited awaited, const DecodedReply &decoded)
+bool answers(Step::Awaited awaited, const proto::DecodedReply &decoded)
 {
     switch (awaited) {
     case Step::Awaited::Analog1:
-        return decoded.kind == DecodedReply::Kind::Analog && decoded.analogIndex == 0;
+        return decoded.kind == proto::DecodedReply::Kind::Analog && decoded.analogIndex == 0;
     case Step::Awaited::Analog2:
-        return decoded.kind == DecodedReply::Kind::Analog && decoded.analogIndex == 1;
+        return decoded.kind == proto::DecodedReply::Kind::Analog && decoded.analogIndex == 1;
     case Step::Awaited::SaveAck:
-        return decoded.kind == DecodedReply::Kind::SaveAck;
+        return decoded.kind == proto::DecodedReply::Kind::SaveAck;
     }
     return false;
 }
@@ -135,7 +135,7 @@ bool ScriptRunner::claimAwaited()
 {
     const Step &step = current();
     for (auto it = m_unclaimed.begin(); it != m_unclaimed.end(); ++it) {
-        const DecodedReply decoded = decodeReply(it->reply, P2Mode::Gpio);
+        const proto::DecodedReply decoded = proto::decodeReply(it->reply, proto::P2Mode::Gpio);
         if (it->step < step.since || !answers(step.awaited, decoded))
             continue;
         m_unclaimed.erase(it);
@@ -146,7 +146,7 @@ bool ScriptRunner::claimAwaited()
     return false;
 }
 
-void ScriptRunner::takeReply(const Reply &reply)
+void ScriptRunner::takeReply(const proto::Reply &reply)
 {
     if (!m_running)
         return;
@@ -159,8 +159,9 @@ void ScriptRunner::takeReply(const Reply &reply)
             next();
         return;
     }
-    const DecodedReply decoded = decodeReply(reply, P2Mode::Gpio);
-    if (decoded.kind != DecodedReply::Kind::Analog && decoded.kind != DecodedReply::Kind::SaveAck)
+    const proto::DecodedReply decoded = proto::decodeReply(reply, proto::P2Mode::Gpio);
+    if (decoded.kind != proto::DecodedReply::Kind::Analog &&
+        decoded.kind != proto::DecodedReply::Kind::SaveAck)
         return;
     m_unclaimed.push_back({static_cast<int>(m_index), reply});
     if (m_unclaimed.size() > kKeptReplies)

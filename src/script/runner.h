@@ -48,7 +48,7 @@ public:
     // the run goes on where it stood once let go (the window holds it while a box is open).
     void setHeld(bool held);
 
-    void takeReply(const Reply &reply);
+    void takeReply(const proto::Reply &reply);
     void takeDropped(const QByteArray &bytes);
 
 signals:
@@ -61,7 +61,7 @@ signals:
 private:
     struct Heard {
         int step; // the step running when it arrived
-        Reply reply;
+        proto::Reply reply;
     };
 
     void advance();

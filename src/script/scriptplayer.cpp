@@ -9,8 +9,9 @@
 namespace script
 {
 
-ScriptPlayer::ScriptPlayer(SerialPortService &port, Transmitter &tx, ReplyReader &replies,
-                           PacingClock &pacing, QString settingsPath, QObject *parent)
+ScriptPlayer::ScriptPlayer(seriallink::SerialPortService &port, seriallink::Transmitter &tx,
+                           seriallink::ReplyReader &replies, seriallink::PacingClock &pacing,
+                           QString settingsPath, QObject *parent)
     : QObject(parent), m_port(port), m_tx(tx), m_pacing(pacing),
       m_settingsPath(std::move(settingsPath)),
       m_runner([this](const proto::Frame &frame) { return send(frame); })
@@ -18,16 +19,19 @@ ScriptPlayer::ScriptPlayer(SerialPortService &port, Transmitter &tx, ReplyReader
     connect(&m_runner, &ScriptRunner::stepStarted, this, &ScriptPlayer::progress);
     connect(&m_runner, &ScriptRunner::printed, this, &ScriptPlayer::printed);
     connect(&m_runner, &ScriptRunner::finished, this, &ScriptPlayer::runnerFinished);
-    connect(&replies, &ReplyReader::repliesRead, this, [this](const ReplyBatch &batch) {
-        for (const Reply &reply : batch.replies)
-            m_runner.takeReply(reply);
-    });
-    connect(&replies, &ReplyReader::bytesDropped, this,
+    connect(&replies, &seriallink::ReplyReader::repliesRead, this,
+            [this](const seriallink::ReplyBatch &batch) {
+                for (const proto::Reply &reply : batch.replies)
+                    m_runner.takeReply(reply);
+            });
+    connect(&replies, &seriallink::ReplyReader::bytesDropped, this,
             [this](const QByteArray &bytes) { m_runner.takeDropped(bytes); });
-    connect(&port, &SerialPortService::stateChanged, this, &ScriptPlayer::updateCanPlay);
-    connect(&pacing, &PacingClock::sequenceRunningChanged, this, &ScriptPlayer::updateCanPlay);
+    connect(&port, &seriallink::SerialPortService::stateChanged, this,
+            &ScriptPlayer::updateCanPlay);
+    connect(&pacing, &seriallink::PacingClock::sequenceRunningChanged, this,
+            &ScriptPlayer::updateCanPlay);
     // A box of the window holds a script as it holds the message upload.
-    connect(&pacing, &PacingClock::heldChanged, &m_runner, &ScriptRunner::setHeld);
+    connect(&pacing, &seriallink::PacingClock::heldChanged, &m_runner, &ScriptRunner::setHeld);
     m_canPlay = canPlay();
 }
 

@@ -18,10 +18,13 @@
 
 #include "script/runner.h"
 
+namespace seriallink
+{
 class PacingClock;
 class ReplyReader;
 class SerialPortService;
 class Transmitter;
+} // namespace seriallink
 
 namespace script
 {
@@ -31,8 +34,9 @@ class ScriptPlayer : public QObject
     Q_OBJECT
 public:
     // `settingsPath`: the settings file whose glyph table a script's `glyph` starts from.
-    ScriptPlayer(SerialPortService &port, Transmitter &tx, ReplyReader &replies,
-                 PacingClock &pacing, QString settingsPath, QObject *parent = nullptr);
+    ScriptPlayer(seriallink::SerialPortService &port, seriallink::Transmitter &tx,
+                 seriallink::ReplyReader &replies, seriallink::PacingClock &pacing,
+                 QString settingsPath, QObject *parent = nullptr);
 
     // Connected, and no paced command or script running.
     bool canPlay() const;
@@ -57,9 +61,9 @@ private:
     void runnerFinished(int status, const QString &problem);
     void updateCanPlay();
 
-    SerialPortService &m_port;
-    Transmitter &m_tx;
-    PacingClock &m_pacing;
+    seriallink::SerialPortService &m_port;
+    seriallink::Transmitter &m_tx;
+    seriallink::PacingClock &m_pacing;
     QString m_settingsPath;
     ScriptRunner m_runner;
     bool m_canPlay = false;

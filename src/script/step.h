@@ -40,7 +40,7 @@ struct Step {
     bool print = false; // Await: print the reading
     int count = 0;      // Listen: replies to print, 0 for no limit
     Format format = Format::Text;
-    P2Mode mode = P2Mode::Gpio; // Listen: how to read status replies
+    proto::P2Mode mode = proto::P2Mode::Gpio; // Listen: how to read status replies
     Origin origin;
 };
 

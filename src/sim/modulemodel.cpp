@@ -18,7 +18,7 @@ std::size_t index(int value)
     return static_cast<std::size_t>(value);
 }
 
-void append(std::vector<std::uint8_t> &bytes, const Reply &reply)
+void append(std::vector<std::uint8_t> &bytes, const proto::Reply &reply)
 {
     bytes.insert(bytes.end(), {reply.b0, reply.b1, reply.b2});
 }
@@ -37,7 +37,7 @@ std::vector<ReceivedFrame> ModuleModel::receive(std::span<const std::uint8_t> by
 {
     std::vector<ReceivedFrame> received;
     for (Frame &frame : m_reader.feed(bytes)) {
-        std::optional<Reply> reply = apply(frame);
+        std::optional<proto::Reply> reply = apply(frame);
         received.push_back({std::move(frame), reply});
     }
     return received;
@@ -61,7 +61,7 @@ void ModuleModel::powerCycle()
     loadGlyphs(m_flashGlyphs, GlyphSet::Custom);
 }
 
-std::optional<Reply> ModuleModel::apply(const Frame &frame)
+std::optional<proto::Reply> ModuleModel::apply(const Frame &frame)
 {
     if (frame.empty())
         return std::nullopt;
@@ -101,7 +101,7 @@ void ModuleModel::applyControl(std::uint8_t code)
     }
 }
 
-std::optional<Reply> ModuleModel::applyCommand(const Frame &frame)
+std::optional<proto::Reply> ModuleModel::applyCommand(const Frame &frame)
 {
     // FrameReader hands over whole frames only; a frame of another length (made by hand)
     // is ignored rather than read past its end.
@@ -164,7 +164,7 @@ std::optional<Reply> ModuleModel::applyCommand(const Frame &frame)
         break;
     case kP2Mode:
         if (a == kP2ModeGpio || a == kP2ModeKeypad)
-            m_settings.p2Mode = a == kP2ModeGpio ? P2Mode::Gpio : P2Mode::Keypad;
+            m_settings.p2Mode = a == kP2ModeGpio ? proto::P2Mode::Gpio : proto::P2Mode::Keypad;
         break;
     case kP2Directions:
         m_settings.p2Directions = static_cast<std::uint8_t>(a);
@@ -227,27 +227,27 @@ void ModuleModel::drawBigNumber(std::span<const std::uint8_t> codes)
     }
 }
 
-std::optional<Reply> ModuleModel::setInputPin(int pin, bool high)
+std::optional<proto::Reply> ModuleModel::setInputPin(int pin, bool high)
 {
     if (pin < 0 || pin >= kInputPins)
         return std::nullopt;
     m_pins[index(pin)] = high;
-    if (m_settings.p2Mode != P2Mode::Gpio)
+    if (m_settings.p2Mode != proto::P2Mode::Gpio)
         return std::nullopt;
     return statusReply();
 }
 
-std::optional<Reply> ModuleModel::setKey(int key, bool pressed)
+std::optional<proto::Reply> ModuleModel::setKey(int key, bool pressed)
 {
     if (key < 1 || key > kKeypadKeys)
         return std::nullopt;
     m_keys[index(key - 1)] = pressed;
-    if (m_settings.p2Mode != P2Mode::Keypad)
+    if (m_settings.p2Mode != proto::P2Mode::Keypad)
         return std::nullopt;
     return statusReply();
 }
 
-std::optional<Reply> ModuleModel::setAnalog(int input, int value)
+std::optional<proto::Reply> ModuleModel::setAnalog(int input, int value)
 {
     if (input < 0 || input > 1)
         return std::nullopt;
@@ -270,9 +270,9 @@ int ModuleModel::analog(int input) const
     return input >= 0 && input <= 1 ? m_analog[index(input)] : 0;
 }
 
-Reply ModuleModel::statusReply() const
+proto::Reply ModuleModel::statusReply() const
 {
-    if (m_settings.p2Mode == P2Mode::Keypad)
+    if (m_settings.p2Mode == proto::P2Mode::Keypad)
         return keypadStateReply(m_keys);
     std::array<bool, kInputPins> levels{};
     for (int pin = 0; pin < kInputPins; ++pin)

@@ -69,7 +69,7 @@ struct ModuleSettings {
     int backlightLevel = proto::kMaxBacklightLevel;
     CursorType cursorType = CursorType::Underline;
     int lineSpeed = 19200; // as the window and vantelctl start when nothing says otherwise
-    P2Mode p2Mode = P2Mode::Gpio;
+    proto::P2Mode p2Mode = proto::P2Mode::Gpio;
     std::uint8_t p2Directions = 0; // all inputs
     std::array<Message, proto::kMessageCount> messages = blankMessages();
 
@@ -80,7 +80,7 @@ struct ModuleSettings {
 // A frame the module read, and the reply it gave.
 struct ReceivedFrame {
     proto::Frame frame;
-    std::optional<Reply> reply;
+    std::optional<proto::Reply> reply;
 };
 
 class ModuleModel
@@ -93,7 +93,7 @@ public:
     // The same, for those who only want the bytes of the replies.
     std::vector<std::uint8_t> feed(std::span<const std::uint8_t> bytes);
     // One whole frame as FrameReader cuts it; returns its reply, if it has one.
-    std::optional<Reply> apply(const proto::Frame &frame);
+    std::optional<proto::Reply> apply(const proto::Frame &frame);
     // Settings and glyphs from flash, blank screen, cursor home, no partial frame.
     void powerCycle();
 
@@ -105,18 +105,18 @@ public:
     const GlyphTable &flashGlyphs() const { return m_flashGlyphs; }
 
     // The outside world. Out-of-range pins, keys or inputs are ignored.
-    std::optional<Reply> setInputPin(int pin, bool high); // pin 0-7 is P2 pin 1-8
-    std::optional<Reply> setKey(int key,
-                                bool pressed); // key 1-16 as protocol/keypad.h numbers them
-    std::optional<Reply> setAnalog(int input, int value); // input 0-1, value 0-65535
+    std::optional<proto::Reply> setInputPin(int pin, bool high); // pin 0-7 is P2 pin 1-8
+    std::optional<proto::Reply> setKey(int key,
+                                       bool pressed); // key 1-16 as protocol/keypad.h numbers them
+    std::optional<proto::Reply> setAnalog(int input, int value); // input 0-1, value 0-65535
     bool inputPin(int pin) const;
     bool key(int key) const;
     int analog(int input) const;
     // The status reply for the present P2 mode.
-    Reply statusReply() const;
+    proto::Reply statusReply() const;
 
 private:
-    std::optional<Reply> applyCommand(const proto::Frame &frame);
+    std::optional<proto::Reply> applyCommand(const proto::Frame &frame);
     void applyControl(std::uint8_t code);
     void loadGlyphs(const GlyphTable &table, GlyphSet set);
     void setCustomGlyphs(std::span<const std::uint8_t> bytes);

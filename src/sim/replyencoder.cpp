@@ -17,19 +17,19 @@ std::uint8_t byte(int value)
 
 } // namespace
 
-Reply saveAckReply()
+proto::Reply saveAckReply()
 {
     return {proto::kReplySaveAck[0], proto::kReplySaveAck[1], proto::kReplySaveAck[2]};
 }
 
-Reply analogReply(int input, int value)
+proto::Reply analogReply(int input, int value)
 {
     value = std::clamp(value, 0, 0xFFFF);
     return {byte(proto::kReplyAnalog1 + std::clamp(input, 0, 1)), byte(value >> 8),
             byte(value & 0xFF)};
 }
 
-Reply inputStatusReply(const std::array<bool, kInputPins> &pins)
+proto::Reply inputStatusReply(const std::array<bool, kInputPins> &pins)
 {
     int bits = 0;
     for (int i = 0; i < kInputPins; ++i)
@@ -38,13 +38,13 @@ Reply inputStatusReply(const std::array<bool, kInputPins> &pins)
     return {kStatusLead, 0, byte(bits)};
 }
 
-Reply keypadStateReply(const std::array<bool, kKeypadKeys> &keys)
+proto::Reply keypadStateReply(const std::array<bool, kKeypadKeys> &keys)
 {
     std::array<int, 2> bytes{};
     for (int number = 1; number <= kKeypadKeys; ++number) {
         if (!keys[static_cast<std::size_t>(number - 1)])
             continue;
-        const keypad::Bit at = keypad::bitOf(number);
+        const proto::keypad::Bit at = proto::keypad::bitOf(number);
         bytes[static_cast<std::size_t>(at.byte)] |= 1 << at.bit;
     }
     return {kStatusLead, byte(bytes[0]), byte(bytes[1])};

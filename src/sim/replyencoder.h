@@ -22,10 +22,10 @@ constexpr int kInputPins = 8;
 constexpr int kKeypadKeys = 16;
 constexpr std::uint8_t kStatusLead = proto::kReplyStatusFirst;
 
-Reply saveAckReply();
-Reply analogReply(int input, int value); // input 0 or 1, value clamped to 0..65535
-Reply inputStatusReply(const std::array<bool, kInputPins> &pins);
+proto::Reply saveAckReply();
+proto::Reply analogReply(int input, int value); // input 0 or 1, value clamped to 0..65535
+proto::Reply inputStatusReply(const std::array<bool, kInputPins> &pins);
 // keys[n - 1] is key n, numbered as in protocol/keypad.h.
-Reply keypadStateReply(const std::array<bool, kKeypadKeys> &keys);
+proto::Reply keypadStateReply(const std::array<bool, kKeypadKeys> &keys);
 
 } // namespace sim

@@ -6,7 +6,8 @@
 #include <QEvent>
 #include <QMessageBox>
 
-BoxHold::BoxHold(QWidget *window, PacingClock &pacing) : m_window(window), m_pacing(pacing)
+BoxHold::BoxHold(QWidget *window, seriallink::PacingClock &pacing)
+    : m_window(window), m_pacing(pacing)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }

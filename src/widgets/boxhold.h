@@ -11,14 +11,18 @@
 #include <QObject>
 #include <QSet>
 
+namespace seriallink
+{
 class PacingClock;
+} // namespace seriallink
+
 class QWidget;
 
 class BoxHold : public QObject
 {
     Q_OBJECT
 public:
-    BoxHold(QWidget *window, PacingClock &pacing);
+    BoxHold(QWidget *window, seriallink::PacingClock &pacing);
     ~BoxHold() override;
 
 protected:
@@ -28,6 +32,6 @@ private:
     void let(QObject *box);
 
     QWidget *m_window;
-    PacingClock &m_pacing;
+    seriallink::PacingClock &m_pacing;
     QSet<QObject *> m_open;
 };

@@ -4,13 +4,18 @@
 // window or into each other.
 
 class QComboBox;
+
+namespace seriallink
+{
 class PacingClock;
-class SettingsFile;
 class Transmitter;
+} // namespace seriallink
+
+class SettingsFile;
 
 struct PageContext {
-    Transmitter &tx;
-    PacingClock &pacing;
+    seriallink::Transmitter &tx;
+    seriallink::PacingClock &pacing;
     SettingsFile &settings;
     QComboBox *cboRow = nullptr;    // rows 0..3
     QComboBox *cboColumn = nullptr; // columns 0..19

@@ -211,7 +211,7 @@ void NetworkWindowTest::disconnectEndsAnAttempt()
     QCOMPARE(m_f->find<QPushButton>(QStringLiteral("cmdConnect"))->text(),
              QStringLiteral("Connect"));
     QVERIFY(m_f->find<QGroupBox>(QStringLiteral("fComm"))->isEnabled());
-    QCOMPARE(m_f->window().port().state(), SerialPortService::State::Closed);
+    QCOMPARE(m_f->window().port().state(), seriallink::SerialPortService::State::Closed);
     QTest::qWait(300);
     QCOMPARE(answerer.seen().size(), 0);
 }

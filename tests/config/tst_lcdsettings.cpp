@@ -99,7 +99,7 @@ bool sequenceEnds(frmMain &w, int timeoutMs = 10000)
 struct ClosedPortSends {
     explicit ClosedPortSends(frmMain &w)
     {
-        QObject::connect(&w.transmitter(), &Transmitter::monitorsChanged, &guard,
+        QObject::connect(&w.transmitter(), &seriallink::Transmitter::monitorsChanged, &guard,
                          [this, &w] { count += w.port().isOpen() ? 0 : 1; });
     }
     QObject guard;
@@ -228,7 +228,7 @@ void TestLcdSettings::uploadSendsTwentyPacedFrames()
     WindowFixture f(ini);
     QVERIFY(f.connect());
     LcdSettingsPage *page = &f.page<LcdSettingsPage>();
-    PacingClock &pacing = f.window().pacing();
+    seriallink::PacingClock &pacing = f.window().pacing();
     ModalAnswerer answerer(QMessageBox::Yes);
     WireLog log(f.peer());
 
@@ -248,7 +248,7 @@ void TestLcdSettings::uploadSendsTwentyPacedFrames()
     });
     log.when(3 * kFrame, [&] { f.click(QStringLiteral("cmdSetBaud")); });
     qint64 end = -1;
-    QObject::connect(&pacing, &PacingClock::sequenceRunningChanged, [&](bool running) {
+    QObject::connect(&pacing, &seriallink::PacingClock::sequenceRunningChanged, [&](bool running) {
         if (!running)
             end = log.now();
     });
@@ -474,10 +474,11 @@ void TestLcdSettings::abortEndsTheSequenceAtOnce()
         triggered = true;
     });
     bool questionUpAtEnd = false;
-    QObject::connect(&w.pacing(), &PacingClock::sequenceRunningChanged, [&](bool running) {
-        auto *question = w.findChild<QMessageBox *>(QStringLiteral("SaveSettingsQuestion"));
-        questionUpAtEnd = !running && question && question->isVisible();
-    });
+    QObject::connect(
+        &w.pacing(), &seriallink::PacingClock::sequenceRunningChanged, [&](bool running) {
+            auto *question = w.findChild<QMessageBox *>(QStringLiteral("SaveSettingsQuestion"));
+            questionUpAtEnd = !running && question && question->isVisible();
+        });
     f.click(command);
 
     // The save asks before its sequence starts: wait for the trigger, not only the sequence.

@@ -186,7 +186,8 @@ private slots:
         QCOMPARE(client.command("screen_add k"), QByteArray("success"));
         QCOMPARE(client.command("screen_set k -priority alert"), QByteArray("success"));
         QCOMPARE(client.command("client_add_key Enter"), QByteArray("success"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, P2Mode::Keypad, kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, proto::P2Mode::Keypad,
+                                  kTimeoutMs);
         // Key 6 (second row, second column of the pad) is Enter unless the config says else.
         m_pump->send(m_pump->model().setKey(6, true));
         QCOMPARE(client.waitForLine("key ", kTimeoutMs), QByteArray("key Enter"));

@@ -195,7 +195,8 @@ private slots:
         QFETCH(int, number);
         std::array<bool, sim::kKeypadKeys> held{};
         held[static_cast<std::size_t>(number - 1)] = true;
-        const DecodedReply decoded = decodeReply(sim::keypadStateReply(held), P2Mode::Keypad);
+        const proto::DecodedReply decoded =
+            proto::decodeReply(sim::keypadStateReply(held), proto::P2Mode::Keypad);
         std::array<std::string, lcdd::kKeypadKeys> names;
         for (int n = 1; n <= lcdd::kKeypadKeys; ++n)
             names[static_cast<std::size_t>(n - 1)] = "K" + std::to_string(n);

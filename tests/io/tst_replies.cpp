@@ -234,8 +234,8 @@ void RepliesTest::splitReplies()
     WindowFixture f;
     ModalAnswerer answerer;
     QVERIFY(f.connect());
-    SerialPortService &port = f.window().port();
-    QSignalSpy notified(&port, &SerialPortService::onComm);
+    seriallink::SerialPortService &port = f.window().port();
+    QSignalSpy notified(&port, &seriallink::SerialPortService::onComm);
     for (int i = 0; i < pieces.size(); ++i) {
         const qsizetype notifications = notified.size();
         QVERIFY(f.peer().send(pieces[i]));
@@ -265,7 +265,7 @@ void RepliesTest::strayByteIsGivenUpAfterAPause()
     // for the real pause, and the module's next replies read as sent.
     WindowFixture f;
     QVERIFY(f.connect());
-    QSignalSpy dropped(&f.window().replyReader(), &ReplyReader::bytesDropped);
+    QSignalSpy dropped(&f.window().replyReader(), &seriallink::ReplyReader::bytesDropped);
     QVERIFY(f.peer().send(hex("00")));
     QVERIFY(dropped.wait(5000));
     QCOMPARE(dropped.first().first().toByteArray(), hex("00"));

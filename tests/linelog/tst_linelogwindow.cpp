@@ -34,31 +34,32 @@ namespace
 constexpr int kTimeoutMs = 5000;
 
 // Ctrl+L where the focus is, as a user opens the log.
-LineLogWindow *openLog(WindowFixture &f, QWidget *from)
+linelog::LineLogWindow *openLog(WindowFixture &f, QWidget *from)
 {
     f.window().activateWindow();
     if (!QTest::qWaitForWindowActive(&f.window()))
         return nullptr;
     from->setFocus();
     QTest::keyClick(from, Qt::Key_L, Qt::ControlModifier);
-    auto *log = f.window().findChild<LineLogWindow *>();
+    auto *log = f.window().findChild<linelog::LineLogWindow *>();
     return log && log->isVisible() ? log : nullptr;
 }
 
 // "direction | bytes | meaning" of every row shown.
-QStringList rows(LineLogWindow &log)
+QStringList rows(linelog::LineLogWindow &log)
 {
     QStringList texts;
     for (int row = 0; row < log.model().rowCount(); ++row) {
         QStringList cells;
-        for (int column : {LineLogModel::Direction, LineLogModel::Bytes, LineLogModel::Meaning})
+        for (int column : {linelog::LineLogModel::Direction, linelog::LineLogModel::Bytes,
+                           linelog::LineLogModel::Meaning})
             cells << log.model().index(row, column).data().toString();
         texts << cells.join(QStringLiteral(" | "));
     }
     return texts;
 }
 
-QByteArray linesOf(LineLogWindow &log, int first, int last)
+QByteArray linesOf(linelog::LineLogWindow &log, int first, int last)
 {
     QByteArray text;
     for (int row = first; row <= last; ++row)
@@ -67,7 +68,7 @@ QByteArray linesOf(LineLogWindow &log, int first, int last)
 }
 
 // Picks `path` in the file dialog the last click opened, and accepts it.
-bool chooseFile(LineLogWindow &log, const QString &dialogName, const QString &path)
+bool chooseFile(linelog::LineLogWindow &log, const QString &dialogName, const QString &path)
 {
     QFileDialog *dialog = nullptr;
     if (!QTest::qWaitFor([&] {
@@ -84,7 +85,7 @@ QStringList sentHex(WindowFixture &f)
 {
     QStringList frames;
     for (const record::TimedFrame &frame : f.window().lineLog().log().sentFrames())
-        frames << LineLog::hex({record::LineLogEntry::Kind::Sent, P2Mode::Gpio, 0, 0,
+        frames << LineLog::hex({record::LineLogEntry::Kind::Sent, proto::P2Mode::Gpio, 0, 0,
                                 QByteArray(reinterpret_cast<const char *>(frame.bytes.data()),
                                            qsizetype(frame.bytes.size()))});
     return frames;
@@ -122,15 +123,15 @@ void TestLineLogWindow::opensFromAnywhereAndStays()
     WindowFixture f;
     QVERIFY(f.connect());
     QWidget *widget = f.findWidget(control);
-    QVERIFY(!f.window().findChild<LineLogWindow *>()); // made when first asked for
-    LineLogWindow *first = nullptr;
+    QVERIFY(!f.window().findChild<linelog::LineLogWindow *>()); // made when first asked for
+    linelog::LineLogWindow *first = nullptr;
     QPoint moved;
     for (int time = 0; time < 2; ++time) { // the second time shows the same window again
         if (doubleClick)
             QTest::mouseDClick(widget, Qt::LeftButton);
         else
             QVERIFY(openLog(f, widget));
-        auto *log = f.window().findChild<LineLogWindow *>();
+        auto *log = f.window().findChild<linelog::LineLogWindow *>();
         QVERIFY(log && log->isVisible() && log->isWindow() && !log->isModal());
         QCOMPARE(log, first ? first : (first = log));
         // Shown again, it is where the user left it.
@@ -141,7 +142,7 @@ void TestLineLogWindow::opensFromAnywhereAndStays()
         moved = log->pos();
         log->close();
     }
-    QCOMPARE(f.window().findChildren<LineLogWindow *>().size(), 1);
+    QCOMPARE(f.window().findChildren<linelog::LineLogWindow *>().size(), 1);
     if (doubleClick)
         QVERIFY(widget->toolTip().contains(QStringLiteral("line log")));
 
@@ -175,7 +176,7 @@ void TestLineLogWindow::rowsSayWhatCrossedTheLine()
     const LineLog &recorded = f.window().lineLog().log();
     QTRY_COMPARE(recorded.count(LineLogFilter::Both), 5);
 
-    LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
+    linelog::LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
     QVERIFY(log);
     const QString connected = QStringLiteral(" |  | connected to COM3 at 9600 bit/s");
     const QString setPosition =
@@ -184,15 +185,17 @@ void TestLineLogWindow::rowsSayWhatCrossedTheLine()
                                       "from module | FA 01 F4 | analog input 1 reads 500",
                                       "from module | FC 21 00 | keypad: keys 1 and 6 down",
                                       "from module | FA 01 | dropped FA 01 (no whole reply)"}));
-    const QModelIndex dropped = log->model().index(4, LineLogModel::Meaning);
+    const QModelIndex dropped = log->model().index(4, linelog::LineLogModel::Meaning);
     QVERIFY(dropped.data(Qt::FontRole).value<QFont>().italic());
     QVERIFY(dropped.data(Qt::ForegroundRole).isValid());
-    QVERIFY(!log->model().index(1, LineLogModel::Meaning).data(Qt::ForegroundRole).isValid());
+    QVERIFY(
+        !log->model().index(1, linelog::LineLogModel::Meaning).data(Qt::ForegroundRole).isValid());
     // Seconds since Connect to 0.1 ms, in the order things happened.
     for (int row = 1; row < log->model().rowCount(); ++row)
         QVERIFY(recorded.at(LineLogFilter::Both, row).sinceConnect >=
                 recorded.at(LineLogFilter::Both, row - 1).sinceConnect);
-    QCOMPARE(log->model().index(0, LineLogModel::Time).data().toString(), QStringLiteral("0.0000"));
+    QCOMPARE(log->model().index(0, linelog::LineLogModel::Time).data().toString(),
+             QStringLiteral("0.0000"));
 
     control<QComboBox>(*log, QStringLiteral("showList"))->setCurrentIndex(int(LineLogFilter::Sent));
     QCOMPARE(rows(*log), (QStringList{connected, setPosition}));
@@ -263,7 +266,7 @@ void TestLineLogWindow::badScriptIsRefusedWhole()
     QFETCH(QString, message);
     WindowFixture f;
     QVERIFY(f.connect());
-    LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
+    linelog::LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
     QVERIFY(log);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("script.vtl"));
@@ -304,7 +307,7 @@ void TestLineLogWindow::scriptPlaysPacedAndEndsAtOnce()
     QFETCH(QString, status);
     WindowFixture f;
     QVERIFY(f.connect());
-    LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
+    linelog::LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
     QVERIFY(log);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("script.vtl"));
@@ -353,7 +356,7 @@ void TestLineLogWindow::scriptWaitsWhileABoxIsOpen()
 {
     WindowFixture f;
     QVERIFY(f.connect());
-    LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
+    linelog::LineLogWindow *log = openLog(f, f.find<QPushButton>(QStringLiteral("cmdConnect")));
     QVERIFY(log);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("script.vtl"));

@@ -93,7 +93,7 @@ void TestRoundTrip::clickedSavedAndPlayedEndAlike()
 
     // Saved from the line log, with the pauses as wait lines.
     window.showLineLog();
-    auto *log = window.findChild<LineLogWindow *>();
+    auto *log = window.findChild<linelog::LineLogWindow *>();
     QVERIFY(log && control<QCheckBox>(*log, QStringLiteral("waitsBox"))->isChecked());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("session.vtl"));

@@ -18,16 +18,16 @@
 namespace
 {
 
-using State = SerialPortService::State;
+using State = seriallink::SerialPortService::State;
 
-void useDevice(SerialPortService &port, const QString &device)
+void useDevice(seriallink::SerialPortService &port, const QString &device)
 {
     port.setDeviceResolver([device](int) { return device; });
     port.setCommPort(1);
 }
 
 // Opens and waits for the outcome; true when the port is open.
-bool openAndWait(SerialPortService &port, int timeoutMs = 7000)
+bool openAndWait(seriallink::SerialPortService &port, int timeoutMs = 7000)
 {
     if (!port.open())
         return false;
@@ -84,10 +84,10 @@ void TestNetworkPort::bytesPassExactly()
     PtyPeer peer;
     Ser2NetServer server(peer.slavePath());
     QVERIFY(server.start());
-    SerialPortService port;
+    seriallink::SerialPortService port;
     useDevice(port, rfc2217 ? server.rfc2217Url() : server.socketUrl());
     QVERIFY(port.setSettings(settings));
-    QSignalSpy states(&port, &SerialPortService::stateChanged);
+    QSignalSpy states(&port, &seriallink::SerialPortService::stateChanged);
     QVERIFY2(openAndWait(port), qPrintable(port.lastOpenProblem().summary()));
     QCOMPARE(states.first().first().value<State>(), State::Connecting);
     if (speed != 0)
@@ -128,7 +128,7 @@ void TestNetworkPort::speedChangeReachesTheLine()
     PtyPeer peer;
     Ser2NetServer server(peer.slavePath());
     QVERIFY(server.start());
-    SerialPortService port;
+    seriallink::SerialPortService port;
     useDevice(port, server.rfc2217Url());
     if (whileConnecting) {
         QVERIFY(port.open());
@@ -151,7 +151,7 @@ void TestNetworkPort::closeHandsOnWhatWasQueued()
     PtyPeer peer;
     Ser2NetServer server(peer.slavePath());
     QVERIFY(server.start());
-    SerialPortService port;
+    seriallink::SerialPortService port;
     useDevice(port, server.rfc2217Url());
     QVERIFY(openAndWait(port));
     QByteArray lots;
@@ -204,10 +204,10 @@ void TestNetworkPort::failuresSayWhy()
     }
     reason.replace(QStringLiteral("<where>"), where);
 
-    SerialPortService port;
+    seriallink::SerialPortService port;
     useDevice(port, QStringLiteral("rfc2217://") + where);
     QVERIFY(port.setSettings(QStringLiteral("19200,n,8,1")));
-    QSignalSpy failed(&port, &SerialPortService::openFailed);
+    QSignalSpy failed(&port, &seriallink::SerialPortService::openFailed);
     QElapsedTimer clock;
     clock.start();
     QVERIFY(port.open());

@@ -32,18 +32,18 @@ private slots:
 
 void TestPacingClock::disabledTimerDoesNotCount()
 {
-    PacingClock clock;
+    seriallink::PacingClock clock;
     QVERIFY(!clock.Timer1.isActive());
     QCOMPARE(clock.Timer1.interval(), 200);
     QSignalSpy ticks(&clock.Timer1, &QTimer::timeout);
     // Nothing can prove that a tick will not come; three intervals without one will do.
-    QVERIFY(!ticks.wait(3 * PacingClock::kIntervalMs));
+    QVERIFY(!ticks.wait(3 * seriallink::PacingClock::kIntervalMs));
     QCOMPARE(clock.TickCount, qint16{0});
 }
 
 void TestPacingClock::saturatesAt32767()
 {
-    PacingClock clock;
+    seriallink::PacingClock clock;
     clock.TickCount = 32765;
     clock.Timer1_Timer();
     QCOMPARE(clock.TickCount, qint16{32766});
@@ -84,8 +84,8 @@ void TestPacingClock::transitions()
 {
     QFETCH(QStringList, events);
     QFETCH(QString, log);
-    PacingClock clock;
-    QSignalSpy running(&clock, &PacingClock::sequenceRunningChanged);
+    seriallink::PacingClock clock;
+    QSignalSpy running(&clock, &seriallink::PacingClock::sequenceRunningChanged);
     QStringList ran;
     bool abortInStep = false;
     const auto send = [&](const char *frame) {
@@ -96,7 +96,7 @@ void TestPacingClock::transitions()
         };
     };
     const auto sequence = [&] {
-        PacedSequence s;
+        seriallink::PacedSequence s;
         s.startTicking().run(send("a")).waitForTick().run(send("b")).waitForTick().run(send("c"));
         s.onEnd([&](bool completed) { ran << (completed ? "completed" : "aborted"); });
         return s;
@@ -115,7 +115,7 @@ void TestPacingClock::transitions()
             clock.abort();
         else if (event == "abort-in-next-step")
             abortInStep = true;
-        else if (event == "start" && !clock.start(PacedSequence().run(send("x"))))
+        else if (event == "start" && !clock.start(seriallink::PacedSequence().run(send("x"))))
             ran << "refused";
     }
     QCOMPARE(ran.join(' '), log);
@@ -132,11 +132,11 @@ void TestPacingClock::transitions()
 // 200 ms after the start), and the timer off after.
 void TestPacingClock::timerStepsASequence()
 {
-    PacingClock clock;
+    seriallink::PacingClock clock;
     QElapsedTimer elapsed;
     QList<qint64> sent;
     const auto stamp = [&] { sent << elapsed.elapsed(); };
-    PacedSequence sequence;
+    seriallink::PacedSequence sequence;
     sequence.startTicking().run(stamp).waitForTick().run(stamp).waitForTick().run(stamp);
     elapsed.start();
     QVERIFY(clock.start(std::move(sequence)));

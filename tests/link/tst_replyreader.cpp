@@ -66,20 +66,21 @@ void TestReplyReader::framesAcrossPausesAndReconnects()
 
     PtyPeer peer;
     QVERIFY(peer.isValid());
-    SerialPortService port;
+    seriallink::SerialPortService port;
     port.setDeviceResolver([&](int) { return peer.slavePath(); });
     QVERIFY(port.setCommPort(1));
-    ReplyReader reader(port);
+    seriallink::ReplyReader reader(port);
     reader.setPause(std::chrono::milliseconds(pauseMs));
     QByteArray got; // the replies read, one after the other
     QByteArray droppedBytes;
-    connect(&reader, &ReplyReader::repliesRead, this, [&](const ReplyBatch &batch) {
-        for (const Reply &reply : batch.replies)
-            got += reply.bytes();
-    });
-    connect(&reader, &ReplyReader::bytesDropped, this,
+    connect(&reader, &seriallink::ReplyReader::repliesRead, this,
+            [&](const seriallink::ReplyBatch &batch) {
+                for (const proto::Reply &reply : batch.replies)
+                    got += reply.bytes();
+            });
+    connect(&reader, &seriallink::ReplyReader::bytesDropped, this,
             [&](const QByteArray &bytes) { droppedBytes += bytes; });
-    QSignalSpy drops(&reader, &ReplyReader::bytesDropped);
+    QSignalSpy drops(&reader, &seriallink::ReplyReader::bytesDropped);
     QVERIFY2(port.open(), qPrintable(port.lastError()));
 
     // Every byte sent is in a reply, given up, or pending once the reader has read it.

@@ -46,7 +46,7 @@ QByteArray allByteValues()
 
 // Everything the service delivers until `count` bytes came (or the time is up), read as the
 // receive handler reads: whatever waits, each time the event loop has run.
-QByteArray readAtLeast(SerialPortService &service, int count)
+QByteArray readAtLeast(seriallink::SerialPortService &service, int count)
 {
     QByteArray received;
     QDeadlineTimer deadline(kEventTimeoutMs);
@@ -58,7 +58,7 @@ QByteArray readAtLeast(SerialPortService &service, int count)
 }
 
 // The service on COM1, which the peer's pseudo-terminal stands for, opened.
-bool openOn(SerialPortService &service, const PtyPeer &peer)
+bool openOn(seriallink::SerialPortService &service, const PtyPeer &peer)
 {
     service.setDeviceResolver([path = peer.slavePath()](int) { return path; });
     return service.setCommPort(1) && service.open();
@@ -131,14 +131,14 @@ void TestSerialPortService::opensComThroughEnvironment()
     QVERIFY(peer.isValid());
     qputenv("VANTEL_COM3", peer.slavePath().toLocal8Bit());
 
-    SerialPortService service;
+    seriallink::SerialPortService service;
     QVERIFY(service.setCommPort(3));
     QCOMPARE(service.deviceName(), peer.slavePath());
     QVERIFY(service.setSettings(settings));
     g_requested.clear();
     QVERIFY2(service.open(), qPrintable(service.lastError()));
     QVERIFY(service.isOpen());
-    QCOMPARE(service.state(), SerialPortService::State::Open);
+    QCOMPARE(service.state(), seriallink::SerialPortService::State::Open);
 
     termios line{};
     QVERIFY(peer.lineSettings(line));
@@ -172,7 +172,7 @@ void TestSerialPortService::opensComThroughEnvironment()
     QCOMPARE(last.c_lflag & (ICANON | ECHO | ISIG), tcflag_t{0});
 
     service.close();
-    QCOMPARE(service.state(), SerialPortService::State::Closed);
+    QCOMPARE(service.state(), seriallink::SerialPortService::State::Closed);
 }
 
 void TestSerialPortService::rejectsBadSettings_data()
@@ -192,7 +192,7 @@ void TestSerialPortService::rejectsBadSettings_data()
 void TestSerialPortService::rejectsBadSettings()
 {
     QFETCH(QString, settings);
-    SerialPortService service;
+    seriallink::SerialPortService service;
     QVERIFY(service.setSettings(QStringLiteral("19200,n,8,1")));
     QVERIFY(!service.setSettings(settings));
     QCOMPARE(service.settings(), QStringLiteral("19200,n,8,1"));
@@ -210,7 +210,7 @@ void TestSerialPortService::bytesGoOutUnchanged()
 {
     PtyPeer peer;
     QVERIFY(peer.isValid());
-    SerialPortService service;
+    seriallink::SerialPortService service;
     service.setDeviceResolver([&](int) { return peer.slavePath(); });
     QVERIFY(service.setCommPort(1));
     QVERIFY(service.setSettings(QStringLiteral("19200,n,8,1")));
@@ -231,7 +231,7 @@ void TestSerialPortService::bytesComeInUnchanged()
 {
     PtyPeer peer;
     QVERIFY(peer.isValid());
-    SerialPortService service;
+    seriallink::SerialPortService service;
     QVERIFY2(openOn(service, peer), qPrintable(service.lastError()));
 
     const QByteArray values = allByteValues();
@@ -241,18 +241,18 @@ void TestSerialPortService::bytesComeInUnchanged()
 
 void TestSerialPortService::missingDeviceFails()
 {
-    SerialPortService service;
+    seriallink::SerialPortService service;
     service.setDeviceResolver([](int) { return QStringLiteral("/dev/vantel-no-such-port"); });
     QVERIFY(service.setCommPort(5));
     QVERIFY(!service.open());
     QVERIFY(!service.lastError().isEmpty());
     QCOMPARE(service.lastOpenProblem().summary(), QStringLiteral("no such device"));
-    QCOMPARE(service.state(), SerialPortService::State::Closed);
+    QCOMPARE(service.state(), seriallink::SerialPortService::State::Closed);
     QVERIFY(!service.output(std::uint8_t{0x41}));
     QCOMPARE(service.input(), QByteArray());
 
     // A COM number the system has no device for at all.
-    SerialPortService unmapped;
+    seriallink::SerialPortService unmapped;
     unmapped.setDeviceResolver([](int) { return QString(); });
     QVERIFY(unmapped.setCommPort(19));
     QVERIFY(!unmapped.open());
@@ -265,7 +265,7 @@ void TestSerialPortService::portNumberZeroRefused()
 {
     PtyPeer peer;
     QVERIFY(peer.isValid());
-    SerialPortService service;
+    seriallink::SerialPortService service;
     service.setDeviceResolver([&](int) { return peer.slavePath(); });
 
     // Never given a number: nothing to open, even though the resolver would answer.
@@ -296,14 +296,14 @@ void TestSerialPortService::portHeldByAnotherFails()
 {
     PtyPeer peer;
     QVERIFY(peer.isValid());
-    SerialPortService first;
+    seriallink::SerialPortService first;
     QVERIFY2(openOn(first, peer), qPrintable(first.lastError()));
 
-    SerialPortService second;
+    seriallink::SerialPortService second;
     QVERIFY(!openOn(second, peer));
     QVERIFY(!second.lastError().isEmpty());
     QCOMPARE(second.lastOpenProblem().summary(), QStringLiteral("held by another program"));
-    QCOMPARE(second.state(), SerialPortService::State::Closed);
+    QCOMPARE(second.state(), seriallink::SerialPortService::State::Closed);
 
     // The failed attempt left the holder working.
     QVERIFY(first.output(QByteArray("ok")));
@@ -345,7 +345,7 @@ void TestSerialPortService::closeDeliversQueuedBytes()
     for (int i = 0; i < 66; ++i)
         frame += static_cast<char>(0xC0 ^ i);
 
-    SerialPortService service;
+    seriallink::SerialPortService service;
     QVERIFY2(openOn(service, peer), qPrintable(service.lastError()));
     for (char c : frame)
         QVERIFY(service.output(static_cast<std::uint8_t>(c)));
@@ -355,7 +355,7 @@ void TestSerialPortService::closeDeliversQueuedBytes()
 
     // Reopens after a close, and the destructor delivers what is queued too.
     {
-        SerialPortService again;
+        seriallink::SerialPortService again;
         QVERIFY2(openOn(again, peer), qPrintable(again.lastError()));
         QVERIFY(again.output(frame));
     }
@@ -368,14 +368,14 @@ void TestSerialPortService::peerHangUpLosesDeviceOnce()
 {
     PtyPeer peer;
     QVERIFY(peer.isValid());
-    SerialPortService service;
+    seriallink::SerialPortService service;
     QVERIFY2(openOn(service, peer), qPrintable(service.lastError()));
-    QSignalSpy lost(&service, &SerialPortService::deviceLost);
-    QSignalSpy notices(&service, &SerialPortService::onComm);
+    QSignalSpy lost(&service, &seriallink::SerialPortService::deviceLost);
+    QSignalSpy notices(&service, &seriallink::SerialPortService::onComm);
 
     peer.hangUp();
     QVERIFY(lost.wait(kEventTimeoutMs));
-    QCOMPARE(service.state(), SerialPortService::State::Lost);
+    QCOMPARE(service.state(), seriallink::SerialPortService::State::Lost);
     QVERIFY(!service.isOpen());
     QCOMPARE(service.bytesWaiting(), qint64{0});
     QVERIFY(!service.lastError().isEmpty());
@@ -390,12 +390,12 @@ void TestSerialPortService::peerHangUpLosesDeviceOnce()
     // Nothing more goes out, and nothing reopens behind the user's back.
     QVERIFY(!service.output(std::uint8_t{0x41}));
     QVERIFY(!service.output(QByteArray("more")));
-    QCOMPARE(service.state(), SerialPortService::State::Lost);
+    QCOMPARE(service.state(), seriallink::SerialPortService::State::Lost);
     QCOMPARE(lost.size(), 1);
 
     // A deliberate close afterwards settles the state without a second report.
     service.close();
-    QCOMPARE(service.state(), SerialPortService::State::Closed);
+    QCOMPARE(service.state(), seriallink::SerialPortService::State::Closed);
     QCOMPARE(lost.size(), 1);
 
     // The adapter plugged in again: the next open works as before.

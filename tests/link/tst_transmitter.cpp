@@ -18,7 +18,8 @@ namespace
 constexpr int kEventTimeoutMs = 5000;
 const QByteArray kMarker("\x5A", 1);
 
-QByteArray bytesOf(const std::array<std::uint8_t, Transmitter::kBufferSize> &data, int count)
+QByteArray bytesOf(const std::array<std::uint8_t, seriallink::Transmitter::kBufferSize> &data,
+                   int count)
 {
     return QByteArray(reinterpret_cast<const char *>(data.data()), count);
 }
@@ -48,20 +49,20 @@ private:
     QByteArray receivedUpToMarker();
 
     std::unique_ptr<PtyPeer> m_peer;
-    std::unique_ptr<SerialPortService> m_port;
-    std::unique_ptr<Transmitter> m_tx;
+    std::unique_ptr<seriallink::SerialPortService> m_port;
+    std::unique_ptr<seriallink::Transmitter> m_tx;
 };
 
 void TestTransmitter::init()
 {
     m_peer = std::make_unique<PtyPeer>();
     QVERIFY(m_peer->isValid());
-    m_port = std::make_unique<SerialPortService>();
+    m_port = std::make_unique<seriallink::SerialPortService>();
     m_port->setDeviceResolver([path = m_peer->slavePath()](int) { return path; });
     QVERIFY(m_port->setCommPort(1));
     QVERIFY(m_port->setSettings(QStringLiteral("9600,n,8,1")));
     QVERIFY2(m_port->open(), qPrintable(m_port->lastError()));
-    m_tx = std::make_unique<Transmitter>(*m_port);
+    m_tx = std::make_unique<seriallink::Transmitter>(*m_port);
 }
 
 void TestTransmitter::cleanup()
@@ -84,7 +85,7 @@ QByteArray TestTransmitter::receivedUpToMarker()
 
 void TestTransmitter::sendsNothingForZero()
 {
-    QSignalSpy monitors(m_tx.get(), &Transmitter::monitorsChanged);
+    QSignalSpy monitors(m_tx.get(), &seriallink::Transmitter::monitorsChanged);
     m_tx->TxData[0] = 0xFE;
     m_tx->TxData[1] = 0x07;
     m_tx->SendTxData(0);
@@ -109,7 +110,7 @@ void TestTransmitter::singleByteCaption()
 {
     QFETCH(int, value);
     QFETCH(QString, caption);
-    QSignalSpy monitors(m_tx.get(), &Transmitter::monitorsChanged);
+    QSignalSpy monitors(m_tx.get(), &seriallink::Transmitter::monitorsChanged);
     m_tx->TxData[0] = static_cast<std::uint8_t>(value);
     m_tx->SendTxData(1);
     QCOMPARE(m_tx->txMonitor(), caption);
@@ -141,7 +142,7 @@ void TestTransmitter::fullBuffer()
 {
     for (std::size_t i = 0; i < m_tx->TxData.size(); ++i)
         m_tx->TxData[i] = static_cast<std::uint8_t>(0xFF - i);
-    m_tx->SendTxData(Transmitter::kBufferSize);
+    m_tx->SendTxData(seriallink::Transmitter::kBufferSize);
     QCOMPARE(m_tx->txMonitor().size(), 3 * 71);
     QVERIFY(m_tx->txMonitor().startsWith(QStringLiteral("FF FE FD ")));
     QVERIFY(m_tx->txMonitor().endsWith(QStringLiteral("B9 ")));
@@ -165,7 +166,7 @@ void TestTransmitter::countOutsideBufferSendsNothing()
     m_tx->SendTxData(2);
     QCOMPARE(m_peer->waitForBytes(2, kEventTimeoutMs), QByteArray("\x11\x11"));
 
-    QSignalSpy monitors(m_tx.get(), &Transmitter::monitorsChanged);
+    QSignalSpy monitors(m_tx.get(), &seriallink::Transmitter::monitorsChanged);
     m_tx->SendTxData(count);
     QCOMPARE(monitors.size(), 0);
     QCOMPARE(m_tx->txMonitor(), QStringLiteral("11 11 "));
@@ -174,7 +175,7 @@ void TestTransmitter::countOutsideBufferSendsNothing()
 
 void TestTransmitter::secondFrameReplacesMonitor()
 {
-    QSignalSpy monitors(m_tx.get(), &Transmitter::monitorsChanged);
+    QSignalSpy monitors(m_tx.get(), &seriallink::Transmitter::monitorsChanged);
     m_tx->TxData[0] = 0xFE;
     m_tx->TxData[1] = 0x32;
     m_tx->TxData[2] = 0x03;
@@ -197,7 +198,7 @@ void TestTransmitter::sendFrameUsesBuffer()
     QCOMPARE(m_tx->txMonitor(), QStringLiteral("FE 28 80 "));
     QCOMPARE(bytesOf(m_tx->TxData, 4), QByteArray("\xFE\x28\x80\x33", 4));
 
-    QSignalSpy monitors(m_tx.get(), &Transmitter::monitorsChanged);
+    QSignalSpy monitors(m_tx.get(), &seriallink::Transmitter::monitorsChanged);
     m_tx->sendFrame(std::optional<proto::Frame>());
     QCOMPARE(monitors.size(), 0);
     QCOMPARE(receivedUpToMarker(), QByteArray("\xFE\x28\x80", 3) + kMarker);
@@ -219,7 +220,7 @@ void TestTransmitter::writeDirectBypassesMonitor()
 {
     m_tx->TxData[0] = 0x0D;
     m_tx->SendTxData(1);
-    QSignalSpy monitors(m_tx.get(), &Transmitter::monitorsChanged);
+    QSignalSpy monitors(m_tx.get(), &seriallink::Transmitter::monitorsChanged);
     QVERIFY(m_tx->writeDirect(QByteArray("Settings Saved Onto Flash")));
     QCOMPARE(monitors.size(), 0);
     QCOMPARE(m_tx->txMonitor(), QStringLiteral("0D "));

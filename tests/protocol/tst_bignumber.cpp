@@ -71,7 +71,7 @@ void BigNumberTest::isNumeric()
     QFETCH(QString, text);
     QFETCH(QChar, localeSeparator);
     QFETCH(bool, numeric);
-    QCOMPARE(bignumber::isNumeric(text, localeSeparator), numeric);
+    QCOMPARE(proto::bignumber::isNumeric(text, localeSeparator), numeric);
 }
 
 void BigNumberTest::rightAligned_data()
@@ -90,9 +90,9 @@ void BigNumberTest::rightAligned()
 {
     QFETCH(QString, text);
     QFETCH(QString, aligned);
-    QCOMPARE(bignumber::rightAligned(text), aligned);
+    QCOMPARE(proto::bignumber::rightAligned(text), aligned);
     // A second alignment changes nothing.
-    QCOMPARE(bignumber::rightAligned(aligned), aligned);
+    QCOMPARE(proto::bignumber::rightAligned(aligned), aligned);
 }
 
 void BigNumberTest::codes_data()
@@ -118,7 +118,7 @@ void BigNumberTest::codes()
     QFETCH(QString, text);
     QFETCH(bool, valid);
     QFETCH(QByteArray, expected);
-    const auto codes = bignumber::codes(text);
+    const auto codes = proto::bignumber::codes(text);
     QCOMPARE(codes.has_value(), valid);
     if (valid)
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(codes->data()), 4), expected);

@@ -124,11 +124,11 @@ void TestFrameDescriber::describesReplies()
     QFETCH(bool, keypad);
     QFETCH(QString, text);
     const QByteArray raw = QByteArray::fromHex(reply);
-    const Reply r{static_cast<std::uint8_t>(raw[0]), static_cast<std::uint8_t>(raw[1]),
-                  static_cast<std::uint8_t>(raw[2])};
-    QCOMPARE(
-        QString::fromStdString(proto::describeReply(r, keypad ? P2Mode::Keypad : P2Mode::Gpio)),
-        text);
+    const proto::Reply r{static_cast<std::uint8_t>(raw[0]), static_cast<std::uint8_t>(raw[1]),
+                         static_cast<std::uint8_t>(raw[2])};
+    QCOMPARE(QString::fromStdString(
+                 proto::describeReply(r, keypad ? proto::P2Mode::Keypad : proto::P2Mode::Gpio)),
+             text);
 }
 
 QTEST_GUILESS_MAIN(TestFrameDescriber)

@@ -43,7 +43,7 @@ void TestMessageText::bytes()
     QFETCH(QString, text);
     QFETCH(QByteArray, expected);
     QCOMPARE(expected.size(), 20);
-    const auto bytes = messageBytes(text);
+    const auto bytes = proto::messageBytes(text);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
              expected);
 }

@@ -7,8 +7,8 @@
 
 #include <random>
 
-Q_DECLARE_METATYPE(P2Mode)
-Q_DECLARE_METATYPE(DecodedReply::Kind)
+Q_DECLARE_METATYPE(proto::P2Mode)
+Q_DECLARE_METATYPE(proto::DecodedReply::Kind)
 
 namespace
 {
@@ -25,16 +25,16 @@ template <std::size_t N> QString colours(const std::array<bool, N> &bits)
 const QString kUntouched8 = QStringLiteral("RRRRRRRR");
 const QString kUntouched16 = QStringLiteral("RRRRRRRRRRRRRRRR");
 
-Reply replyOf(int b0, int b1, int b2)
+proto::Reply replyOf(int b0, int b1, int b2)
 {
     return {static_cast<std::uint8_t>(b0), static_cast<std::uint8_t>(b1),
             static_cast<std::uint8_t>(b2)};
 }
 
-QByteArray bytesOf(const std::vector<Reply> &replies)
+QByteArray bytesOf(const std::vector<proto::Reply> &replies)
 {
     QByteArray bytes;
-    for (const Reply &reply : replies)
+    for (const proto::Reply &reply : replies)
         bytes += reply.bytes();
     return bytes;
 }
@@ -56,72 +56,72 @@ private slots:
 
 void TestReplyDecoder::decode_data()
 {
-    QTest::addColumn<Reply>("reply");
-    QTest::addColumn<P2Mode>("mode");
-    QTest::addColumn<DecodedReply::Kind>("kind");
+    QTest::addColumn<proto::Reply>("reply");
+    QTest::addColumn<proto::P2Mode>("mode");
+    QTest::addColumn<proto::DecodedReply::Kind>("kind");
     QTest::addColumn<int>("analogIndex");
     QTest::addColumn<int>("analogValue");
     QTest::addColumn<QString>("inputs");
     QTest::addColumn<QString>("keys");
 
-    using K = DecodedReply::Kind;
-    QTest::newRow("save ack") << replyOf(0xFE, 0x20, 0x20) << P2Mode::Gpio << K::SaveAck << -1 << 0
-                              << kUntouched8 << kUntouched16;
+    using K = proto::DecodedReply::Kind;
+    QTest::newRow("save ack") << replyOf(0xFE, 0x20, 0x20) << proto::P2Mode::Gpio << K::SaveAck
+                              << -1 << 0 << kUntouched8 << kUntouched16;
     QTest::newRow("save ack in keypad mode")
-        << replyOf(0xFE, 0x20, 0x20) << P2Mode::Keypad << K::SaveAck << -1 << 0 << kUntouched8
-        << kUntouched16;
+        << replyOf(0xFE, 0x20, 0x20) << proto::P2Mode::Keypad << K::SaveAck << -1 << 0
+        << kUntouched8 << kUntouched16;
     QTest::newRow("FE 20 00 is a status reply")
-        << replyOf(0xFE, 0x20, 0x00) << P2Mode::Gpio << K::InputStatus << -1 << 0 << "RRRRRRRR"
-        << kUntouched16;
+        << replyOf(0xFE, 0x20, 0x00) << proto::P2Mode::Gpio << K::InputStatus << -1 << 0
+        << "RRRRRRRR" << kUntouched16;
     QTest::newRow("FE 20 21 is a status reply")
-        << replyOf(0xFE, 0x20, 0x21) << P2Mode::Gpio << K::InputStatus << -1 << 0 << "WRRRRWRR"
-        << kUntouched16;
-    QTest::newRow("analog 1 zero") << replyOf(0xFA, 0x00, 0x00) << P2Mode::Gpio << K::Analog << 0
-                                   << 0 << kUntouched8 << kUntouched16;
-    QTest::newRow("analog 2 1023") << replyOf(0xFB, 0x03, 0xFF) << P2Mode::Gpio << K::Analog << 1
-                                   << 1023 << kUntouched8 << kUntouched16;
-    QTest::newRow("analog 1 high byte") << replyOf(0xFA, 0x01, 0x00) << P2Mode::Keypad << K::Analog
-                                        << 0 << 256 << kUntouched8 << kUntouched16;
-    QTest::newRow("analog 1 500") << replyOf(0xFA, 0x01, 0xF4) << P2Mode::Gpio << K::Analog << 0
-                                  << 500 << kUntouched8 << kUntouched16;
-    QTest::newRow("analog 2 65535") << replyOf(0xFB, 0xFF, 0xFF) << P2Mode::Gpio << K::Analog << 1
-                                    << 65535 << kUntouched8 << kUntouched16;
+        << replyOf(0xFE, 0x20, 0x21) << proto::P2Mode::Gpio << K::InputStatus << -1 << 0
+        << "WRRRRWRR" << kUntouched16;
+    QTest::newRow("analog 1 zero") << replyOf(0xFA, 0x00, 0x00) << proto::P2Mode::Gpio << K::Analog
+                                   << 0 << 0 << kUntouched8 << kUntouched16;
+    QTest::newRow("analog 2 1023") << replyOf(0xFB, 0x03, 0xFF) << proto::P2Mode::Gpio << K::Analog
+                                   << 1 << 1023 << kUntouched8 << kUntouched16;
+    QTest::newRow("analog 1 high byte") << replyOf(0xFA, 0x01, 0x00) << proto::P2Mode::Keypad
+                                        << K::Analog << 0 << 256 << kUntouched8 << kUntouched16;
+    QTest::newRow("analog 1 500") << replyOf(0xFA, 0x01, 0xF4) << proto::P2Mode::Gpio << K::Analog
+                                  << 0 << 500 << kUntouched8 << kUntouched16;
+    QTest::newRow("analog 2 65535") << replyOf(0xFB, 0xFF, 0xFF) << proto::P2Mode::Gpio << K::Analog
+                                    << 1 << 65535 << kUntouched8 << kUntouched16;
     QTest::newRow("gpio FC 00 FF all white")
-        << replyOf(0xFC, 0x00, 0xFF) << P2Mode::Gpio << K::InputStatus << -1 << 0 << "WWWWWWWW"
-        << kUntouched16;
+        << replyOf(0xFC, 0x00, 0xFF) << proto::P2Mode::Gpio << K::InputStatus << -1 << 0
+        << "WWWWWWWW" << kUntouched16;
     QTest::newRow("keypad FC 00 FF")
-        << replyOf(0xFC, 0x00, 0xFF) << P2Mode::Keypad << K::KeypadState << -1 << 0 << kUntouched8
-        << "RRRRRRRRWWWWWWWW";
+        << replyOf(0xFC, 0x00, 0xFF) << proto::P2Mode::Keypad << K::KeypadState << -1 << 0
+        << kUntouched8 << "RRRRRRRRWWWWWWWW";
     QTest::newRow("keypad FC 04 00 only key 1")
-        << replyOf(0xFC, 0x04, 0x00) << P2Mode::Keypad << K::KeypadState << -1 << 0 << kUntouched8
-        << "RWRRRRRRRRRRRRRR";
+        << replyOf(0xFC, 0x04, 0x00) << proto::P2Mode::Keypad << K::KeypadState << -1 << 0
+        << kUntouched8 << "RWRRRRRRRRRRRRRR";
     QTest::newRow("gpio FD FF 21 pins 0 and 5")
-        << replyOf(0xFD, 0xFF, 0x21) << P2Mode::Gpio << K::InputStatus << -1 << 0 << "WRRRRWRR"
-        << kUntouched16;
-    QTest::newRow("gpio FF ignores B1") << replyOf(0xFF, 0xFF, 0x00) << P2Mode::Gpio
+        << replyOf(0xFD, 0xFF, 0x21) << proto::P2Mode::Gpio << K::InputStatus << -1 << 0
+        << "WRRRRWRR" << kUntouched16;
+    QTest::newRow("gpio FF ignores B1") << replyOf(0xFF, 0xFF, 0x00) << proto::P2Mode::Gpio
                                         << K::InputStatus << -1 << 0 << "RRRRRRRR" << kUntouched16;
     QTest::newRow("keypad B2 bit 0 is key 8")
-        << replyOf(0xFF, 0x00, 0x01) << P2Mode::Keypad << K::KeypadState << -1 << 0 << kUntouched8
-        << "RRRRRRRRWRRRRRRR";
-    QTest::newRow("B0 249 ignored") << replyOf(0xF9, 0x01, 0x02) << P2Mode::Gpio << K::Ignored << -1
-                                    << 0 << kUntouched8 << kUntouched16;
-    QTest::newRow("B0 0 ignored") << replyOf(0x00, 0x20, 0x20) << P2Mode::Keypad << K::Ignored << -1
-                                  << 0 << kUntouched8 << kUntouched16;
-    QTest::newRow("B0 B0 ignored") << replyOf(0xB0, 0xFF, 0xFF) << P2Mode::Gpio << K::Ignored << -1
-                                   << 0 << kUntouched8 << kUntouched16;
+        << replyOf(0xFF, 0x00, 0x01) << proto::P2Mode::Keypad << K::KeypadState << -1 << 0
+        << kUntouched8 << "RRRRRRRRWRRRRRRR";
+    QTest::newRow("B0 249 ignored") << replyOf(0xF9, 0x01, 0x02) << proto::P2Mode::Gpio
+                                    << K::Ignored << -1 << 0 << kUntouched8 << kUntouched16;
+    QTest::newRow("B0 0 ignored") << replyOf(0x00, 0x20, 0x20) << proto::P2Mode::Keypad
+                                  << K::Ignored << -1 << 0 << kUntouched8 << kUntouched16;
+    QTest::newRow("B0 B0 ignored") << replyOf(0xB0, 0xFF, 0xFF) << proto::P2Mode::Gpio << K::Ignored
+                                   << -1 << 0 << kUntouched8 << kUntouched16;
 }
 
 void TestReplyDecoder::decode()
 {
-    QFETCH(Reply, reply);
-    QFETCH(P2Mode, mode);
-    QFETCH(DecodedReply::Kind, kind);
+    QFETCH(proto::Reply, reply);
+    QFETCH(proto::P2Mode, mode);
+    QFETCH(proto::DecodedReply::Kind, kind);
     QFETCH(int, analogIndex);
     QFETCH(int, analogValue);
     QFETCH(QString, inputs);
     QFETCH(QString, keys);
 
-    const DecodedReply decoded = decodeReply(reply, mode);
+    const proto::DecodedReply decoded = proto::decodeReply(reply, mode);
     QCOMPARE(decoded.kind, kind);
     QCOMPARE(decoded.analogIndex, analogIndex);
     QCOMPARE(decoded.analogValue, analogValue);
@@ -137,8 +137,9 @@ void TestReplyDecoder::keypadBitOrder()
     for (int byteIndex = 0; byteIndex < 2; ++byteIndex) {
         for (int bit = 0; bit < 8; ++bit) {
             const int value = 1 << bit;
-            const Reply reply = byteIndex == 0 ? replyOf(0xFC, value, 0) : replyOf(0xFC, 0, value);
-            const DecodedReply decoded = decodeReply(reply, P2Mode::Keypad);
+            const proto::Reply reply =
+                byteIndex == 0 ? replyOf(0xFC, value, 0) : replyOf(0xFC, 0, value);
+            const proto::DecodedReply decoded = proto::decodeReply(reply, proto::P2Mode::Keypad);
             QString expected(16, QLatin1Char('R'));
             expected[keyForBit[static_cast<std::size_t>(bit)] + 8 * byteIndex] = QLatin1Char('W');
             QCOMPARE(colours(decoded.keys), expected);
@@ -188,10 +189,10 @@ void TestReplyDecoder::framerSplits()
     QFETCH(QByteArray, replyBytes);
     QFETCH(int, pending);
 
-    ReplyFramer framer;
-    std::vector<Reply> all;
+    proto::ReplyFramer framer;
+    std::vector<proto::Reply> all;
     for (qsizetype i = 0; i < chunks.size(); ++i) {
-        const std::vector<Reply> replies = framer.feed(chunks[i]);
+        const std::vector<proto::Reply> replies = framer.feed(chunks[i]);
         QCOMPARE(static_cast<int>(replies.size()), repliesPerFeed[i]);
         all.insert(all.end(), replies.begin(), replies.end());
     }
@@ -213,8 +214,8 @@ void TestReplyDecoder::framerRandomStream()
         for (int i = 0; i < n; ++i)
             stream += static_cast<char>(byteValue(random));
 
-        ReplyFramer framer;
-        std::vector<Reply> replies;
+        proto::ReplyFramer framer;
+        std::vector<proto::Reply> replies;
         for (qsizetype at = 0; at < stream.size();) {
             const qsizetype size = std::min<qsizetype>(pieceSize(random), stream.size() - at);
             const auto got = framer.feed(QByteArrayView(stream).sliced(at, size));
@@ -229,7 +230,7 @@ void TestReplyDecoder::framerRandomStream()
 
 void TestReplyDecoder::framerReset()
 {
-    ReplyFramer framer;
+    proto::ReplyFramer framer;
     QVERIFY(framer.feed(QByteArray("\xFA\x01", 2)).empty());
     QCOMPARE(framer.dropPartial(), QByteArray("\xFA\x01", 2));
     QCOMPARE(framer.pending(), 0);

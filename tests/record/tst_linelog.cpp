@@ -23,7 +23,7 @@ LineLog logOf(const QString &kinds, int capacity)
                           : kinds[i] == u'R' ? Kind::Received
                           : kinds[i] == u'D' ? Kind::Dropped
                                              : Kind::Note;
-        log.append({kind, P2Mode::Gpio, i, i, QByteArray("\xFA\x00\x01", 3)});
+        log.append({kind, proto::P2Mode::Gpio, i, i, QByteArray("\xFA\x00\x01", 3)});
     }
     return log;
 }
@@ -37,7 +37,8 @@ QList<qint64> shown(const LineLog &log, LineLogFilter filter)
     return ats;
 }
 
-LineLogEntry entry(Kind kind, qint64 sinceConnect, const char *hex, P2Mode mode = P2Mode::Gpio)
+LineLogEntry entry(Kind kind, qint64 sinceConnect, const char *hex,
+                   proto::P2Mode mode = proto::P2Mode::Gpio)
 {
     return {kind, mode, sinceConnect, sinceConnect, QByteArray::fromHex(hex)};
 }
@@ -79,7 +80,7 @@ void TestLineLog::keepsTheNewest()
     QFETCH(int, dropped);
     LineLog log(capacity);
     for (int i = 0; i < appended; ++i)
-        log.append({Kind::Sent, P2Mode::Gpio, i, i, QByteArray(1, 'x')});
+        log.append({Kind::Sent, proto::P2Mode::Gpio, i, i, QByteArray(1, 'x')});
     QCOMPARE(log.count(LineLogFilter::Both), appended - dropped);
     QCOMPARE(log.dropped(), qint64(dropped));
     QCOMPARE(log.removed(LineLogFilter::Sent), qint64(dropped));
@@ -142,12 +143,12 @@ void TestLineLog::lines_data()
         << entry(Kind::Received, 12, "FA01F4")
         << "    0.0012  from module  FA 01 F4  analog input 1 reads 500";
     QTest::newRow("status reply read as keys")
-        << entry(Kind::Received, 12, "FC2100", P2Mode::Keypad)
+        << entry(Kind::Received, 12, "FC2100", proto::P2Mode::Keypad)
         << "    0.0012  from module  FC 21 00  keypad: keys 1 and 6 down";
     QTest::newRow("bytes the framing dropped")
         << entry(Kind::Dropped, 5000, "FA01")
         << "    0.5000  from module  FA 01  dropped FA 01 (no whole reply)";
-    LineLogEntry note{Kind::Note, P2Mode::Gpio, 0, 0, "connected to COM3 at 9600 bit/s"};
+    LineLogEntry note{Kind::Note, proto::P2Mode::Gpio, 0, 0, "connected to COM3 at 9600 bit/s"};
     QTest::newRow("a note") << note << "    0.0000               connected to COM3 at 9600 bit/s";
 }
 

@@ -18,8 +18,8 @@ std::vector<script::Step> stepsOf(const QString &text)
     return parser.steps();
 }
 
-const Reply kAck{0xFE, 0x20, 0x20};
-const Reply kAnalog1{0xFA, 0x01, 0xF4};
+const proto::Reply kAck{0xFE, 0x20, 0x20};
+const proto::Reply kAnalog1{0xFA, 0x01, 0xF4};
 
 } // namespace
 

@@ -35,7 +35,8 @@ QString summary(const std::vector<script::Step> &steps)
                          (step.count ? QStringLiteral(" count %1").arg(step.count) : QString()) +
                          (step.format == script::Step::Format::Json ? QStringLiteral(" json")
                                                                     : QString()) +
-                         (step.mode == P2Mode::Keypad ? QStringLiteral(" keypad") : QString());
+                         (step.mode == proto::P2Mode::Keypad ? QStringLiteral(" keypad")
+                                                             : QString());
             break;
         }
     }

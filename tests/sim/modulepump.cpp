@@ -30,7 +30,7 @@ void ModulePump::pump()
                                static_cast<qsizetype>(replies.size())));
 }
 
-void ModulePump::send(const std::optional<Reply> &reply)
+void ModulePump::send(const std::optional<proto::Reply> &reply)
 {
     if (reply)
         m_peer.send(reply->bytes());

@@ -28,7 +28,7 @@ public:
     void pump();
     // A change in the outside world (sim::ModuleModel::setKey and the like): its reply,
     // if it has one, goes to the window.
-    void send(const std::optional<Reply> &reply);
+    void send(const std::optional<proto::Reply> &reply);
     // Every byte the window wrote since the pump started, for failure messages.
     const QByteArray &heard() const { return m_heard; }
     // "FE 32 03 13 ..." of heard(), for QVERIFY2.

@@ -316,7 +316,7 @@ void EndToEndTest::keypadPressLightsItsIndicator()
     InputsOutputsPage &page = m_f->page<InputsOutputsPage>();
     QVERIFY(framecheck::select(*m_f, QStringLiteral("cbogpio=1"))); // KEYPAD
     m_f->click(QStringLiteral("cmdgpmode"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, P2Mode::Keypad, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, proto::P2Mode::Keypad, kTimeoutMs);
 
     m_pump->send(m_pump->model().setKey(key, true));
     QWidget *lit = control<QWidget>(page, QStringLiteral("key(%1)").arg(indicator));

@@ -420,7 +420,7 @@ void TestModuleModel::settingsAndFlash()
     expected.backlightLevel = proto::kMaxBacklightLevel;
     expected.cursorType = sim::CursorType::Blinking;
     expected.lineSpeed = 9600;
-    expected.p2Mode = P2Mode::Keypad;
+    expected.p2Mode = proto::P2Mode::Keypad;
     expected.p2Directions = 0x81;
     QVERIFY(model.settings() == expected);
     QVERIFY(model.flash() == factory);

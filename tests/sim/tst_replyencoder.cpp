@@ -23,9 +23,9 @@ void TestReplyEncoder::inputStatusRoundTrip()
         std::array<bool, sim::kInputPins> pins{};
         for (int i = 0; i < sim::kInputPins; ++i)
             pins[static_cast<std::size_t>(i)] = (bits >> i) & 1;
-        const Reply reply = sim::inputStatusReply(pins);
-        const DecodedReply decoded = decodeReply(reply, P2Mode::Gpio);
-        QCOMPARE(decoded.kind, DecodedReply::Kind::InputStatus);
+        const proto::Reply reply = sim::inputStatusReply(pins);
+        const proto::DecodedReply decoded = proto::decodeReply(reply, proto::P2Mode::Gpio);
+        QCOMPARE(decoded.kind, proto::DecodedReply::Kind::InputStatus);
         QCOMPARE(decoded.inputs, pins);
     }
 }
@@ -36,14 +36,14 @@ void TestReplyEncoder::keypadStateRoundTrip()
         std::array<bool, sim::kKeypadKeys> keys{};
         for (int k = 0; k < sim::kKeypadKeys; ++k)
             keys[static_cast<std::size_t>(k)] = (bits >> k) & 1;
-        const Reply reply = sim::keypadStateReply(keys);
-        const DecodedReply decoded = decodeReply(reply, P2Mode::Keypad);
+        const proto::Reply reply = sim::keypadStateReply(keys);
+        const proto::DecodedReply decoded = proto::decodeReply(reply, proto::P2Mode::Keypad);
         // keys[] counts the keys 1-16, the decoder the indicators key(0..15).
         std::array<bool, sim::kKeypadKeys> shown{};
         for (int n = 1; n <= sim::kKeypadKeys; ++n)
             shown[static_cast<std::size_t>(n - 1)] =
-                decoded.keys[static_cast<std::size_t>(keypad::indicatorOf(n))];
-        if (decoded.kind != DecodedReply::Kind::KeypadState || shown != keys)
+                decoded.keys[static_cast<std::size_t>(proto::keypad::indicatorOf(n))];
+        if (decoded.kind != proto::DecodedReply::Kind::KeypadState || shown != keys)
             QFAIL(qPrintable(QStringLiteral("keys %1 read back wrong").arg(bits, 4, 16)));
     }
     // One key pins the wiring down: key 9 (row 3, column 1) is bit 2 of the first data byte.
@@ -72,10 +72,10 @@ void TestReplyEncoder::analogReadings()
     QFETCH(int, value);
     QFETCH(QByteArray, reply);
     QFETCH(int, readBack);
-    const Reply encoded = sim::analogReply(input, value);
+    const proto::Reply encoded = sim::analogReply(input, value);
     QCOMPARE(encoded.bytes(), QByteArray::fromHex(reply));
-    const DecodedReply decoded = decodeReply(encoded, P2Mode::Gpio);
-    QCOMPARE(decoded.kind, DecodedReply::Kind::Analog);
+    const proto::DecodedReply decoded = proto::decodeReply(encoded, proto::P2Mode::Gpio);
+    QCOMPARE(decoded.kind, proto::DecodedReply::Kind::Analog);
     QCOMPARE(decoded.analogIndex, input);
     QCOMPARE(decoded.analogValue, readBack);
 }
@@ -83,7 +83,8 @@ void TestReplyEncoder::analogReadings()
 void TestReplyEncoder::saveAck()
 {
     QCOMPARE(sim::saveAckReply().bytes(), QByteArray::fromHex("FE2020"));
-    QCOMPARE(decodeReply(sim::saveAckReply(), P2Mode::Keypad).kind, DecodedReply::Kind::SaveAck);
+    QCOMPARE(proto::decodeReply(sim::saveAckReply(), proto::P2Mode::Keypad).kind,
+             proto::DecodedReply::Kind::SaveAck);
 }
 
 QTEST_GUILESS_MAIN(TestReplyEncoder)

@@ -79,10 +79,10 @@ void TestTcpModuleLink::oneClientAtATimeSpeaksToTheModel()
     QByteArray replies;
     connect(&first, &QTcpSocket::readyRead, this, [&] { replies += first.readAll(); });
     first.write(QByteArray::fromHex("FE30FEFE"));
-    QTRY_COMPARE(simulator.model().settings().p2Mode, P2Mode::Keypad);
+    QTRY_COMPARE(simulator.model().settings().p2Mode, proto::P2Mode::Keypad);
     first.write(QByteArray::fromHex("30FFFE0B"));
     QTRY_VERIFY(replies.endsWith(QByteArray::fromHex("FAFFFF")));
-    QCOMPARE(simulator.model().settings().p2Mode, P2Mode::Gpio);
+    QCOMPARE(simulator.model().settings().p2Mode, proto::P2Mode::Gpio);
 
     // A second client is turned away while the first is on, and the first goes on.
     QTcpSocket second;

@@ -107,7 +107,7 @@ QStringList displayAndGlyphs(const sim::ModuleModel &model)
 QStringList portLines(const sim::ModuleModel &model)
 {
     const auto &settings = model.settings();
-    const bool keypad = settings.p2Mode == P2Mode::Keypad;
+    const bool keypad = settings.p2Mode == proto::P2Mode::Keypad;
     QStringList lines;
     const QString directions =
         QString::number(settings.p2Directions, 16).toUpper().rightJustified(2, QLatin1Char('0'));
@@ -135,7 +135,7 @@ QStringList portLines(const sim::ModuleModel &model)
     std::array<QString, 4> grid;
     for (int key = 1; key <= sim::kKeypadKeys; ++key) {
         const QString label = QStringLiteral("%1 ").arg(key, 2);
-        grid[static_cast<std::size_t>(keypad::row(key))] +=
+        grid[static_cast<std::size_t>(proto::keypad::row(key))] +=
             model.key(key) ? kReverse + label + kReset + keyStyle : label;
     }
     for (std::size_t row = 0; row < grid.size(); ++row)

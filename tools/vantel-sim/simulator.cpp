@@ -108,7 +108,7 @@ void Simulator::setKey(int key, bool held)
     if (key < 1 || key > sim::kKeypadKeys || m_model.key(key) == held)
         return;
     send(m_model.setKey(key, held));
-    if (m_model.settings().p2Mode != P2Mode::Keypad)
+    if (m_model.settings().p2Mode != proto::P2Mode::Keypad)
         log(QStringLiteral("key %1 %2; not reported: P2 is in general I/O mode")
                 .arg(key)
                 .arg(held ? QStringLiteral("held") : QStringLiteral("up")));
@@ -120,7 +120,7 @@ void Simulator::setPin(int pin, bool high)
     if (pin < 0 || pin >= sim::kInputPins || m_model.inputPin(pin) == high)
         return;
     send(m_model.setInputPin(pin, high));
-    if (m_model.settings().p2Mode != P2Mode::Gpio)
+    if (m_model.settings().p2Mode != proto::P2Mode::Gpio)
         log(QStringLiteral("pin %1 %2; not reported: P2 is in keypad mode")
                 .arg(pin + 1)
                 .arg(high ? QStringLiteral("high") : QStringLiteral("low")));
@@ -140,11 +140,11 @@ void Simulator::releaseKeys()
     for (int k = 1; k <= sim::kKeypadKeys; ++k)
         if (m_model.key(k))
             m_model.setKey(k, false);
-    if (m_model.settings().p2Mode == P2Mode::Keypad)
+    if (m_model.settings().p2Mode == proto::P2Mode::Keypad)
         send(m_model.statusReply());
 }
 
-void Simulator::send(const std::optional<Reply> &reply)
+void Simulator::send(const std::optional<proto::Reply> &reply)
 {
     if (!reply)
         return;

@@ -48,7 +48,7 @@ signals:
 
 private:
     void log(const QString &line) { emit logged(line); }
-    void send(const std::optional<Reply> &reply);
+    void send(const std::optional<proto::Reply> &reply);
     void releaseKeys();
 
     PtyPort *m_port;

@@ -7,7 +7,7 @@
 #include "script/arguments.h"
 #include "script/parser.h"
 
-namespace script
+namespace vantelctl
 {
 
 namespace
@@ -75,7 +75,7 @@ std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
             if (index < 0)
                 return QStringLiteral("--format '%1' is not allowed (allowed: hex, c, python)")
                     .arg(value);
-            invocation.format = static_cast<DryRunFormat>(index);
+            invocation.format = static_cast<script::DryRunFormat>(index);
             formatGiven = true;
         } else if (option == QLatin1String("--dry-run")) {
             invocation.dryRun = true;
@@ -85,7 +85,7 @@ std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
             invocation.version = true;
         } else {
             return QStringLiteral("unknown option '%1' (allowed: %2)")
-                .arg(shownWord(option), kOptions);
+                .arg(script::shownWord(option), kOptions);
         }
     }
     if (invocation.help || invocation.version)
@@ -132,9 +132,9 @@ QString usageText()
                "  --help, --version\n"
                "\n"
                "Commands:\n") +
-           Parser::commandHelp().join(QLatin1Char('\n')) +
+           script::Parser::commandHelp().join(QLatin1Char('\n')) +
            QStringLiteral("\n\nNumbers are decimal, 0x hex or 0b binary. Exit status: 0 done, "
                           "1 the port or the module failed, 2 a usage error (nothing sent).\n");
 }
 
-} // namespace script
+} // namespace vantelctl

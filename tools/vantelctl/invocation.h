@@ -16,14 +16,14 @@
 
 #include "script/scriptwriter.h"
 
-namespace script
+namespace vantelctl
 {
 
 struct Invocation {
     QString port;             // as given; empty: the settings file's
     std::optional<int> speed; // 9600 or 19200; nothing: the settings file's
     bool dryRun = false;
-    DryRunFormat format = DryRunFormat::Hex;
+    script::DryRunFormat format = script::DryRunFormat::Hex;
     bool help = false;
     bool version = false;
     std::vector<QStringList> commands;
@@ -37,4 +37,4 @@ std::optional<int> comPortNumber(const QString &port);
 
 QString usageText();
 
-} // namespace script
+} // namespace vantelctl

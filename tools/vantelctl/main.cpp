@@ -37,7 +37,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantelctl"));
 
-    script::World world;
+    vantelctl::World world;
     world.version = QStringLiteral(VANTEL_VERSION);
     world.settingsPath = defaultSettingsPath();
     world.readStandardInput = [] {
@@ -47,12 +47,13 @@ int main(int argc, char *argv[])
     world.out = [](const QString &line) { return writeLine(stdout, line); };
     world.err = [](const QString &line) { writeLine(stderr, line); };
 
-    script::Vantelctl ctl(std::move(world));
+    vantelctl::Vantelctl ctl(std::move(world));
 #ifdef VANTEL_HAVE_POSIX
     SignalWatcher terminationSignals({SIGINT, SIGTERM});
-    QObject::connect(&terminationSignals, &SignalWatcher::received, &ctl, &script::Vantelctl::stop);
+    QObject::connect(&terminationSignals, &SignalWatcher::received, &ctl,
+                     &vantelctl::Vantelctl::stop);
 #endif
-    QObject::connect(&ctl, &script::Vantelctl::finished, &app, &QCoreApplication::exit);
+    QObject::connect(&ctl, &vantelctl::Vantelctl::finished, &app, &QCoreApplication::exit);
     if (const auto status = ctl.start(app.arguments().mid(1)))
         return *status;
     return QCoreApplication::exec();

@@ -11,7 +11,7 @@
 
 #include <QDir>
 
-namespace script
+namespace vantelctl
 {
 
 namespace
@@ -75,40 +75,41 @@ std::optional<int> Vantelctl::start(const QStringList &arguments)
     const auto parsed = parseInvocation(arguments);
     if (const auto *problem = std::get_if<QString>(&parsed)) {
         m_world.err(QStringLiteral("vantelctl: ") + *problem);
-        return UsageError;
+        return script::UsageError;
     }
     const Invocation &invocation = std::get<Invocation>(parsed);
     if (invocation.help) {
         m_world.out(usageText());
-        return Success;
+        return script::Success;
     }
     if (invocation.version) {
         m_world.out(QStringLiteral("vantelctl ") + m_world.version);
-        return Success;
+        return script::Success;
     }
-    Parser parser({m_world.settingsPath, m_world.readStandardInput});
+    script::Parser parser({m_world.settingsPath, m_world.readStandardInput});
     for (const QStringList &command : invocation.commands) {
         if (!parser.addCommand(command)) {
             m_world.err(QStringLiteral("vantelctl: ") + parser.error());
-            return UsageError;
+            return script::UsageError;
         }
     }
     if (invocation.dryRun) {
-        m_world.out(dryRun(parser.steps(), invocation.format).chopped(1));
-        return Success;
+        m_world.out(script::dryRun(parser.steps(), invocation.format).chopped(1));
+        return script::Success;
     }
     return openAndRun(invocation, parser.steps());
 }
 
-std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vector<Step> steps)
+std::optional<int> Vantelctl::openAndRun(const Invocation &invocation,
+                                         std::vector<script::Step> steps)
 {
     const SettingsFile settings(m_world.settingsPath);
     const PortChoice port = choosePort(invocation.port, settings);
     if (!port.problem.isEmpty()) {
         m_world.err(QStringLiteral("vantelctl: ") + port.problem);
-        return Failure;
+        return script::Failure;
     }
-    m_port = std::make_unique<SerialPortService>();
+    m_port = std::make_unique<seriallink::SerialPortService>();
     if (port.comPort == 0) {
         m_port->setDeviceResolver([path = port.devicePath](int) { return path; });
         m_port->setCommPort(1);
@@ -120,21 +121,21 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, std::vect
     m_comPort = port.comPort;
     if (!m_port->open()) {
         reportOpenProblem();
-        return Failure;
+        return script::Failure;
     }
-    if (m_port->state() == SerialPortService::State::Open) {
+    if (m_port->state() == seriallink::SerialPortService::State::Open) {
         run(std::move(steps));
         return std::nullopt;
     }
     // A network port answers later; the steps wait for it.
     m_waitingSteps = std::move(steps);
-    connect(m_port.get(), &SerialPortService::openFailed, this, [this] {
+    connect(m_port.get(), &seriallink::SerialPortService::openFailed, this, [this] {
         reportOpenProblem();
-        emit finished(Failure);
+        emit finished(script::Failure);
     });
-    connect(m_port.get(), &SerialPortService::stateChanged, this,
-            [this](SerialPortService::State state) {
-                if (state == SerialPortService::State::Open && !m_runner)
+    connect(m_port.get(), &seriallink::SerialPortService::stateChanged, this,
+            [this](seriallink::SerialPortService::State state) {
+                if (state == seriallink::SerialPortService::State::Open && !m_runner)
                     run(std::exchange(m_waitingSteps, {}));
             });
     return std::nullopt;
@@ -155,29 +156,30 @@ void Vantelctl::reportOpenProblem()
     m_world.err(line);
 }
 
-void Vantelctl::run(std::vector<Step> steps)
+void Vantelctl::run(std::vector<script::Step> steps)
 {
-    m_runner = std::make_unique<ScriptRunner>([this](const proto::Frame &frame) {
+    m_runner = std::make_unique<script::ScriptRunner>([this](const proto::Frame &frame) {
         return m_port->output(QByteArray(reinterpret_cast<const char *>(frame.data()),
                                          static_cast<qsizetype>(frame.size())));
     });
-    m_replies = std::make_unique<ReplyReader>(*m_port);
-    connect(m_replies.get(), &ReplyReader::repliesRead, m_runner.get(),
-            [this](const ReplyBatch &batch) {
-                for (const Reply &reply : batch.replies)
+    m_replies = std::make_unique<seriallink::ReplyReader>(*m_port);
+    connect(m_replies.get(), &seriallink::ReplyReader::repliesRead, m_runner.get(),
+            [this](const seriallink::ReplyBatch &batch) {
+                for (const proto::Reply &reply : batch.replies)
                     m_runner->takeReply(reply);
             });
-    connect(m_replies.get(), &ReplyReader::bytesDropped, m_runner.get(),
+    connect(m_replies.get(), &seriallink::ReplyReader::bytesDropped, m_runner.get(),
             [this](const QByteArray &bytes) { m_runner->takeDropped(bytes); });
-    connect(m_port.get(), &SerialPortService::deviceLost, m_runner.get(),
+    connect(m_port.get(), &seriallink::SerialPortService::deviceLost, m_runner.get(),
             [this](const QString &reason) {
                 m_runner->fail(QStringLiteral("%1 was lost: %2").arg(m_shownAs, reason));
             });
-    connect(m_runner.get(), &ScriptRunner::printed, this, [this](const QString &line) {
+    connect(m_runner.get(), &script::ScriptRunner::printed, this, [this](const QString &line) {
         if (!m_world.out(line))
             m_runner->stop();
     });
-    connect(m_runner.get(), &ScriptRunner::finished, this, &Vantelctl::end, Qt::QueuedConnection);
+    connect(m_runner.get(), &script::ScriptRunner::finished, this, &Vantelctl::end,
+            Qt::QueuedConnection);
     m_runner->start(std::move(steps));
 }
 
@@ -185,10 +187,10 @@ void Vantelctl::stop()
 {
     if (m_runner) {
         m_runner->stop();
-    } else if (m_port && m_port->state() == SerialPortService::State::Connecting) {
+    } else if (m_port && m_port->state() == seriallink::SerialPortService::State::Connecting) {
         m_port->close();
         m_world.err(QStringLiteral("vantelctl: interrupted"));
-        emit finished(Failure);
+        emit finished(script::Failure);
     }
 }
 
@@ -201,4 +203,4 @@ void Vantelctl::end(int status, const QString &problem)
     emit finished(status);
 }
 
-} // namespace script
+} // namespace vantelctl

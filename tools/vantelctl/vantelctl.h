@@ -19,13 +19,21 @@
 #include <QString>
 #include <QStringList>
 
+namespace seriallink
+{
 class ReplyReader;
 class SerialPortService;
+} // namespace seriallink
 
 namespace script
 {
-
 class ScriptRunner;
+struct Step;
+} // namespace script
+
+namespace vantelctl
+{
+
 struct Invocation;
 
 struct World {
@@ -55,18 +63,18 @@ signals:
     void finished(int status);
 
 private:
-    std::optional<int> openAndRun(const Invocation &invocation, std::vector<struct Step> steps);
-    void run(std::vector<struct Step> steps);
+    std::optional<int> openAndRun(const Invocation &invocation, std::vector<script::Step> steps);
+    void run(std::vector<script::Step> steps);
     void reportOpenProblem();
     void end(int status, const QString &problem);
 
     World m_world;
-    std::unique_ptr<SerialPortService> m_port;
-    std::unique_ptr<ReplyReader> m_replies;
-    std::unique_ptr<ScriptRunner> m_runner;
+    std::unique_ptr<seriallink::SerialPortService> m_port;
+    std::unique_ptr<seriallink::ReplyReader> m_replies;
+    std::unique_ptr<script::ScriptRunner> m_runner;
     QString m_shownAs; // the port as the user named it
     int m_comPort = 0;
-    std::vector<struct Step> m_waitingSteps; // while a network port is Connecting
+    std::vector<script::Step> m_waitingSteps; // while a network port is Connecting
 };
 
-} // namespace script
+} // namespace vantelctl

@@ -47,7 +47,7 @@ QWidget *OutsideWorldPanel::makeKeypad()
                 [this, key] { m_simulator->setKey(key, true); });
         connect(button, &QPushButton::released, this,
                 [this, key] { m_simulator->setKey(key, false); });
-        grid->addWidget(button, keypad::row(key), keypad::column(key));
+        grid->addWidget(button, proto::keypad::row(key), proto::keypad::column(key));
         m_keys[static_cast<std::size_t>(key - 1)] = button;
     }
     return box;
@@ -115,7 +115,7 @@ void OutsideWorldPanel::sync()
 {
     const sim::ModuleModel &model = m_simulator->model();
     const sim::ModuleSettings &settings = model.settings();
-    const bool keypad = settings.p2Mode == P2Mode::Keypad;
+    const bool keypad = settings.p2Mode == proto::P2Mode::Keypad;
 
     const QString directions =
         QString::number(settings.p2Directions, 16).toUpper().rightJustified(2, QLatin1Char('0'));
@@ -128,7 +128,7 @@ void OutsideWorldPanel::sync()
             button->setDown(model.key(key));
         button->setAccessibleName(
             QStringLiteral("%1: %2")
-                .arg(keypad::name(key))
+                .arg(proto::keypad::name(key))
                 .arg(model.key(key) ? QStringLiteral("held") : QStringLiteral("up")));
     }
     for (int pin = 0; pin < sim::kInputPins; ++pin) {
