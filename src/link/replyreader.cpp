@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -43,7 +44,9 @@ void ReplyBatch::pickLastOfEachKind()
 ReplyReader::ReplyReader(SerialPortService &port, QObject *parent) : QObject(parent), m_port(port)
 {
     m_pauseTimer.setSingleShot(true);
-    m_pauseTimer.setInterval(kPause);
+    // A coarse timer may fire a little early; the stream then says the reply is not overdue
+    // yet and the timer waits out the rest.
+    m_pauseTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pauseTimer, &QTimer::timeout, this, &ReplyReader::pauseElapsed);
     connect(&port, &SerialPortService::onComm, this, &ReplyReader::readWaiting);
     // A new connection starts a new stream and a closed one ends it: a reply cut by either
@@ -58,13 +61,10 @@ void ReplyReader::readWaiting()
         return;
     ReplyBatch batch;
     batch.arrivalMs = QDateTime::currentMSecsSinceEpoch();
-    m_framer.feed(bytes, batch.replies);
-    if (m_framer.pending() > 0) {
+    batch.replies = m_stream.feed(bytes, proto::ReplyStream::Clock::now());
+    if (m_stream.pending() > 0)
         m_partialArrivalMs = batch.arrivalMs;
-        m_pauseTimer.start();
-    } else {
-        m_pauseTimer.stop();
-    }
+    watchPartial();
     if (batch.replies.empty())
         return;
     // Read once per batch: nothing can change the list between two replies of one read.
@@ -73,9 +73,21 @@ void ReplyReader::readWaiting()
     emit repliesRead(batch);
 }
 
+void ReplyReader::watchPartial()
+{
+    const auto deadline = m_stream.deadline();
+    if (!deadline) {
+        m_pauseTimer.stop();
+        return;
+    }
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*deadline - proto::ReplyStream::Clock::now());
+    m_pauseTimer.start(std::max(left, std::chrono::milliseconds(0)));
+}
+
 void ReplyReader::pauseElapsed()
 {
-    if (m_framer.pending() == 0)
+    if (m_stream.pending() == 0)
         return;
     // The event loop may have been too busy to read bytes that came in time; they still
     // wait in the port or the driver and count as having come.
@@ -84,18 +96,23 @@ void ReplyReader::pauseElapsed()
         return;
     }
     if (m_port.bytesInDriver() > 0) {
-        m_pauseTimer.start(); // onComm follows as soon as the event loop runs
+        m_pauseTimer.start(m_stream.pause()); // onComm follows as soon as the event loop runs
         return;
     }
-    dropPartial();
+    const QByteArray dropped = m_stream.expire(proto::ReplyStream::Clock::now());
+    if (dropped.isEmpty()) {
+        watchPartial();
+        return;
+    }
+    emit bytesDropped(dropped, m_partialArrivalMs);
 }
 
 void ReplyReader::dropPartial()
 {
     m_pauseTimer.stop();
-    if (m_framer.pending() == 0)
+    if (m_stream.pending() == 0)
         return;
-    const QByteArray dropped = m_framer.dropPartial();
+    const QByteArray dropped = m_stream.dropPartial();
     emit bytesDropped(dropped, m_partialArrivalMs);
 }
 

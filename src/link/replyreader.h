@@ -1,16 +1,14 @@
 #pragma once
-// Bytes from the module become replies here, and only here (see link.h for the whole path).
-// The reader takes every byte the port notifies at once, cuts the stream into three-byte
-// replies (replydecoder.h), decodes them against the P2 mode the window shows when they
-// arrive, and hands each read's replies on in one repliesRead.
+// Bytes from the module become replies here, and only here. The reader takes every byte the
+// port notifies at once, cuts the stream into three-byte replies, decodes them against the
+// P2 mode the window shows when they arrive, and hands each read's replies on in one
+// repliesRead.
 //
-// Resynchronisation. A module sends the three bytes of a reply back to back (about 3 ms at
-// 9600 bit/s, plus up to a few tens of ms that a USB adapter holds bytes back). A partial
-// reply whose next byte has not come within kPause is given up (bytesDropped), so one stray
-// or lost byte misframes replies only up to the next pause in the stream, not until the
-// next Connect. A reply split into promptly following pieces is still joined, and no reply
-// with a missing byte is ever handed on. Opening or closing the port gives up what is
-// pending as well.
+// Resynchronisation follows the reply stream's rule (protocol/replystream.h): a partial
+// reply whose next byte is overdue is given up (bytesDropped). A timer watches for that; a
+// byte that came in time but still waits in the port or the driver, because the event loop
+// was busy, counts as having come. Opening or closing the port gives up what is pending as
+// well.
 
 #include <chrono>
 #include <functional>
@@ -22,6 +20,7 @@
 
 #include "link/serialportservice.h"
 #include "protocol/replydecoder.h"
+#include "protocol/replystream.h"
 
 namespace seriallink
 {
@@ -45,7 +44,7 @@ class ReplyReader : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr std::chrono::milliseconds kPause{500};
+    static constexpr std::chrono::milliseconds kPause = proto::ReplyStream::kPause;
     // The P2 mode the window shows right now.
     using ModeSource = std::function<proto::P2Mode()>;
 
@@ -54,9 +53,9 @@ public:
     // Without a source status replies read as GPIO, the list's first item.
     void setModeSource(ModeSource source) { m_modeSource = std::move(source); }
     // How long a partial reply waits for its next byte (tests shorten it).
-    void setPause(std::chrono::milliseconds pause) { m_pauseTimer.setInterval(pause); }
+    void setPause(std::chrono::milliseconds pause) { m_stream.setPause(pause); }
     // Bytes of a reply still waiting for the rest (0, 1 or 2).
-    int pending() const { return m_framer.pending(); }
+    int pending() const { return m_stream.pending(); }
 
 signals:
     // Every read that completes at least one reply. A line log sees each reply here in
@@ -69,10 +68,12 @@ private:
     void readWaiting();
     void pauseElapsed();
     void dropPartial();
+    // Arms the timer for the partial reply's deadline, or stops it when nothing is pending.
+    void watchPartial();
 
     SerialPortService &m_port;
     ModeSource m_modeSource;
-    proto::ReplyFramer m_framer;
+    proto::ReplyStream m_stream;
     QTimer m_pauseTimer;
     qint64 m_partialArrivalMs = 0;
 };
