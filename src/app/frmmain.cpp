@@ -14,6 +14,7 @@
 #include "io/inputsoutputspage.h"
 #include "linelog/linelogwindow.h"
 #include "link/systemports.h"
+#include "ports/comname.h"
 #include "ports/portresolver.h"
 #include "protocol/protocol.h"
 #include "settings/numeric.h"
@@ -101,7 +102,7 @@ void frmMain::buildPortFrame()
     Label1 = label(fComm, QStringLiteral("Label1"), QStringLiteral("Select Port Number"), 2580, 405,
                    1695, 255);
     QStringList ports;
-    for (int n = 1; n <= kPortCount; ++n)
+    for (int n = 1; n <= ports::kWindowPorts; ++n)
         ports << QStringLiteral("COM%1").arg(n);
     cboComm = list(fComm, QStringLiteral("cboComm"), ports, 4335, 360, 1005);
     labelBy(cboComm, Label1);
@@ -241,7 +242,7 @@ void frmMain::Form_Load()
     // "Com Error!" until the user picks one rather than opening a port the file did not name.
     const auto index = CommPortText.isEmpty() ? std::optional<qint16>(0)
                                               : toInt16RoundHalfEven(CommPortText, -1.0);
-    if (index && *index >= 0 && *index < kPortCount) {
+    if (index && *index >= 0 && *index < ports::kWindowPorts) {
         cboComm->setCurrentIndex(*index);
         // The pick's effect on the port, but the device is named only once the window is up.
         MSComm1.setCommPort(*index + 1);

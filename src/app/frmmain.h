@@ -4,8 +4,8 @@
 // and column lists, and the eight feature pages; each page builds its own controls and
 // handlers and talks to the link only through PageContext.
 //
-// Both ways through the link are drawn in link/link.h. The window's part: it shows the
-// transmitter's monitor caption, and for each read the reply reader hands on it shows the
+// Both ways through the link are drawn in README's "Developing" section. The window's part: it
+// shows the transmitter's monitor caption, and for each read the reply reader hands on it shows the
 // last reply in the receive monitor and lets the "Inputs / Outputs" page draw the last of
 // each kind. The port service alone says whether the port is open; the Connect button's
 // caption only shows it.
@@ -56,8 +56,6 @@ class frmMain : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kPortCount = 20;
-
     // The window reads and writes its settings through `settings`. Form_Load runs here.
     explicit frmMain(SettingsFile &settings, QWidget *parent = nullptr);
     ~frmMain() override;

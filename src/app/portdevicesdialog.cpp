@@ -1,5 +1,7 @@
 #include "app/portdevicesdialog.h"
 
+#include "ports/comname.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -115,7 +117,7 @@ PortDevicesDialog::PortDevicesDialog(QWidget *parent)
 
 void PortDevicesDialog::buildPortTable()
 {
-    m_portTable = new QTableWidget(kPortCount, PortColumns, this);
+    m_portTable = new QTableWidget(ports::kWindowPorts, PortColumns, this);
     m_portTable->setObjectName(QStringLiteral("portTable"));
     m_portTable->setHorizontalHeaderLabels({QStringLiteral("Port"), QStringLiteral("Opens now"),
                                             QStringLiteral("From"),
@@ -131,7 +133,7 @@ void PortDevicesDialog::buildPortTable()
     m_portTable->setColumnWidth(OpensNow, 200);
 
     const bool editable = m_map.state != ports::LoadedPortMap::State::Unreadable;
-    for (int port = 1; port <= kPortCount; ++port) {
+    for (int port = 1; port <= ports::kWindowPorts; ++port) {
         const int row = port - 1;
         m_portTable->setItem(row, PortName, readOnlyItem(QStringLiteral("COM%1").arg(port)));
         m_portTable->setItem(row, OpensNow, readOnlyItem(QString()));
@@ -209,7 +211,7 @@ void PortDevicesDialog::save()
     // Only what the user changed is written: lines for other ports (COM21 and up, typed by
     // hand) and the person's notes stay as they are.
     ports::PortMap changes;
-    for (int port = 1; port <= kPortCount; ++port) {
+    for (int port = 1; port <= ports::kWindowPorts; ++port) {
         const QString device = m_devices.at(port - 1)->currentText().trimmed();
         if (device != m_map.devices.value(port))
             changes.insert(port, device);

@@ -29,8 +29,6 @@ class PortDevicesDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int kPortCount = 20;
-
     // Reads the environment, the map and the system's ports as they are now.
     explicit PortDevicesDialog(QWidget *parent = nullptr);
 

@@ -1,9 +1,10 @@
 #include "ports/portmap.h"
 
+#include "ports/comname.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
@@ -30,18 +31,17 @@ Line readLine(const QByteArray &raw)
     const QString text = QString::fromUtf8(raw).trimmed();
     if (text.isEmpty() || text.startsWith(QLatin1Char('#')))
         return {};
-    static const QRegularExpression entry(QStringLiteral("^COM([1-9][0-9]{0,3})\\s*=(.*)$"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = entry.match(text);
     Line line;
     line.kind = Line::Kind::Malformed;
-    if (!match.hasMatch())
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals < 0)
         return line;
-    line.device = match.captured(2).trimmed();
-    if (line.device.isEmpty())
+    const ComName name = readComName(QStringView(text).first(equals).trimmed());
+    line.device = text.sliced(equals + 1).trimmed();
+    if (name.kind != ComName::Kind::Port || line.device.isEmpty())
         return line;
     line.kind = Line::Kind::Entry;
-    line.port = match.captured(1).toInt();
+    line.port = name.number;
     return line;
 }
 
@@ -161,7 +161,7 @@ LoadedPortMap loadPortMap(const QString &path)
 std::optional<QString> savePortMap(const QString &path, const PortMap &changes)
 {
     for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
-        if (it.key() < 1 || it.key() > 9999)
+        if (it.key() < 1 || it.key() > kLastPort)
             return QStringLiteral("COM%1 is no port").arg(it.key());
         if (it.value().contains(QLatin1Char('\n')) || it.value().contains(QLatin1Char('\r')))
             return QStringLiteral("the device for COM%1 spans more than one line").arg(it.key());

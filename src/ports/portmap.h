@@ -10,8 +10,9 @@
 //     COM1 = /dev/serial/by-id/usb-FTDI_FT232R_A1B2C3-if00-port0
 //     COM3 = socket://lab-pi:4001
 //
-// A name is COM1 to COM9999 in any case; the device runs from the first '=' to the end of
-// the line, spaces around it trimmed. A port named twice is its first line's. Blank lines,
+// A name is COM1 to COM9999 as ports/comname.h reads it (COM01 is none); the device runs
+// from the first '=' to the end of the line, spaces around it trimmed. A port named twice is its
+// first line's. Blank lines,
 // '#' comments and lines that are neither (a typo) are kept as they stand when the map is
 // saved, so a person's notes survive the dialog; only the lines of the ports it changes move.
 

@@ -2,8 +2,7 @@
 
 #include <utility>
 
-#include <QRegularExpression>
-
+#include "ports/comname.h"
 #include "script/arguments.h"
 #include "script/parser.h"
 
@@ -16,16 +15,6 @@ namespace
 const QString kOptions = QStringLiteral("--port, --speed, --dry-run, --format, --help, --version");
 
 } // namespace
-
-std::optional<int> comPortNumber(const QString &port)
-{
-    static const QRegularExpression pattern(QStringLiteral("^COM([1-9][0-9]{0,3})$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(port);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return match.captured(1).toInt();
-}
 
 std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
 {
@@ -58,10 +47,8 @@ std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
         if (option == QLatin1String("--port")) {
             if (value.isEmpty())
                 return QStringLiteral("--port needs a value (COMn or a device path)");
-            static const QRegularExpression comZero(QStringLiteral("^COM0+$"),
-                                                    QRegularExpression::CaseInsensitiveOption);
-            if (comZero.match(value).hasMatch())
-                return QStringLiteral("--port %1: ports are numbered from COM1").arg(value);
+            if (const QString problem = ports::readComName(value).problem(); !problem.isEmpty())
+                return QStringLiteral("--port %1: %2").arg(value, problem);
             invocation.port = value;
         } else if (option == QLatin1String("--speed")) {
             if (value != QLatin1String("9600") && value != QLatin1String("19200"))

@@ -32,9 +32,6 @@ struct Invocation {
 // The invocation, or the usage error to print: which option or word, and what is allowed.
 std::variant<Invocation, QString> parseInvocation(const QStringList &arguments);
 
-// COMn (any letter case) as its number, or nothing for anything else (a device path).
-std::optional<int> comPortNumber(const QString &port);
-
 QString usageText();
 
 } // namespace vantelctl

@@ -3,6 +3,7 @@
 #include "invocation.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
+#include "ports/comname.h"
 #include "ports/portmap.h"
 #include "script/parser.h"
 #include "script/runner.h"
@@ -33,9 +34,10 @@ PortChoice choosePort(const QString &given, const SettingsFile &settings)
 {
     PortChoice choice;
     if (!given.isEmpty()) {
-        if (const auto number = comPortNumber(given)) {
-            choice.comPort = *number;
-            choice.shownAs = QStringLiteral("COM%1").arg(*number);
+        if (const ports::ComName name = ports::readComName(given);
+            name.kind == ports::ComName::Kind::Port) {
+            choice.comPort = name.number;
+            choice.shownAs = QStringLiteral("COM%1").arg(name.number);
         } else {
             choice.devicePath = given;
             choice.shownAs = given;
@@ -44,7 +46,7 @@ PortChoice choosePort(const QString &given, const SettingsFile &settings)
     }
     const QString text = settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
     const auto index = text.isEmpty() ? std::optional<qint16>(0) : toInt16RoundHalfEven(text, -1.0);
-    if (!index || *index < 0 || *index >= 20) {
+    if (!index || *index < 0 || *index >= ports::kWindowPorts) {
         choice.problem = QStringLiteral("%1 names no port (CommPort=%2); use --port COMn or "
                                         "--port PATH")
                              .arg(settings.path(), text);
