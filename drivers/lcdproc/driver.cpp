@@ -1,11 +1,12 @@
 #include "driver.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "lcdapi.h"
-#include "link/systemports.h"
+#include "ports/comname.h"
+#include "ports/portresolver.h"
 #include "protocol/protocol.h"
+#include "systemports.h"
 
 namespace lcdd
 {
@@ -14,8 +15,6 @@ namespace
 {
 
 constexpr auto kRetryInterval = std::chrono::seconds(1);
-// Replies come whole, three bytes at a time; a piece left alone this long was cut short.
-constexpr auto kPartialReplyAge = std::chrono::milliseconds(250);
 
 void append(Bytes &out, const proto::Frame &frame)
 {
@@ -23,23 +22,6 @@ void append(Bytes &out, const proto::Frame &frame)
 }
 
 } // namespace
-
-int comPortNumber(const std::string &device)
-{
-    if (device.size() < 4 || device.size() > 6)
-        return 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(device[i])) != "COM"[i])
-            return 0;
-    }
-    int number = 0;
-    for (std::size_t i = 3; i < device.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(device[i])))
-            return 0;
-        number = number * 10 + (device[i] - '0');
-    }
-    return number;
-}
 
 Driver::Driver(Reporter reporter) : m_report(std::move(reporter)) {}
 
@@ -50,14 +32,20 @@ bool Driver::init(const DriverConfig &config)
         m_report(lcdapi::kError, "vantel: Size " + config.size + " is not the module's 20x4");
         return false;
     }
-    if (!SerialLine::isSupportedSpeed(config.speed)) {
+    if (!TermiosLine::isSupportedSpeed(config.speed)) {
         m_report(lcdapi::kError,
                  "vantel: Speed " + std::to_string(config.speed) + " is not 9600 or 19200");
         return false;
     }
     m_device = config.device;
-    if (const int port = comPortNumber(config.device)) {
-        m_device = seriallink::deviceForPort(port).toStdString();
+    const ports::ComName name = ports::readComName(QString::fromStdString(config.device));
+    if (name.isRefused()) {
+        m_report(lcdapi::kError,
+                 "vantel: Device " + config.device + ": " + name.problem().toStdString());
+        return false;
+    }
+    if (name.kind == ports::ComName::Kind::Port) {
+        m_device = ports::deviceForPort(name.number, systemPortNames).toStdString();
         if (m_device.empty()) {
             m_report(lcdapi::kError, "vantel: Device " + config.device + " names no serial port");
             return false;
@@ -97,7 +85,7 @@ bool Driver::openModule()
     }
     m_screen.moduleCleared();
     m_keys.forgetHeld();
-    m_framer.dropPartial();
+    m_replies.dropPartial();
     return true;
 }
 
@@ -134,12 +122,10 @@ std::string Driver::key(Clock::time_point now)
             lose(m_line.errorString());
             m_lastAttempt = now;
         } else if (!m_incoming.empty()) {
-            if (m_framer.pending() > 0 && now - m_lastByte > kPartialReplyAge)
-                m_framer.dropPartial();
-            m_lastByte = now;
+            m_replies.expire(now);
             const auto bytes =
                 QByteArrayView(m_incoming.data(), static_cast<qsizetype>(m_incoming.size()));
-            for (const proto::Reply &reply : m_framer.feed(bytes)) {
+            for (const proto::Reply &reply : m_replies.feed(bytes, now)) {
                 const proto::DecodedReply decoded =
                     proto::decodeReply(reply, proto::P2Mode::Keypad);
                 if (m_config.keypad && decoded.kind == proto::DecodedReply::Kind::KeypadState)

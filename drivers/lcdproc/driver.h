@@ -15,15 +15,15 @@
 #include <vector>
 
 #include "keys.h"
-#include "protocol/replydecoder.h"
+#include "protocol/replystream.h"
 #include "screen.h"
-#include "serialline.h"
+#include "termiosline.h"
 
 namespace lcdd
 {
 
 struct DriverConfig {
-    std::string device = "/dev/ttyUSB0"; // a path, or COMn
+    std::string device = "/dev/ttyUSB0"; // a path, or COMn (ports/comname.h)
     int speed = 9600;
     std::string size = "20x4";
     bool keypad = false;
@@ -38,7 +38,7 @@ using Reporter = std::function<void(int level, const std::string &text)>;
 class Driver
 {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = proto::ReplyStream::Clock;
 
     explicit Driver(Reporter reporter);
 
@@ -71,19 +71,15 @@ private:
     Reporter m_report;
     DriverConfig m_config;
     std::string m_device;
-    SerialLine m_line;
+    TermiosLine m_line;
     Screen m_screen;
     KeyQueue m_keys;
-    proto::ReplyFramer m_framer;
+    proto::ReplyStream m_replies;
     std::vector<std::uint8_t> m_incoming;
-    Clock::time_point m_lastByte{};
     Clock::time_point m_lastAttempt{};
     bool m_lightOn = true;
     int m_onPromille = 1000;
     int m_offPromille = 0;
 };
-
-// "COM3" (any case) as the number 3; 0 for anything else.
-int comPortNumber(const std::string &device);
 
 } // namespace lcdd

@@ -1,4 +1,4 @@
-#include "serialline.h"
+#include "termiosline.h"
 
 #include <cerrno>
 #include <cstring>
@@ -25,7 +25,7 @@ std::string systemError(const char *what)
 
 } // namespace
 
-bool SerialLine::open(const std::string &device, int speed)
+bool TermiosLine::open(const std::string &device, int speed)
 {
     close();
     if (!isSupportedSpeed(speed)) {
@@ -64,14 +64,14 @@ bool SerialLine::open(const std::string &device, int speed)
     return true;
 }
 
-void SerialLine::close()
+void TermiosLine::close()
 {
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
 }
 
-bool SerialLine::write(std::span<const std::uint8_t> bytes)
+bool TermiosLine::write(std::span<const std::uint8_t> bytes)
 {
     if (m_fd < 0) {
         m_error = "not open";
@@ -108,7 +108,7 @@ bool SerialLine::write(std::span<const std::uint8_t> bytes)
     return true;
 }
 
-bool SerialLine::read(std::vector<std::uint8_t> &into)
+bool TermiosLine::read(std::vector<std::uint8_t> &into)
 {
     if (m_fd < 0) {
         m_error = "not open";

@@ -11,13 +11,13 @@
 namespace lcdd
 {
 
-class SerialLine
+class TermiosLine
 {
 public:
-    SerialLine() = default;
-    ~SerialLine() { close(); }
-    SerialLine(const SerialLine &) = delete;
-    SerialLine &operator=(const SerialLine &) = delete;
+    TermiosLine() = default;
+    ~TermiosLine() { close(); }
+    TermiosLine(const TermiosLine &) = delete;
+    TermiosLine &operator=(const TermiosLine &) = delete;
 
     // False, with errorString() saying why, when the device cannot be had at that speed.
     bool open(const std::string &device, int speed);

@@ -1,16 +1,22 @@
 // The driver's start-up and light with the module on a pseudo-terminal: what init()
 // refuses, and what it and the backlight send.
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "driver.h"
 #include "lcdapi.h"
+#include "link/replyreader.h"
+#include "link/serialportservice.h"
 #include "ptypeer.h"
 
 namespace
@@ -31,6 +37,21 @@ struct Recorded {
         return found.join(QLatin1Char('\n'));
     }
 };
+
+// Waits until the terminal at `path` holds `count` bytes for its reader: a pseudo-terminal
+// hands bytes from its master side on a moment later, and the driver reads without waiting.
+bool waitUntilReadable(const QString &path, int count)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int waiting = 0;
+    const QDeadlineTimer deadline(5000);
+    while ((::ioctl(fd, FIONREAD, &waiting) != 0 || waiting < count) && !deadline.hasExpired())
+        QTest::qWait(5);
+    ::close(fd);
+    return waiting >= count;
+}
 
 } // namespace
 
@@ -153,6 +174,83 @@ private slots:
         QCOMPARE(peer->waitForBytes(3 + 5 + 2).toHex(), QByteArray("0dfe01fe06fe28fa4869"));
         QCOMPARE(recorded.errors().count(QStringLiteral("lost the module")), 1);
         QFile::remove(link);
+    }
+
+    // The driver and the window's reader give up a partial reply by the same rule: a piece
+    // whose next byte is overdue goes, promptly following pieces join. Keypad replies show
+    // it in both: FC 20 00 is key 6 (Enter), FC 01 00 key 1 (Escape), FC 10 00 key 2 (Up).
+    void partialReplyGivenUpAsTheReaderDoes_data()
+    {
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<bool>("overdue");
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QByteArray>("droppedHex");
+        QTest::addColumn<QByteArray>("repliesHex");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("cut-off reply given up")
+            << QByteArray("\xFC\x20", 2) << true << QByteArray("\xFC\x01\x00", 3)
+            << QByteArray("fc20") << QByteArray("fc0100") << "Escape";
+        QTest::newRow("prompt pieces joined")
+            << QByteArray("\xFC\x20", 2) << false << QByteArray("\x00", 1) << QByteArray()
+            << QByteArray("fc2000") << "Enter";
+        QTest::newRow("stray byte given up")
+            << QByteArray("\x5A", 1) << true << QByteArray("\xFC\x10\x00", 3) << QByteArray("5a")
+            << QByteArray("fc1000") << "Up";
+    }
+    void partialReplyGivenUpAsTheReaderDoes()
+    {
+        QFETCH(QByteArray, first);
+        QFETCH(bool, overdue);
+        QFETCH(QByteArray, second);
+        QFETCH(QByteArray, droppedHex);
+        QFETCH(QByteArray, repliesHex);
+        QFETCH(QString, keys);
+
+        {
+            PtyPeer peer;
+            seriallink::SerialPortService port;
+            port.setDeviceResolver([&](int) { return peer.slavePath(); });
+            QVERIFY(port.setCommPort(1));
+            QVERIFY(port.open());
+            seriallink::ReplyReader reader(port);
+            reader.setModeSource([] { return proto::P2Mode::Keypad; });
+            QByteArray dropped;
+            QByteArray replies;
+            connect(&reader, &seriallink::ReplyReader::bytesDropped, this,
+                    [&](const QByteArray &bytes) { dropped += bytes; });
+            connect(&reader, &seriallink::ReplyReader::repliesRead, this,
+                    [&](const seriallink::ReplyBatch &batch) {
+                        for (const proto::Reply &reply : batch.replies)
+                            replies += reply.bytes();
+                    });
+            QVERIFY(peer.send(first));
+            QTRY_COMPARE(reader.pending(), int(first.size()));
+            if (overdue)
+                QTRY_COMPARE_WITH_TIMEOUT(dropped.toHex(), droppedHex, 5000);
+            QVERIFY(peer.send(second));
+            QTRY_COMPARE(replies.toHex(), repliesHex);
+            QCOMPARE(dropped.toHex(), droppedHex);
+        }
+
+        PtyPeer peer;
+        Recorded recorded;
+        lcdd::Driver driver(recorded.reporter());
+        lcdd::DriverConfig config;
+        config.device = peer.slavePath().toStdString();
+        config.keypad = true;
+        QVERIFY2(driver.init(config), qPrintable(recorded.errors()));
+        const auto start = lcdd::Driver::Clock::now();
+        // Just in time, or just too late, for the reader's pause.
+        const auto gap = proto::ReplyStream::kPause - std::chrono::milliseconds(overdue ? 0 : 1);
+        QVERIFY(peer.send(first));
+        QVERIFY(waitUntilReadable(peer.slavePath(), int(first.size())));
+        QCOMPARE(driver.key(start), std::string());
+        QVERIFY(peer.send(second));
+        QVERIFY(waitUntilReadable(peer.slavePath(), int(second.size())));
+        QStringList pressed;
+        for (std::string key; !(key = driver.key(start + gap)).empty();)
+            pressed << QString::fromStdString(key);
+        QCOMPARE(pressed.join(QLatin1Char(' ')), keys);
     }
 };
 
