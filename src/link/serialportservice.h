@@ -2,10 +2,11 @@
 // The serial port as the rest of the program sees it: a port number, a line settings
 // string, open/close, byte writes, reading what waits, and the notification onComm on the
 // window's thread whenever bytes arrive (ReplyReader, the one reader, takes them at once;
-// see link.h). Received data is always bytes, never text.
+// README's "Developing" section draws both ways through the link). Received data is always
+// bytes, never text.
 //
 // The device COMn stands for is a local serial device (SerialLine) or a network address,
-// rfc2217://HOST:PORT or socket://HOST:PORT (NetworkLine, see portaddress.h); the rest of
+// rfc2217://HOST:PORT or socket://HOST:PORT (NetworkLine, see ports/portaddress.h); the rest of
 // the program does not tell them apart. A local port opens at once; a network port is
 // Connecting first and then becomes Open, or goes back to Closed with openFailed().
 //

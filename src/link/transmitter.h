@@ -2,7 +2,7 @@
 // Every frame leaves through here. A handler builds its frame (protocol.h), sendFrame()
 // copies it into the shared transmit buffer TxData and SendTxData() writes it to the port
 // one byte per write, building the transmit monitor's text as it goes. The way back, from
-// bytes to the window, is in replyreader.h; link.h shows both.
+// bytes to the window, is in replyreader.h; README's "Developing" section draws both.
 //
 // The buffer is shared by every handler, including those that run inside a pacing wait,
 // so a sender always copies its whole frame right before sending; nothing may expect
