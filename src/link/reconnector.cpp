@@ -1,5 +1,8 @@
 #include "link/reconnector.h"
 
+namespace seriallink
+{
+
 Reconnector::Reconnector(SerialPortService &port, QObject *parent) : QObject(parent), m_port(port)
 {
     m_retry.setSingleShot(true);
@@ -100,3 +103,5 @@ void Reconnector::cancel()
     m_resumeOnOpenFailed = false;
     m_retry.stop();
 }
+
+} // namespace seriallink

@@ -25,6 +25,9 @@
 
 #include "link/serialportservice.h"
 
+namespace seriallink
+{
+
 class Reconnector : public QObject
 {
     Q_OBJECT
@@ -63,3 +66,5 @@ private:
     // close() instead, which comes without one.
     bool m_resumeOnOpenFailed = false;
 };
+
+} // namespace seriallink

@@ -19,10 +19,10 @@
 namespace
 {
 
-using State = SerialPortService::State;
+using State = seriallink::SerialPortService::State;
 constexpr int kEventTimeoutMs = 10000;
 
-void useDevice(SerialPortService &port, const QString &device)
+void useDevice(seriallink::SerialPortService &port, const QString &device)
 {
     port.setDeviceResolver([device](int) { return device; });
     port.setCommPort(1);
@@ -50,11 +50,11 @@ void TestReconnector::deviceComesBackOnTheSamePath()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("module"));
-    SerialPortService port;
+    seriallink::SerialPortService port;
     useDevice(port, link);
-    Reconnector reconnector(port);
-    QSignalSpy lost(&reconnector, &Reconnector::lineLost);
-    QSignalSpy back(&reconnector, &Reconnector::lineBack);
+    seriallink::Reconnector reconnector(port);
+    QSignalSpy lost(&reconnector, &seriallink::Reconnector::lineLost);
+    QSignalSpy back(&reconnector, &seriallink::Reconnector::lineBack);
 
     // Not there at the start: tried as after a loss.
     QVERIFY(!port.open());
@@ -95,15 +95,15 @@ void TestReconnector::networkPortComesBackAfterRefusals()
     auto server = std::make_unique<QTcpServer>();
     QVERIFY(server->listen(QHostAddress::LocalHost));
     const quint16 tcpPort = server->serverPort();
-    SerialPortService port;
+    seriallink::SerialPortService port;
     useDevice(port, QStringLiteral("socket://127.0.0.1:%1").arg(tcpPort));
     QVERIFY(port.open());
     QVERIFY(server->waitForNewConnection(kEventTimeoutMs));
     QTRY_COMPARE_WITH_TIMEOUT(port.state(), State::Open, kEventTimeoutMs);
-    Reconnector reconnector(port);
-    QSignalSpy lost(&reconnector, &Reconnector::lineLost);
-    QSignalSpy back(&reconnector, &Reconnector::lineBack);
-    QSignalSpy refused(&port, &SerialPortService::openFailed);
+    seriallink::Reconnector reconnector(port);
+    QSignalSpy lost(&reconnector, &seriallink::Reconnector::lineLost);
+    QSignalSpy back(&reconnector, &seriallink::Reconnector::lineBack);
+    QSignalSpy refused(&port, &seriallink::SerialPortService::openFailed);
 
     server.reset(); // the accepted socket goes with it
     QVERIFY(lost.wait(kEventTimeoutMs));
