@@ -18,13 +18,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "link/telnetcodec.h"
+#include "telnet/telnetcodec.h"
 
 namespace
 {
 
-using seriallink::telnet::Event;
-using seriallink::telnet::TelnetCodec;
+using telnet::Event;
+using telnet::TelnetCodec;
 
 void check(bool condition)
 {
@@ -122,13 +122,12 @@ void asServerStream(QByteArrayView stream, std::uint32_t seed)
     for (qsizetype at = 0; at < reference.reply.size(); at += 3) {
         const auto verb = std::uint8_t(reference.reply[at + 1]);
         const auto option = std::uint8_t(reference.reply[at + 2]);
-        check(std::uint8_t(reference.reply[at]) == seriallink::telnet::kIac);
-        check(verb >= seriallink::telnet::kWill && verb <= seriallink::telnet::kDont);
-        const bool agrees = verb == seriallink::telnet::kWill || verb == seriallink::telnet::kDo;
+        check(std::uint8_t(reference.reply[at]) == telnet::kIac);
+        check(verb >= telnet::kWill && verb <= telnet::kDont);
+        const bool agrees = verb == telnet::kWill || verb == telnet::kDo;
         if (agrees)
-            check(option == seriallink::telnet::kBinary ||
-                  option == seriallink::telnet::kSuppressGoAhead ||
-                  option == seriallink::telnet::kComPortOption);
+            check(option == telnet::kBinary || option == telnet::kSuppressGoAhead ||
+                  option == telnet::kComPortOption);
     }
 }
 

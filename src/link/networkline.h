@@ -17,8 +17,8 @@
 #include <QTimer>
 
 #include "link/line.h"
-#include "link/telnetcodec.h"
 #include "ports/portaddress.h"
+#include "telnet/telnetcodec.h"
 
 class QTcpSocket;
 

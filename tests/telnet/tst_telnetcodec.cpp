@@ -4,13 +4,13 @@
 
 #include <QTest>
 
-#include "link/telnetcodec.h"
+#include "telnet/telnetcodec.h"
 
-using seriallink::telnet::Event;
-using seriallink::telnet::TelnetCodec;
-using Kind = seriallink::telnet::Event::Kind;
+using telnet::Event;
+using telnet::TelnetCodec;
+using Kind = telnet::Event::Kind;
 
-Q_DECLARE_METATYPE(std::vector<seriallink::telnet::Event>)
+Q_DECLARE_METATYPE(std::vector<telnet::Event>)
 
 namespace
 {
@@ -173,7 +173,7 @@ void TestTelnetCodec::toServer()
 
     // After encoding, the server's side of the same rules gives the bytes back.
     TelnetCodec server;
-    server.receive(agreed.replace(char(seriallink::telnet::kDo), char(seriallink::telnet::kWill)));
+    server.receive(agreed.replace(char(telnet::kDo), char(telnet::kWill)));
     QCOMPARE(server.receive(wire).data.toHex(' '), data.toHex(' '));
 }
 
@@ -184,8 +184,7 @@ void TestTelnetCodec::offersOnceAndAnswersNothingTwice()
     QCOMPARE(codec.start(), QByteArray());
     // Agreement to our offers is not answered; a later withdrawal is, and so is a new offer.
     QCOMPARE(codec.receive(hex("fffd00 fffb00 fffd03 fffb03")).reply, QByteArray());
-    QVERIFY(codec.localEnabled(seriallink::telnet::kBinary) &&
-            codec.remoteEnabled(seriallink::telnet::kBinary));
+    QVERIFY(codec.localEnabled(telnet::kBinary) && codec.remoteEnabled(telnet::kBinary));
     QCOMPARE(codec.receive(hex("fffc03 fffc03")).reply.toHex(' '), hex("fffe03").toHex(' '));
     QCOMPARE(codec.receive(hex("fffb03 fffb03")).reply.toHex(' '), hex("fffd03").toHex(' '));
 
@@ -193,9 +192,9 @@ void TestTelnetCodec::offersOnceAndAnswersNothingTwice()
     QCOMPARE(TelnetCodec::setBaudRate(0xff00ff).toHex(' '),
              hex("fffa2c 01 00ffff00ffff fff0").toHex(' '));
     QCOMPARE(TelnetCodec::setDataSize(8).toHex(' '), hex("fffa2c 02 08 fff0").toHex(' '));
-    QCOMPARE(TelnetCodec::setParity(seriallink::telnet::kParityNone).toHex(' '),
+    QCOMPARE(TelnetCodec::setParity(telnet::kParityNone).toHex(' '),
              hex("fffa2c 03 01 fff0").toHex(' '));
-    QCOMPARE(TelnetCodec::setStopSize(seriallink::telnet::kStopOne).toHex(' '),
+    QCOMPARE(TelnetCodec::setStopSize(telnet::kStopOne).toHex(' '),
              hex("fffa2c 04 01 fff0").toHex(' '));
 }
 

@@ -36,7 +36,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-namespace seriallink::telnet
+namespace telnet
 {
 
 constexpr std::uint8_t kIac = 0xFF;
@@ -125,4 +125,4 @@ private:
     bool m_subTooLong = false;
 };
 
-} // namespace seriallink::telnet
+} // namespace telnet

@@ -1,6 +1,6 @@
-#include "link/telnetcodec.h"
+#include "telnet/telnetcodec.h"
 
-namespace seriallink::telnet
+namespace telnet
 {
 
 namespace
@@ -237,4 +237,4 @@ QByteArray TelnetCodec::setStopSize(std::uint8_t stopBits)
     return comPortCommand(kSetStopSize, QByteArrayView(&value, 1));
 }
 
-} // namespace seriallink::telnet
+} // namespace telnet
