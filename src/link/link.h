@@ -21,3 +21,6 @@
 // Under SerialPortService, one Line (line.h) carries the bytes: SerialLine for a local
 // device, NetworkLine for rfc2217:// and socket:// addresses (portaddress.h), the latter
 // speaking Telnet through TelnetCodec (telnetcodec.h), a pure class with no socket.
+// When the device behind an open port vanishes, Reconnector (reconnector.h) can open the
+// same port again once a second until it is back; whoever uses the line re-sends what it
+// needs.
