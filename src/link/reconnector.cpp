@@ -23,6 +23,15 @@ void Reconnector::setEnabled(bool enabled)
         m_port.close();
 }
 
+void Reconnector::keepTrying(const QString &reason)
+{
+    const SerialPortService::State state = m_port.state();
+    if (m_active || state == SerialPortService::State::Open ||
+        state == SerialPortService::State::Connecting)
+        return;
+    handleLost(reason);
+}
+
 void Reconnector::handleLost(const QString &reason)
 {
     if (!m_enabled)

@@ -34,6 +34,10 @@ public:
     // Enabled from the start.
     explicit Reconnector(SerialPortService &port, QObject *parent = nullptr);
 
+    // The port could not be opened in the first place (a daemon started before its adapter
+    // is plugged in): try as after a loss. lineLost tells `reason`, lineBack the opening.
+    void keepTrying(const QString &reason);
+
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
     // True from a loss until the line is back or the reconnection is cancelled.

@@ -1,8 +1,9 @@
-// The reconnector brings a lost line back by itself: a device path whose device goes away
-// and comes back (a link re-pointed to a new pseudo-terminal, as udev re-points a by-id link
-// when an adapter is plugged in again), and a network port whose server goes away and
-// listens again, where every attempt in between is refused. Each is told once, nothing is
-// re-sent, the line carries bytes again at the end, and a close() ends the trying.
+// The reconnector brings a lost line back by itself: a device path whose device is not
+// there at first, then goes away and comes back (a link re-pointed to a new pseudo-terminal,
+// as udev re-points a by-id link when an adapter is plugged in again), and a network port
+// whose server goes away and listens again, where every attempt in between is refused. Each
+// is told once, nothing is re-sent, the line carries bytes again at the end, and a close()
+// ends the trying.
 
 #include <QFile>
 #include <QSignalSpy>
@@ -49,14 +50,22 @@ void TestReconnector::deviceComesBackOnTheSamePath()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("module"));
-    auto first = std::make_unique<PtyPeer>();
-    QVERIFY(first->isValid() && pointLink(link, first->slavePath()));
     SerialPortService port;
     useDevice(port, link);
-    QVERIFY2(port.open(), qPrintable(port.lastError()));
     Reconnector reconnector(port);
     QSignalSpy lost(&reconnector, &Reconnector::lineLost);
     QSignalSpy back(&reconnector, &Reconnector::lineBack);
+
+    // Not there at the start: tried as after a loss.
+    QVERIFY(!port.open());
+    reconnector.keepTrying(port.lastOpenProblem().advice());
+    QCOMPARE(lost.size(), 1);
+    auto first = std::make_unique<PtyPeer>();
+    QVERIFY(first->isValid() && pointLink(link, first->slavePath()));
+    QVERIFY(back.wait(kEventTimeoutMs));
+    QCOMPARE(port.state(), State::Open);
+    lost.clear();
+    back.clear();
 
     first->hangUp();
     QVERIFY(lost.wait(kEventTimeoutMs));
