@@ -29,6 +29,18 @@ void initialiseLibrary()
     (void)done;
 }
 
+// libmosquitto's sentences read inside a line: "The connection was lost." becomes "the
+// connection was lost"; its broker's answers ("Connection Refused: not authorised.") keep
+// their capitals.
+QString inLine(QString text, bool lowerFirst)
+{
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    if (lowerFirst && text.size() > 1 && !text[1].isUpper())
+        text[0] = text[0].toLower();
+    return text;
+}
+
 MqttClient *clientOf(void *self)
 {
     return static_cast<MqttClient *>(self);
@@ -57,14 +69,9 @@ MqttClient::~MqttClient()
 
 QString MqttClient::words(int code) const
 {
-    // "The connection was lost." reads "the connection was lost" inside a line.
-    QString text = code == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
-                                          : QString::fromUtf8(mosquitto_strerror(code));
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    if (text.size() > 1 && !text[1].isUpper())
-        text[0] = text[0].toLower();
-    return text;
+    return inLine(code == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
+                                         : QString::fromUtf8(mosquitto_strerror(code)),
+                  true);
 }
 
 bool MqttClient::start(const Settings &settings)
@@ -176,7 +183,7 @@ void MqttClient::onConnect(mosquitto *, void *self, int code)
     MqttClient *client = clientOf(self);
     if (code != 0) {
         // The broker closes the connection next; that is the failure the retry follows.
-        client->m_refusal = QString::fromUtf8(mosquitto_connack_string(code));
+        client->m_refusal = inLine(QString::fromUtf8(mosquitto_connack_string(code)), false);
         return;
     }
     client->m_connected = true;
