@@ -7,9 +7,11 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VANTEL_BUILD_DIR:-$root/build}
 # libqt6svg6 draws the built-in window icon; the install test runs the installed program on
-# Xvfb, reads its window with xprop (x11-utils) and validates its AppStream metadata.
+# Xvfb, reads its window with xprop (x11-utils) and validates its AppStream metadata. The MQTT
+# bridge builds on libmosquitto and is tested against the mosquitto broker and its clients.
 packages=(qt6-base-dev qt6-serialport-dev cmake g++ make dpkg-dev file desktop-file-utils
-          libqt6svg6 hicolor-icon-theme xvfb x11-utils appstream lcdproc ser2net ${VANTEL_EXTRA_PACKAGES:-})
+          libqt6svg6 hicolor-icon-theme xvfb x11-utils appstream lcdproc ser2net
+          libmosquitto-dev mosquitto mosquitto-clients ${VANTEL_EXTRA_PACKAGES:-})
 
 "$root/scripts/install-packages.sh" "${packages[@]}"
 

@@ -25,6 +25,10 @@ expect=(
     share/bash-completion/completions/vantelctl
     lib/$multiarch/lcdproc/vantel.so
     share/doc/vantelapp/examples/LCDd.vantel.conf
+    bin/vantel-mqtt
+    share/man/man1/vantel-mqtt.1.gz
+    share/doc/vantelapp/examples/vantel-mqtt.conf
+    lib/systemd/system/vantel-mqtt.service
 )
 for f in "${expect[@]}"; do
     [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
@@ -77,6 +81,9 @@ grep -q 'Icon (64 x 64)' <<< "$built_in" && ! grep -q 'Icon (48 x 48)' <<< "$bui
 # The command-line tool runs from the prefix without a display.
 "$prefix/bin/vantelctl" --dry-run goto 0 19 | grep -q '^FE 32 00 13 ' ||
     { echo "installed vantelctl does not run"; exit 1; }
+# So does the MQTT bridge, and the example configuration is one it reads.
+"$prefix/bin/vantel-mqtt" --config "$prefix/share/doc/vantelapp/examples/vantel-mqtt.conf" \
+    --version | grep -q '^vantel-mqtt ' || { echo "installed vantel-mqtt does not run"; exit 1; }
 
 (cd "$build" && cpack -G DEB > /dev/null)
 deb=$(ls "$build"/vantelapp_*.deb | head -n 1)
@@ -89,9 +96,15 @@ grep -q " ./usr/bin/vantelctl\$" <<< "$contents" || { echo "package lacks vantel
 # The LCDd driver where Debian's LCDd loads drivers from; LCDd itself only suggested.
 grep -q " ./usr/lib/$multiarch/lcdproc/vantel.so\$" <<< "$contents" ||
     { echo "package lacks the LCDd driver"; exit 1; }
-[ "$(dpkg-deb -f "$deb" Suggests)" = lcdproc ] || { echo "package does not suggest lcdproc"; exit 1; }
+[ "$(dpkg-deb -f "$deb" Suggests)" = "lcdproc, mosquitto" ] ||
+    { echo "package does not suggest lcdproc and mosquitto"; exit 1; }
+# The bridge's unit, and the maintainer scripts that make the system user it runs as.
+grep -q " ./usr/lib/systemd/system/vantel-mqtt.service\$" <<< "$contents" ||
+    { echo "package lacks vantel-mqtt.service"; exit 1; }
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx './postinst' ||
+    { echo "package lacks its postinst"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libc6; do
+for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libmosquitto1 libc6; do
     grep -q "$lib" <<< "$depends" || { echo "package does not depend on $lib: $depends"; exit 1; }
 done
 [ "$(dpkg-deb -f "$deb" Homepage)" = "$homepage" ] || { echo "two homepages"; exit 1; }
