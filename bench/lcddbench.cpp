@@ -95,7 +95,8 @@ std::vector<Row> lcddRows(bool quick)
     LineClient client;
     bool ready = client.connectTo(server.port()) && client.command("hello").startsWith("connect");
     for (const QByteArray &line :
-         {QByteArray("screen_add s"), QByteArray("screen_set s -priority alert -heartbeat off")})
+         {QByteArray("screen_add s"), QByteArray("screen_set s -priority alert"),
+          QByteArray("screen_set s -heartbeat off")})
         ready = ready && client.command(line) == "success";
     const auto show = [&](int row, const QByteArray &text) {
         const QByteArray id = "r" + QByteArray::number(row);
