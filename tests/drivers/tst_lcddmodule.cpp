@@ -166,12 +166,12 @@ private slots:
         QVERIFY(client.connectTo(m_server->port()));
         QVERIFY(client.command("hello").startsWith("connect "));
         for (const char *line :
-             {"screen_add s", "screen_set s -priority alert -heartbeat off", "widget_add s t title",
-              "widget_set s t {Tst}", "widget_add s w string", "widget_set s w 1 2 {Text}",
-              "widget_add s h hbar", "widget_set s h 1 3 12", "widget_add s v vbar",
-              "widget_set s v 10 4 12", "widget_add s n num", "widget_set s n 17 8",
-              "widget_add s i1 icon", "widget_set s i1 1 4 HEART_FILLED", "widget_add s i2 icon",
-              "widget_set s i2 2 4 ELLIPSIS", "widget_add s i3 icon",
+             {"screen_add s", "screen_set s -priority alert", "screen_set s -heartbeat off",
+              "widget_add s t title", "widget_set s t {Tst}", "widget_add s w string",
+              "widget_set s w 1 2 {Text}", "widget_add s h hbar", "widget_set s h 1 3 12",
+              "widget_add s v vbar", "widget_set s v 10 4 12", "widget_add s n num",
+              "widget_set s n 17 8", "widget_add s i1 icon", "widget_set s i1 1 4 HEART_FILLED",
+              "widget_add s i2 icon", "widget_set s i2 2 4 ELLIPSIS", "widget_add s i3 icon",
               "widget_set s i3 3 4 CHECKBOX_ON"})
             QCOMPARE(client.command(line), QByteArray("success"));
 
@@ -211,8 +211,9 @@ private slots:
         LineClient client;
         QVERIFY(client.connectTo(m_server->port()));
         QVERIFY(client.command("hello").startsWith("connect "));
-        for (const char *line : {"screen_add s", "screen_set s -priority alert -heartbeat off",
-                                 "widget_add s w string", "widget_set s w 1 1 {Before}"})
+        for (const char *line :
+             {"screen_add s", "screen_set s -priority alert", "screen_set s -heartbeat off",
+              "widget_add s w string", "widget_set s w 1 1 {Before}"})
             QCOMPARE(client.command(line), QByteArray("success"));
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(0), padded(QStringLiteral("Before")), kTimeoutMs);
 
