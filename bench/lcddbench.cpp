@@ -1,11 +1,14 @@
 #include "lcddbench.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "lcddserver.h"
+#include "posix/pseudoterminal.h"
 #include "ptypeer.h"
 
 namespace
@@ -37,6 +40,47 @@ double cpuSeconds(qint64 pid)
     return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
 }
 
+// LCDd's answers to a client while the module reads nothing: the terminal's buffer toward
+// the module is filled from the module's side of it (a descriptor opened before LCDd's), so
+// every write of the driver finds it full, as with a module that stopped reading.
+Row stalledModuleRow(bool quick)
+{
+    const QString name =
+        QStringLiteral("LCDd driver: LCDd's answer while the module reads nothing");
+    PseudoTerminal pty;
+    LcddServer server({});
+    if (!pty.open() || !QFile::link(pty.slavePath(), server.devicePath()) || !server.start())
+        return {name, QStringLiteral("LCDd did not start"), {}, {}, verdict(false)};
+    LineClient client;
+    bool ready = client.connectTo(server.port()) && client.command("hello").startsWith("connect");
+    // One setting per screen_set: LCDd answers each setting of a line with its own "success".
+    for (const QByteArray &line :
+         {QByteArray("screen_add s"), QByteArray("screen_set s -priority alert"),
+          QByteArray("screen_set s -heartbeat off"), QByteArray("widget_add s r string")})
+        ready = ready && client.command(line) == "success";
+    const int flags = ::fcntl(pty.slave(), F_GETFL);
+    ready = ready && flags >= 0 && ::fcntl(pty.slave(), F_SETFL, flags | O_NONBLOCK) == 0;
+    const QByteArray fill(4096, 'x');
+    while (ready && ::write(pty.slave(), fill.constData(), size_t(fill.size())) > 0) {
+    }
+    if (!ready)
+        return {name, QStringLiteral("client refused"), {}, {}, verdict(false)};
+    std::vector<double> ms;
+    const int runs = quick ? 20 : 60;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        // A new picture each time: the driver has a frame to send in every one.
+        if (client.command("widget_set s r 1 1 {" + rowText(char('a' + i % 26)) + "}") != "success")
+            return {name, QStringLiteral("client refused"), {}, {}, verdict(false)};
+        ms.push_back(double(clock.nsecsElapsed()) / 1e6);
+        QTest::qWait(50);
+    }
+    return {name + QStringLiteral(" (%1 requests)").arg(runs), number(median(ms), 1) + " ms",
+            spread(ms, 1, QStringLiteral("ms")), QStringLiteral("slowest < 100 ms"),
+            verdict(percentile(ms, 1.0) < 100)};
+}
+
 } // namespace
 
 std::vector<Row> lcddRows(bool quick)
@@ -51,7 +95,8 @@ std::vector<Row> lcddRows(bool quick)
     LineClient client;
     bool ready = client.connectTo(server.port()) && client.command("hello").startsWith("connect");
     for (const QByteArray &line :
-         {QByteArray("screen_add s"), QByteArray("screen_set s -priority alert -heartbeat off")})
+         {QByteArray("screen_add s"), QByteArray("screen_set s -priority alert"),
+          QByteArray("screen_set s -heartbeat off")})
         ready = ready && client.command(line) == "success";
     const auto show = [&](int row, const QByteArray &text) {
         const QByteArray id = "r" + QByteArray::number(row);
@@ -107,5 +152,6 @@ std::vector<Row> lcddRows(bool quick)
          {},
          QStringLiteral("< 1 %"),
          verdict(cpuPercent >= 0 && cpuPercent < 1)});
+    rows.push_back(stalledModuleRow(quick));
     return rows;
 }

@@ -100,7 +100,7 @@ std::uint8_t Screen::code(int column, int row) const
                                  : kBlank;
 }
 
-std::optional<std::uint8_t> Screen::glyphSlot(const Glyph &wanted)
+std::optional<std::uint8_t> Screen::spareGlyphSlot(const Glyph &wanted)
 {
     const Glyph glyph = masked(wanted);
     for (std::size_t s = 0; s < m_glyphs.size(); ++s) {
@@ -110,17 +110,24 @@ std::optional<std::uint8_t> Screen::glyphSlot(const Glyph &wanted)
             return static_cast<std::uint8_t>(s);
         }
     }
-    // A slot nobody ever used, else the one whose shape has gone longest unused, so a shape
-    // that comes and goes between frames keeps its slot while there is room.
+    const auto unused = std::find(m_defined.begin(), m_defined.end(), false);
+    if (unused == m_defined.end())
+        return std::nullopt;
+    const auto slot = static_cast<int>(unused - m_defined.begin());
+    setGlyph(slot, glyph);
+    return static_cast<std::uint8_t>(slot);
+}
+
+std::optional<std::uint8_t> Screen::glyphSlot(const Glyph &wanted)
+{
+    if (const auto held = spareGlyphSlot(wanted))
+        return held;
+    const Glyph glyph = masked(wanted);
+    // Every slot holds a shape: the one whose shape has gone longest unused, so a shape that
+    // comes and goes between frames keeps its slot while there is room.
     std::optional<std::size_t> pick;
     for (std::size_t s = 0; s < m_glyphs.size(); ++s) {
-        if (m_claimed[s])
-            continue;
-        if (!m_defined[s]) {
-            pick = s;
-            break;
-        }
-        if (!pick || m_lastUse[s] < m_lastUse[*pick])
+        if (!m_claimed[s] && (!pick || m_lastUse[s] < m_lastUse[*pick]))
             pick = s;
     }
     if (!pick)

@@ -58,6 +58,9 @@ public:
     // The slot showing `glyph` this frame, given one if need be; none when all eight are
     // taken by other shapes this frame.
     std::optional<std::uint8_t> glyphSlot(const Glyph &glyph);
+    // The same, but never at another shape's expense: the slot already showing `glyph`,
+    // or one no shape has used yet.
+    std::optional<std::uint8_t> spareGlyphSlot(const Glyph &glyph);
     // A shape for a given slot (LCDd's set_char); slots outside 0-7 are ignored.
     void setGlyph(int slot, const Glyph &glyph);
     // Slots this frame has not claimed.

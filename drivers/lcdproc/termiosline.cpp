@@ -1,10 +1,15 @@
 #include "termiosline.h"
 
 #include <cerrno>
-#include <cstring>
+#include <cstdlib>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 
 #include <fcntl.h>
-#include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,34 +19,89 @@ namespace lcdd
 namespace
 {
 
-// A full screen and a glyph table take a fifth of a second at 9600 bit/s; a line that
-// takes nothing for this long is as good as gone.
-constexpr int kWriteStallMs = 2000;
+// The folders the serial port library tries, in its order; /var/lock on any Debian.
+constexpr const char *kLockFolders[] = {"/var/lock",         "/etc/locks", "/var/spool/locks",
+                                        "/var/spool/uucp",   "/tmp",       "/var/tmp",
+                                        "/var/lock/lockdev", "/run/lock"};
 
-std::string systemError(const char *what)
+ports::OpenError openErrorOf(int error)
 {
-    return std::string(what) + ": " + std::strerror(errno);
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return ports::OpenError::NotFound;
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+        return ports::OpenError::Refused;
+    default:
+        return ports::OpenError::Other;
+    }
 }
 
 } // namespace
 
-bool TermiosLine::open(const std::string &device, int speed)
+TermiosLine::TermiosLine(std::string device, int speed, std::optional<uid_t> lockOwner)
+    : m_device(std::move(device)), m_speed(speed), m_lockOwner(lockOwner)
+{
+}
+
+TermiosLine::~TermiosLine()
+{
+    TermiosLine::close();
+}
+
+std::string TermiosLine::lockFilePath(const std::string &device)
+{
+    // The library's port name for a path: the path less /dev/; a bare name is under /dev/.
+    QString name = QString::fromLocal8Bit(device.c_str());
+    if (name.startsWith(QLatin1String("/dev/")))
+        name = name.mid(5);
+    const QString fileName =
+        QStringLiteral("/LCK..") + name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    QStringList folders;
+    for (const char *folder : kLockFolders)
+        folders << QString::fromLatin1(folder);
+    folders << QDir::tempPath();
+    for (const QString &folder : folders) {
+        const QFileInfo info(folder);
+        if (info.isReadable() && (QFile::exists(folder + fileName) || info.isWritable()))
+            return QFile::encodeName(folder + fileName).toStdString();
+    }
+    return {};
+}
+
+void TermiosLine::open(Clock::time_point)
 {
     close();
-    if (!isSupportedSpeed(speed)) {
-        m_error = "speed " + std::to_string(speed) + " is not 9600 or 19200";
-        return false;
+    if (!isSupportedSpeed(m_speed)) {
+        refuseOpen(ports::OpenError::Other,
+                   "speed " + std::to_string(m_speed) + " is not 9600 or 19200");
+        return;
     }
-    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Locked by the name the config gives and by the device it leads to, so that neither a
+    // program that names the link nor one that names the device itself gets in.
+    std::vector<std::unique_ptr<QLockFile>> locks;
+    if (!takeLock(m_device, locks))
+        return;
+    char *real = ::realpath(m_device.c_str(), nullptr);
+    const std::string device = real ? real : m_device;
+    std::free(real);
+    if (lockFilePath(device) != lockFilePath(m_device) && !takeLock(device, locks))
+        return;
+    const int fd = ::open(m_device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        m_error = systemError(device.c_str());
-        return false;
+        const int error = errno;
+        refuseOpen(openErrorOf(error), systemError(m_device.c_str()));
+        return;
     }
     termios tio{};
-    if (tcgetattr(fd, &tio) != 0) {
-        m_error = systemError(device.c_str());
+    if (::ioctl(fd, TIOCEXCL) != 0 || tcgetattr(fd, &tio) != 0) {
+        const std::string why = systemError(m_device.c_str());
         ::close(fd);
-        return false;
+        refuseOpen(ports::OpenError::Other, why);
+        return;
     }
     cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
@@ -51,85 +111,54 @@ bool TermiosLine::open(const std::string &device, int speed)
     // O_NONBLOCK it answers EAGAIN, and 0 is left to mean the device went away.
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
-    const speed_t baud = speed == 19200 ? B19200 : B9600;
+    const speed_t baud = m_speed == 19200 ? B19200 : B9600;
     if (cfsetispeed(&tio, baud) != 0 || cfsetospeed(&tio, baud) != 0 ||
         tcsetattr(fd, TCSANOW, &tio) != 0) {
-        m_error = systemError(device.c_str());
+        const std::string why = systemError(m_device.c_str());
         ::close(fd);
-        return false;
+        refuseOpen(ports::OpenError::Other, why);
+        return;
     }
     tcflush(fd, TCIOFLUSH);
-    m_fd = fd;
-    m_error.clear();
-    return true;
+    m_locks = std::move(locks);
+    adopt(fd, false);
+    m_state = State::Open;
 }
 
 void TermiosLine::close()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    Line::close();
+    m_locks.clear();
 }
 
-bool TermiosLine::write(std::span<const std::uint8_t> bytes)
+bool TermiosLine::takeLock(const std::string &device,
+                           std::vector<std::unique_ptr<QLockFile>> &locks)
 {
-    if (m_fd < 0) {
-        m_error = "not open";
+    const std::string path = lockFilePath(device);
+    if (path.empty()) {
+        refuseOpen(ports::OpenError::Other, "no folder for its lock file");
         return false;
     }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN) {
-            m_error = systemError("write");
-            return false;
-        }
-        pollfd p{m_fd, POLLOUT, 0};
-        const int ready = ::poll(&p, 1, kWriteStallMs);
-        if (ready == 0) {
-            m_error = "the line took nothing for two seconds";
-            return false;
-        }
-        if (ready < 0 && errno != EINTR) {
-            m_error = systemError("poll");
-            return false;
-        }
-        if (ready > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-            m_error = "the device hung up";
-            return false;
-        }
+    auto lock = std::make_unique<QLockFile>(QFile::decodeName(path.c_str()));
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError)
+            refuseOpen(ports::OpenError::Refused, "locked by " + path);
+        else
+            refuseOpen(ports::OpenError::Other, "cannot make its lock file " + path);
+        return false;
     }
+    if (m_lockOwner && ::chown(path.c_str(), *m_lockOwner, static_cast<gid_t>(-1)) != 0) {
+        refuseOpen(ports::OpenError::Other, systemError(path.c_str()));
+        return false;
+    }
+    locks.push_back(std::move(lock));
     return true;
 }
 
-bool TermiosLine::read(std::vector<std::uint8_t> &into)
+void TermiosLine::refuseOpen(ports::OpenError error, const std::string &detail)
 {
-    if (m_fd < 0) {
-        m_error = "not open";
-        return false;
-    }
-    std::uint8_t buffer[256];
-    for (;;) {
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-        if (n > 0) {
-            into.insert(into.end(), buffer, buffer + n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EAGAIN)
-            return true;
-        // A terminal in non-blocking mode answers EAGAIN when it has nothing; end of file
-        // or an error means the device went away.
-        m_error = n == 0 ? std::string("the device hung up") : systemError("read");
-        return false;
-    }
+    refuse(ports::explainOpenFailure(QString::fromLocal8Bit(m_device.c_str()), error,
+                                     QString::fromLocal8Bit(detail.c_str())));
 }
 
 } // namespace lcdd

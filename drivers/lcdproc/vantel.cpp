@@ -15,6 +15,7 @@ namespace
 {
 
 constexpr const char *kSection = "vantel";
+constexpr int kMostKeyMapNumber = 99;
 
 std::unique_ptr<lcdd::Driver> driver;
 std::string lastKey;
@@ -23,19 +24,27 @@ std::string lastInfo;
 lcdd::DriverConfig readConfig()
 {
     lcdd::DriverConfig config;
-    config.device = config_get_string(kSection, "Device", 0, config.device.c_str());
+    if (const char *device = config_get_string(kSection, "Device", 0, nullptr))
+        config.device = device;
+    else
+        config.deviceNamed = false;
     config.speed = static_cast<int>(config_get_int(kSection, "Speed", 0, config.speed));
     config.size = config_get_string(kSection, "Size", 0, config.size.c_str());
-    config.keypad = config_get_bool(kSection, "Keypad", 0, 0) != 0;
+    // As text: LCDd would take a word it does not know for the default without a word.
+    config.keypad = config_get_string(kSection, "Keypad", 0, config.keypad.c_str());
     config.brightness =
         static_cast<int>(config_get_int(kSection, "Brightness", 0, config.brightness));
     config.offBrightness =
         static_cast<int>(config_get_int(kSection, "OffBrightness", 0, config.offBrightness));
-    for (int n = 1; n <= lcdd::kKeypadKeys; ++n) {
-        auto &name = config.keyMap[static_cast<std::size_t>(n - 1)];
+    // LCDd cannot list a section's keys; numbers past the keypad's are asked for too, so
+    // that a KeyMap_17 is refused rather than ignored.
+    for (int n = 0; n <= kMostKeyMapNumber; ++n) {
         const std::string key = "KeyMap_" + std::to_string(n);
-        name = config_get_string(kSection, key.c_str(), 0, name.c_str());
+        if (const char *name = config_get_string(kSection, key.c_str(), 0, nullptr))
+            config.keyNames[n] = name;
     }
+    // LCDd's own setting, and its own default.
+    config.user = config_get_string("server", "User", 0, "nobody");
     return config;
 }
 
@@ -139,6 +148,11 @@ VANTEL_EXPORT void vantel_num(lcd_logical_driver *, int x, int num)
 VANTEL_EXPORT int vantel_icon(lcd_logical_driver *, int x, int y, int icon)
 {
     return lcdd::drawIcon(driver->screen(), x, y, icon) ? 0 : -1;
+}
+
+VANTEL_EXPORT void vantel_heartbeat(lcd_logical_driver *, int state)
+{
+    driver->heartbeat(state == lcdapi::kOn);
 }
 
 VANTEL_EXPORT void vantel_cursor(lcd_logical_driver *, int x, int y, int state)

@@ -122,8 +122,12 @@ void drawBigNumber(Screen &screen, int x, int number)
     const auto lower = colon ? std::optional<std::uint8_t>(0) : screen.glyphSlot(kLowerBar);
     const auto dot = colon ? screen.glyphSlot(kDot) : std::optional<std::uint8_t>(0);
     if (!upper || !lower || !dot) {
-        // No room for the pieces: the plain character where the digit's middle would be.
-        screen.put(x, 1, number == 10 ? ':' : static_cast<std::uint8_t>('0' + number));
+        // No room for the pieces: the plain character in the widget's middle column, where
+        // LCDd's own text stand-in has it (a colon's only column is its first).
+        if (colon)
+            screen.put(x - 1, 1, ':');
+        else
+            screen.put(x, 1, static_cast<std::uint8_t>('0' + number));
         return;
     }
     for (int row = 0; row < kHeight; ++row) {
@@ -148,6 +152,22 @@ void drawBigNumber(Screen &screen, int x, int number)
             }
             screen.putCode(x - 1 + static_cast<int>(c), row, code);
         }
+    }
+}
+
+void drawHeartbeat(Screen &screen, unsigned frame)
+{
+    const IconShape &filled = kIconShapes[0];
+    const IconShape &open = kIconShapes[1];
+    const int column = kWidth - 1;
+    // LCDd's own rhythm: the open heart on frames 0 and 2 of every eight.
+    if ((frame & 5) != 0) {
+        if (const auto slot = screen.glyphSlot(filled.glyph))
+            screen.putCode(column, 0, *slot);
+        else
+            screen.put(column, 0, '#'); // LCDd's stand-in for a filled heart
+    } else if (const auto slot = screen.spareGlyphSlot(open.glyph)) {
+        screen.putCode(column, 0, *slot);
     }
 }
 

@@ -19,6 +19,12 @@ void drawHorizontalBar(Screen &screen, int x, int y, int length, int promille);
 void drawVerticalBar(Screen &screen, int x, int y, int length, int promille);
 // A digit 0-9 three columns wide, or 10 for a colon one column wide, over all four rows.
 void drawBigNumber(Screen &screen, int x, int number);
+// LCDd's heartbeat in the top right cell, `frame` counting LCDd's frames: a filled heart
+// that turns open twice a second. The open heart only takes a slot that costs no other
+// shape its place, and the filled one keeps its slot from beat to beat, so the beat never
+// uploads the glyph table again; without an open heart the cell shows what LCDd drew
+// there, without any slot the filled heart is LCDd's own stand-in '#'.
+void drawHeartbeat(Screen &screen, unsigned frame);
 // False for an icon this driver does not draw, or when no slot is left: LCDd then draws
 // a stand-in character of its own.
 bool drawIcon(Screen &screen, int x, int y, int icon);

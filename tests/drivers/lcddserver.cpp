@@ -64,8 +64,9 @@ bool LcddServer::start()
         // module's device again after it went away.
         QStringLiteral("User=%1").arg(QString::fromLocal8Bit(getpwuid(getuid())->pw_name)),
         QStringLiteral("[vantel]"),
-        QStringLiteral("Device=%1").arg(devicePath()),
     };
+    if (!m_section.join(QLatin1Char('\n')).contains(QLatin1String("Device=")))
+        lines << QStringLiteral("Device=%1").arg(devicePath());
     lines += m_section;
     file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n');
     file.close();

@@ -12,7 +12,7 @@
 class LcddServer
 {
 public:
-    // `section` holds the [vantel] lines after Device, which is always devicePath().
+    // `section` holds the [vantel] lines; Device is devicePath() unless they name one.
     explicit LcddServer(const QStringList &section);
     ~LcddServer();
 

@@ -65,33 +65,121 @@ private slots:
         QTest::addColumn<QString>("device"); // "pty": the test's pseudo-terminal
         QTest::addColumn<int>("speed");
         QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("setting"); // one more line of the section, or none
         QTest::addColumn<QString>("error");
-        QTest::newRow("missing device") << "/dev/nonexistent-module" << 9600 << "20x4"
-                                        << "vantel: cannot open Device /dev/nonexistent-module: "
-                                           "/dev/nonexistent-module: No such file or directory";
+        QTest::newRow("missing device")
+            << "/dev/nonexistent-module" << 9600 << "20x4"
+            << ""
+            << "vantel: cannot open Device /dev/nonexistent-module: no such device";
+        QTest::newRow("no Device line")
+            << "" << 9600 << "20x4"
+            << ""
+            << "vantel: cannot open Device /dev/ttyUSB0 (the default: [vantel] names no Device): "
+               "no such device";
+        QTest::newRow("not a terminal")
+            << "/dev/null" << 9600 << "20x4"
+            << ""
+            << "vantel: cannot open Device /dev/null: not a serial device";
         QTest::newRow("wrong speed") << "pty" << 4800 << "20x4"
+                                     << ""
                                      << "vantel: Speed 4800 is not 9600 or 19200";
         QTest::newRow("wrong size") << "pty" << 9600 << "16x2"
+                                    << ""
                                     << "vantel: Size 16x2 is not the module's 20x4";
         QTest::newRow("no such COM port") << "COM97" << 9600 << "20x4"
+                                          << ""
                                           << "vantel: Device COM97 names no serial port";
+        QTest::newRow("brightness too high") << "pty" << 9600 << "20x4"
+                                             << "Brightness=2000"
+                                             << "vantel: Brightness 2000 is not 0-1000";
+        QTest::newRow("off brightness below") << "pty" << 9600 << "20x4"
+                                              << "OffBrightness=-1"
+                                              << "vantel: OffBrightness -1 is not 0-1000";
+        QTest::newRow("key past the pad")
+            << "pty" << 9600 << "20x4"
+            << "KeyMap_17=Enter"
+            << "vantel: KeyMap_17 names no key: the keypad's keys are 1-16";
+        QTest::newRow("keypad neither yes nor no") << "pty" << 9600 << "20x4"
+                                                   << "Keypad=maybe"
+                                                   << "vantel: Keypad maybe is not yes or no";
+        QTest::newRow("address without a port")
+            << "rfc2217://127.0.0.1" << 9600 << "20x4"
+            << ""
+            << "vantel: Device rfc2217://127.0.0.1 is not an address of the form "
+               "rfc2217://HOST:PORT or socket://HOST:PORT";
     }
     void refusedConfig()
     {
         QFETCH(QString, device);
         QFETCH(int, speed);
         QFETCH(QString, size);
+        QFETCH(QString, setting);
         QFETCH(QString, error);
         PtyPeer peer;
         Recorded recorded;
         lcdd::Driver driver(recorded.reporter());
         lcdd::DriverConfig config;
         config.device = (device == "pty" ? peer.slavePath() : device).toStdString();
+        config.deviceNamed = !device.isEmpty();
+        if (device.isEmpty())
+            config.device = lcdd::kDefaultDevice;
         config.speed = speed;
         config.size = size.toStdString();
+        const QString key = setting.section(QLatin1Char('='), 0, 0);
+        const QString value = setting.section(QLatin1Char('='), 1);
+        if (key == "Brightness")
+            config.brightness = value.toInt();
+        else if (key == "OffBrightness")
+            config.offBrightness = value.toInt();
+        else if (key == "Keypad")
+            config.keypad = value.toStdString();
+        else if (key.startsWith("KeyMap_"))
+            config.keyNames[key.mid(7).toInt()] = value.toStdString();
         QVERIFY(!driver.init(config));
         QCOMPARE(recorded.errors(), error);
         QCOMPARE(peer.takeReceived(), QByteArray());
+    }
+
+    // The driver locks and opens the device as the utility's serial port does: whoever has
+    // it first keeps it, the utility or another LCDd; once it lets go the other may have it.
+    void heldDeviceRefused_data()
+    {
+        QTest::addColumn<bool>("utilityFirst");
+        QTest::addColumn<bool>("utilitySecond");
+        QTest::newRow("the utility holds it, LCDd is refused") << true << false;
+        QTest::newRow("LCDd holds it, the utility is refused") << false << true;
+        QTest::newRow("LCDd holds it, another LCDd is refused") << false << false;
+    }
+    void heldDeviceRefused()
+    {
+        QFETCH(bool, utilityFirst);
+        QFETCH(bool, utilitySecond);
+        PtyPeer peer;
+        Recorded recorded;
+        lcdd::DriverConfig config;
+        config.device = peer.slavePath().toStdString();
+        seriallink::SerialPortService utility;
+        utility.setDeviceResolver([&](int) { return peer.slavePath(); });
+        QVERIFY(utility.setCommPort(1));
+        auto first = std::make_unique<lcdd::Driver>(recorded.reporter());
+        QVERIFY(utilityFirst ? utility.open() : first->init(config));
+
+        lcdd::Driver second(recorded.reporter());
+        if (utilitySecond) {
+            QVERIFY(!utility.open());
+            QCOMPARE(utility.lastOpenProblem().summary(),
+                     QStringLiteral("held by another program"));
+        } else {
+            QVERIFY(!second.init(config));
+            QCOMPARE(recorded.errors(), "vantel: cannot open Device " + peer.slavePath() +
+                                            ": held by another program");
+        }
+
+        if (utilityFirst)
+            utility.close();
+        else
+            first.reset();
+        QVERIFY(utilitySecond ? utility.open() : second.init(config));
     }
 
     void startAndLight_data()
@@ -114,7 +202,7 @@ private slots:
         lcdd::DriverConfig config;
         config.device = peer.slavePath().toStdString();
         config.speed = speed;
-        config.keypad = keypad;
+        config.keypad = keypad ? "yes" : "no";
         config.brightness = 500;
         config.offBrightness = 100;
         QVERIFY2(driver.init(config), qPrintable(recorded.errors()));
@@ -237,7 +325,7 @@ private slots:
         lcdd::Driver driver(recorded.reporter());
         lcdd::DriverConfig config;
         config.device = peer.slavePath().toStdString();
-        config.keypad = true;
+        config.keypad = "on";
         QVERIFY2(driver.init(config), qPrintable(recorded.errors()));
         const auto start = lcdd::Driver::Clock::now();
         // Just in time, or just too late, for the reader's pause.

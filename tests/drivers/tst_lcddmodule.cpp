@@ -1,6 +1,7 @@
-// vantel.so under Debian's LCDd, the module model on a pseudo-terminal behind it: what
-// LCDd's clients draw reaches the model's screen, keys reach the clients, and a module
-// that goes away and comes back is painted again while LCDd keeps serving.
+// vantel.so under Debian's LCDd, the module model on a pseudo-terminal behind it (or behind
+// Debian's ser2net): what LCDd's clients draw reaches the model's screen, keys reach the
+// clients, and a module that goes away and comes back is painted again while LCDd keeps
+// serving.
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include "lcddserver.h"
 #include "modulepump.h"
 #include "ptypeer.h"
+#include "ser2netserver.h"
 #include "widgets.h"
 
 namespace
@@ -91,6 +93,24 @@ private:
         return {};
     }
 
+    // Debian's system monitor client showing one screen: a config of its own, so that only
+    // the screen named runs.
+    void startLcdproc(QProcess &client, const QString &screen)
+    {
+        const QString config = m_server->folder() + QStringLiteral("/lcdproc.conf");
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (const char *section : {"CPU", "SMP-CPU", "Memory", "Load", "TimeDate", "Uptime",
+                                    "About", "MiniClock", "Iface", "Disk"})
+            file.write(QByteArray("[") + section + "]\nActive=false\n");
+        file.close();
+        client.start(QStringLiteral("lcdproc"),
+                     {QStringLiteral("-c"), config, QStringLiteral("-f"), QStringLiteral("-s"),
+                      QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                      QString::number(m_server->port()), screen});
+        QVERIFY(client.waitForStarted());
+    }
+
 private slots:
     void initTestCase()
     {
@@ -130,20 +150,8 @@ private slots:
     {
         QFETCH(QString, screen);
         QFETCH(QString, shows);
-        // A config of its own, so that only the screen named runs.
-        const QString config = m_server->folder() + QStringLiteral("/lcdproc.conf");
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        for (const char *section : {"CPU", "SMP-CPU", "Memory", "Load", "TimeDate", "Uptime",
-                                    "About", "MiniClock", "Iface", "Disk"})
-            file.write(QByteArray("[") + section + "]\nActive=false\n");
-        file.close();
         QProcess client;
-        client.start(QStringLiteral("lcdproc"),
-                     {QStringLiteral("-c"), config, QStringLiteral("-f"), QStringLiteral("-s"),
-                      QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                      QString::number(m_server->port()), screen});
-        QVERIFY(client.waitForStarted());
+        startLcdproc(client, screen);
         QTRY_VERIFY_WITH_TIMEOUT(m_pump->rowText(0).contains(shows), kTimeoutMs);
         // The title bar's ends are the module's own solid block.
         QVERIFY2(m_pump->rowText(0).contains(QString(2, QChar(kBlock))), qPrintable(screenText()));
@@ -158,12 +166,12 @@ private slots:
         QVERIFY(client.connectTo(m_server->port()));
         QVERIFY(client.command("hello").startsWith("connect "));
         for (const char *line :
-             {"screen_add s", "screen_set s -priority alert -heartbeat off", "widget_add s t title",
-              "widget_set s t {Tst}", "widget_add s w string", "widget_set s w 1 2 {Text}",
-              "widget_add s h hbar", "widget_set s h 1 3 12", "widget_add s v vbar",
-              "widget_set s v 10 4 12", "widget_add s n num", "widget_set s n 17 8",
-              "widget_add s i1 icon", "widget_set s i1 1 4 HEART_FILLED", "widget_add s i2 icon",
-              "widget_set s i2 2 4 ELLIPSIS", "widget_add s i3 icon",
+             {"screen_add s", "screen_set s -priority alert", "screen_set s -heartbeat off",
+              "widget_add s t title", "widget_set s t {Tst}", "widget_add s w string",
+              "widget_set s w 1 2 {Text}", "widget_add s h hbar", "widget_set s h 1 3 12",
+              "widget_add s v vbar", "widget_set s v 10 4 12", "widget_add s n num",
+              "widget_set s n 17 8", "widget_add s i1 icon", "widget_set s i1 1 4 HEART_FILLED",
+              "widget_add s i2 icon", "widget_set s i2 2 4 ELLIPSIS", "widget_add s i3 icon",
               "widget_set s i3 3 4 CHECKBOX_ON"})
             QCOMPARE(client.command(line), QByteArray("success"));
 
@@ -186,8 +194,12 @@ private slots:
         QCOMPARE(client.command("screen_add k"), QByteArray("success"));
         QCOMPARE(client.command("screen_set k -priority alert"), QByteArray("success"));
         QCOMPARE(client.command("client_add_key Enter"), QByteArray("success"));
+        QCOMPARE(client.command("widget_add k w string"), QByteArray("success"));
+        QCOMPARE(client.command("widget_set k w 1 1 {Keys}"), QByteArray("success"));
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->model().settings().p2Mode, proto::P2Mode::Keypad,
                                   kTimeoutMs);
+        // LCDd hands a key to the client whose screen it shows: wait until the module shows it.
+        QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(0), padded(QStringLiteral("Keys")), kTimeoutMs);
         // Key 6 (second row, second column of the pad) is Enter unless the config says else.
         m_pump->send(m_pump->model().setKey(6, true));
         QCOMPARE(client.waitForLine("key ", kTimeoutMs), QByteArray("key Enter"));
@@ -199,8 +211,9 @@ private slots:
         LineClient client;
         QVERIFY(client.connectTo(m_server->port()));
         QVERIFY(client.command("hello").startsWith("connect "));
-        for (const char *line : {"screen_add s", "screen_set s -priority alert -heartbeat off",
-                                 "widget_add s w string", "widget_set s w 1 1 {Before}"})
+        for (const char *line :
+             {"screen_add s", "screen_set s -priority alert", "screen_set s -heartbeat off",
+              "widget_add s w string", "widget_set s w 1 1 {Before}"})
             QCOMPARE(client.command(line), QByteArray("success"));
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(0), padded(QStringLiteral("Before")), kTimeoutMs);
 
@@ -218,9 +231,40 @@ private slots:
 
         plugModule();
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(0), padded(QStringLiteral("During")), kTimeoutMs);
-        QVERIFY(m_server->output().contains("the module is back"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->output().contains("the module is back"), kTimeoutMs);
         QCOMPARE(client.command("widget_set s w 1 1 {After}"), QByteArray("success"));
         QTRY_COMPARE_WITH_TIMEOUT(m_pump->rowText(0), padded(QStringLiteral("After")), kTimeoutMs);
+    }
+    // The module on a board in the rack: ser2net shares its device, LCDd reaches it over
+    // RFC 2217 at the speed the config names. ser2net gone is a lost module; ser2net back,
+    // the module is painted again.
+    void behindSer2Net()
+    {
+        if (!Ser2NetServer::installed())
+            QSKIP("ser2net is not installed");
+        Ser2NetServer ser2net(m_peer->slavePath());
+        QVERIFY(ser2net.start());
+        m_server->stop();
+        m_server = std::make_unique<LcddServer>(QStringList{
+            QStringLiteral("Device=") + ser2net.rfc2217Url(), QStringLiteral("Speed=19200")});
+        QVERIFY2(m_server->start(), m_server->output().constData());
+        QProcess client;
+        startLcdproc(client, QStringLiteral("C"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_pump->rowText(0).contains(QStringLiteral("CPU LOAD")),
+                                 kTimeoutMs);
+        termios line{};
+        QVERIFY(m_peer->lineSettings(line));
+        QCOMPARE(cfgetospeed(&line), speed_t(B19200));
+
+        ser2net.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->output().contains("lost the module"), kTimeoutMs);
+        m_pump->model().feed(proto::controlByte(proto::kClearDisplay));
+        QVERIFY(ser2net.start());
+        // The title is "CPU LOAD" at first, then the load and the host's name.
+        QTRY_VERIFY_WITH_TIMEOUT(m_pump->rowText(0).contains(QStringLiteral(" CPU ")), kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->output().count("the module is back"), 1, kTimeoutMs);
+        client.terminate();
+        client.waitForFinished();
     }
 };
 

@@ -1,12 +1,14 @@
 // The driver's picture against the module model: whatever flush() sends must leave the
 // model showing the picture, in as few bytes as the table says.
 
+#include <QSet>
 #include <QTest>
 
 #include "keys.h"
 #include "screen.h"
 #include "sim/modulemodel.h"
 #include "sim/replyencoder.h"
+#include "widgets.h"
 
 using lcdd::Screen;
 
@@ -156,6 +158,82 @@ private slots:
         const std::uint8_t slot = bench.model.display().cell(1, 3);
         QVERIFY(slot <= 7);
         QCOMPARE(bench.model.glyphs()[slot][0], std::uint8_t(0x1F));
+    }
+
+    // With every slot taken by bars, a big number's stand-in lands where LCDd's own text
+    // stand-in has it: a digit (three columns from x) in its middle, the colon at x.
+    void bigNumberStandIn_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("column"); // 1-based, as LCDd counts
+        QTest::addColumn<char>("shown");
+        QTest::newRow("colon") << 10 << 8 << 8 << ':';
+        QTest::newRow("digit") << 3 << 8 << 9 << '3';
+        QTest::newRow("colon at the left edge") << 10 << 1 << 1 << ':';
+    }
+    void bigNumberStandIn()
+    {
+        QFETCH(int, number);
+        QFETCH(int, x);
+        QFETCH(int, column);
+        QFETCH(char, shown);
+        Screen screen;
+        screen.clear();
+        for (int dots = 1; dots <= 8; ++dots)
+            QVERIFY(
+                screen.glyphSlot(dots <= 4 ? lcdd::leftColumns(dots) : lcdd::bottomRows(dots - 3)));
+        QCOMPARE(screen.freeSlots(), 0);
+        lcdd::drawBigNumber(screen, x, number);
+        QCOMPARE(char(screen.code(column - 1, 1)), shown);
+        for (int c = 0; c < lcdd::kWidth; ++c)
+            QVERIFY(c == column - 1 || screen.code(c, 1) == lcdd::kBlank);
+    }
+
+    // LCDd's heartbeat over three seconds, with some slots taken by bars in every frame:
+    // after the first second no beat uploads the glyph table again.
+    void heartbeatKeepsItsSlots_data()
+    {
+        QTest::addColumn<int>("bars");       // slots the bars take each frame
+        QTest::addColumn<QString>("shapes"); // what the top right cell shows, beat by beat
+        QTest::newRow("room for both hearts") << 6 << "filled open";
+        QTest::newRow("room for one") << 7 << "filled blank";
+        QTest::newRow("no room") << 8 << "# blank";
+    }
+    void heartbeatKeepsItsSlots()
+    {
+        QFETCH(int, bars);
+        QFETCH(QString, shapes);
+        const lcdd::Glyph filled = {0x00, 0x0A, 0x1F, 0x1F, 0x0E, 0x04, 0x00, 0x00};
+        const lcdd::Glyph open = {0x00, 0x0A, 0x15, 0x11, 0x0A, 0x04, 0x00, 0x00};
+        Bench bench;
+        QSet<QString> seen;
+        int uploads = 0;
+        for (unsigned frame = 0; frame < 24; ++frame) {
+            bench.screen.clear();
+            for (int b = 0; b < bars; ++b) {
+                const auto slot = bench.screen.glyphSlot(b < 4 ? lcdd::leftColumns(b + 1)
+                                                               : lcdd::bottomRows(b - 3));
+                bench.screen.putCode(b, 3, *slot);
+            }
+            lcdd::drawHeartbeat(bench.screen, frame);
+            const lcdd::Bytes bytes = bench.screen.flush();
+            feed(bench.model, bytes);
+            if (frame < 8)
+                continue; // the first second finds the slots
+            if (bytesOf(bytes).contains(QByteArray::fromHex("fe64")))
+                ++uploads;
+            const std::uint8_t code = bench.model.display().cell(0, lcdd::kWidth - 1);
+            const sim::Glyph glyph =
+                code <= proto::kLastCustomChar ? bench.model.glyphs()[code] : sim::Glyph{};
+            seen << (code > proto::kLastCustomChar ? (code == ' ' ? "blank" : QString(QChar(code)))
+                     : glyph == filled             ? "filled"
+                     : glyph == open               ? "open"
+                                                   : "other glyph");
+        }
+        QCOMPARE(uploads, 0);
+        const QStringList expected = shapes.split(QLatin1Char(' '));
+        QCOMPARE(seen, QSet<QString>(expected.begin(), expected.end()));
     }
 
     void promille_data()

@@ -1,0 +1,402 @@
+#include "networkline.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace lcdd
+{
+
+// A name lookup running in the background: the strings and hints it points at live as
+// long as it does.
+struct NetworkLine::Lookup {
+    std::string host;
+    std::string service;
+    addrinfo hints{};
+    gaicb request{};
+
+    ~Lookup()
+    {
+        if (request.ar_result)
+            freeaddrinfo(request.ar_result);
+    }
+};
+
+namespace
+{
+
+constexpr qsizetype kWordsKept = 200;
+
+// What a server said, as one short line a report can carry: its first line of text, the
+// bytes that are not printable as \xNN.
+std::string firstLine(const QByteArray &words)
+{
+    constexpr qsizetype kLongest = 80;
+    std::string line;
+    qsizetype i = 0;
+    while (i < words.size() && (words[i] == '\r' || words[i] == '\n'))
+        ++i;
+    for (; i < words.size() && words[i] != '\r' && words[i] != '\n'; ++i) {
+        if (static_cast<qsizetype>(line.size()) >= kLongest)
+            return line + "...";
+        const auto byte = static_cast<unsigned char>(words[i]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            line += static_cast<char>(byte);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            line += escaped;
+        }
+    }
+    return line;
+}
+
+// The server's first line when all it sent is text, else nothing.
+std::string textLine(const QByteArray &words)
+{
+    const bool text = std::all_of(words.begin(), words.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte >= 0x20 && byte < 0x7F) || c == '\r' || c == '\n';
+    });
+    return text ? firstLine(words) : std::string();
+}
+
+std::string settingWords(const telnet::Event &answer)
+{
+    using Kind = telnet::Event::Kind;
+    const std::string value = std::to_string(answer.value);
+    switch (answer.kind) {
+    case Kind::BaudRate:
+        return "the server set the speed to " + value + " bit/s";
+    case Kind::DataSize:
+        return "the server set " + value + " data bits";
+    case Kind::Parity: {
+        static constexpr const char *kNames[] = {"none", "odd", "even", "mark", "space"};
+        const bool known = answer.value >= 1 && answer.value <= 5;
+        return std::string("the server set parity to ") +
+               (known ? kNames[answer.value - 1] : value.c_str());
+    }
+    case Kind::StopSize:
+        return "the server set stop bits code " + value;
+    default:
+        return "the server does not let the line speed be set";
+    }
+}
+
+} // namespace
+
+NetworkLine::NetworkLine(ports::NetworkAddress address, int speed)
+    : m_address(std::move(address)), m_speed(speed)
+{
+    m_hangUpWords = "the server closed the connection";
+}
+
+NetworkLine::~NetworkLine()
+{
+    NetworkLine::close();
+}
+
+void NetworkLine::open(Clock::time_point now)
+{
+    close();
+    m_deadline = now + kOpenTimeout;
+    m_codec = telnet::TelnetCodec();
+    m_settingsSent = false;
+    m_awaited.clear();
+    m_serverWords.clear();
+    m_connectError = 0;
+
+    m_lookup = std::make_unique<Lookup>();
+    m_lookup->host = m_address.host.toStdString();
+    m_lookup->service = std::to_string(m_address.port);
+    m_lookup->hints.ai_family = AF_UNSPEC;
+    m_lookup->hints.ai_socktype = SOCK_STREAM;
+    m_lookup->hints.ai_flags = AI_NUMERICSERV;
+    m_lookup->request.ar_name = m_lookup->host.c_str();
+    m_lookup->request.ar_service = m_lookup->service.c_str();
+    m_lookup->request.ar_request = &m_lookup->hints;
+    gaicb *requests[] = {&m_lookup->request};
+    if (getaddrinfo_a(GAI_NOWAIT, requests, 1, nullptr) != 0) {
+        m_lookup.reset();
+        refuseOpen(ports::OpenProblem::Kind::Other,
+                   "cannot look up " + m_address.host.toStdString());
+        return;
+    }
+    m_step = Step::Resolving;
+    m_state = State::Opening;
+}
+
+void NetworkLine::poll(Clock::time_point now)
+{
+    if (m_state == State::Open) {
+        sendWaiting();
+        return;
+    }
+    if (m_state != State::Opening)
+        return;
+    switch (m_step) {
+    case Step::Resolving: {
+        const int result = gai_error(&m_lookup->request);
+        if (result == EAI_INPROGRESS)
+            break;
+        if (result != 0) {
+            refuseOpen(result == EAI_NONAME || result == EAI_NODATA || result == EAI_FAIL
+                           ? ports::OpenProblem::Kind::NoSuchHost
+                           : ports::OpenProblem::Kind::Other,
+                       "cannot look up " + m_address.host.toStdString() + ": " +
+                           gai_strerror(result));
+            return;
+        }
+        m_nextAddress = m_lookup->request.ar_result;
+        connectNext();
+        break;
+    }
+    case Step::Connecting: {
+        pollfd p{descriptor(), POLLOUT, 0};
+        if (::poll(&p, 1, 0) <= 0)
+            break;
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (::getsockopt(descriptor(), SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+            error = errno;
+        if (error == 0) {
+            connected();
+        } else {
+            m_connectError = error;
+            Line::close();
+            m_state = State::Opening;
+            m_nextAddress = m_nextAddress->ai_next;
+            connectNext();
+        }
+        break;
+    }
+    case Step::Negotiating:
+        negotiate();
+        break;
+    }
+    if (m_state == State::Opening && now >= m_deadline)
+        refuseOpen(ports::OpenProblem::Kind::NoAnswer);
+}
+
+void NetworkLine::connectNext()
+{
+    for (; m_nextAddress; m_nextAddress = m_nextAddress->ai_next) {
+        const int fd = ::socket(m_nextAddress->ai_family,
+                                m_nextAddress->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                                m_nextAddress->ai_protocol);
+        if (fd < 0) {
+            m_connectError = errno;
+            continue;
+        }
+        adopt(fd, true);
+        if (::connect(fd, m_nextAddress->ai_addr, m_nextAddress->ai_addrlen) == 0) {
+            connected();
+            return;
+        }
+        if (errno == EINPROGRESS) {
+            m_step = Step::Connecting;
+            return;
+        }
+        // Refused at once (no route, the network unreachable): the next address, if any.
+        m_connectError = errno;
+        Line::close();
+        m_state = State::Opening;
+    }
+    using Kind = ports::OpenProblem::Kind;
+    switch (m_connectError) {
+    case ECONNREFUSED:
+        refuseOpen(Kind::ConnectionRefused);
+        break;
+    case ETIMEDOUT:
+        refuseOpen(Kind::NoAnswer);
+        break;
+    case ENETUNREACH:
+        refuseOpen(Kind::Other, "network unreachable");
+        break;
+    case EHOSTUNREACH:
+        refuseOpen(Kind::Other, "no route to " + m_address.host.toStdString());
+        break;
+    default:
+        refuseOpen(Kind::Other,
+                   m_address.hostAndPort().toStdString() + ": " + std::strerror(m_connectError));
+        break;
+    }
+}
+
+void NetworkLine::connected()
+{
+    dropLookup();
+    // Frames are small and each one matters at once: no Nagle delay.
+    const int on = 1;
+    ::setsockopt(descriptor(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    if (m_address.scheme == ports::NetworkAddress::Scheme::Socket) {
+        m_state = State::Open;
+        return;
+    }
+    m_step = Step::Negotiating;
+    queueText(m_codec.start());
+    if (sendWaiting())
+        negotiate();
+}
+
+void NetworkLine::negotiate()
+{
+    std::vector<std::uint8_t> bytes;
+    const bool alive = sendWaiting() && receive(bytes);
+    if (!bytes.empty()) {
+        telnet::TelnetCodec::Received in;
+        m_codec.receive(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), in);
+        if (m_serverWords.size() < kWordsKept)
+            m_serverWords += in.data.left(kWordsKept - m_serverWords.size());
+        queueText(in.reply);
+        if (!heed(in.events))
+            return;
+    }
+    if (!alive) {
+        const std::string words = firstLine(m_serverWords);
+        refuseOpen(ports::OpenProblem::Kind::Other,
+                   "the server closed the connection" + (words.empty() ? "" : ": " + words));
+        return;
+    }
+    if (m_settingsSent && m_awaited.empty())
+        m_state = State::Open;
+    sendWaiting();
+}
+
+bool NetworkLine::heed(const std::vector<telnet::Event> &events)
+{
+    using Kind = telnet::Event::Kind;
+    for (const telnet::Event &event : events) {
+        switch (event.kind) {
+        case Kind::ComPortAccepted:
+            if (!m_settingsSent && m_state == State::Opening) {
+                const auto speed = static_cast<std::uint32_t>(m_speed);
+                queueText(telnet::TelnetCodec::setBaudRate(speed) +
+                          telnet::TelnetCodec::setDataSize(8) +
+                          telnet::TelnetCodec::setParity(telnet::kParityNone) +
+                          telnet::TelnetCodec::setStopSize(telnet::kStopOne));
+                m_awaited = {{Kind::BaudRate, speed},
+                             {Kind::DataSize, 8},
+                             {Kind::Parity, telnet::kParityNone},
+                             {Kind::StopSize, telnet::kStopOne}};
+                m_settingsSent = true;
+            }
+            break;
+        case Kind::ComPortRefused:
+            if (m_state == State::Open)
+                fail("the server does not let the line speed be set");
+            else
+                refuseOpen(ports::OpenProblem::Kind::LineNotSettable);
+            return false;
+        default: {
+            // An answer: the first one owed of its kind must say what was asked; anything
+            // else is news the server gave unasked.
+            const auto owed =
+                std::find_if(m_awaited.begin(), m_awaited.end(),
+                             [&](const telnet::Event &e) { return e.kind == event.kind; });
+            if (owed == m_awaited.end())
+                break;
+            if (owed->value != event.value) {
+                refuseOpen(ports::OpenProblem::Kind::Other, settingWords(event));
+                return false;
+            }
+            m_awaited.erase(owed);
+            break;
+        }
+        }
+    }
+    return true;
+}
+
+bool NetworkLine::write(std::span<const std::uint8_t> bytes)
+{
+    if (m_state != State::Open)
+        return false;
+    if (m_address.scheme == ports::NetworkAddress::Scheme::Socket)
+        return Line::write(bytes);
+    queueText(m_codec.encode(QByteArrayView(reinterpret_cast<const char *>(bytes.data()),
+                                            static_cast<qsizetype>(bytes.size()))));
+    return sendWaiting();
+}
+
+bool NetworkLine::read(std::vector<std::uint8_t> &into)
+{
+    if (m_state != State::Open)
+        return false;
+    std::vector<std::uint8_t> bytes;
+    const bool alive = receive(bytes);
+    QByteArray data(reinterpret_cast<const char *>(bytes.data()),
+                    static_cast<qsizetype>(bytes.size()));
+    if (m_address.scheme == ports::NetworkAddress::Scheme::Rfc2217 && !data.isEmpty()) {
+        telnet::TelnetCodec::Received in;
+        m_codec.receive(data, in);
+        data = in.data;
+        if (alive) {
+            queueText(in.reply);
+            if (!heed(in.events))
+                return false;
+        }
+    }
+    into.insert(into.end(), data.begin(), data.end());
+    if (m_serverWords.size() < kWordsKept)
+        m_serverWords += data.left(kWordsKept - m_serverWords.size());
+    if (!alive) {
+        // A server that turns a client away often says why before it closes ("Port already
+        // in use"); a module's replies are never such text.
+        const std::string words = textLine(m_serverWords);
+        if (!words.empty() && errorString() == m_hangUpWords)
+            fail(m_hangUpWords + ": " + words);
+        return false;
+    }
+    return sendWaiting();
+}
+
+void NetworkLine::close()
+{
+    Line::close();
+    dropLookup();
+}
+
+void NetworkLine::refuseOpen(ports::OpenProblem::Kind kind, const std::string &detail)
+{
+    ports::OpenProblem problem;
+    problem.kind = kind;
+    problem.device = QStringLiteral("%1://%2").arg(
+        m_address.scheme == ports::NetworkAddress::Scheme::Rfc2217 ? QStringLiteral("rfc2217")
+                                                                   : QStringLiteral("socket"),
+        m_address.hostAndPort());
+    problem.where =
+        kind == ports::OpenProblem::Kind::NoSuchHost ? m_address.host : m_address.hostAndPort();
+    problem.detail = QString::fromStdString(detail);
+    refuse(problem);
+}
+
+void NetworkLine::queueText(const QByteArray &bytes)
+{
+    queue(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+          static_cast<std::size_t>(bytes.size()));
+}
+
+void NetworkLine::dropLookup()
+{
+    m_nextAddress = nullptr;
+    if (!m_lookup)
+        return;
+    if (gai_error(&m_lookup->request) == EAI_INPROGRESS &&
+        gai_cancel(&m_lookup->request) == EAI_NOTCANCELED) {
+        // The lookup still writes into its request when it ends, whenever that is: leave it
+        // be rather than wait for a name server that may not answer.
+        static_cast<void>(m_lookup.release());
+        return;
+    }
+    m_lookup.reset();
+}
+
+} // namespace lcdd
