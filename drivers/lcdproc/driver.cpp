@@ -8,11 +8,11 @@
 #include <unistd.h>
 
 #include "lcdapi.h"
-#include "networkline.h"
 #include "ports/comname.h"
 #include "ports/portaddress.h"
 #include "ports/portresolver.h"
 #include "protocol/protocol.h"
+#include "socketline.h"
 #include "systemports.h"
 #include "termiosline.h"
 #include "widgets.h"
@@ -114,7 +114,7 @@ bool Driver::init(const DriverConfig &config)
 
     // LCDd starts its clients only once every driver is ready: waiting here holds up no one.
     m_line->open(Clock::now());
-    while (m_line->state() == Line::State::Opening) {
+    while (m_line->state() == PolledLine::State::Opening) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         m_line->poll(Clock::now());
     }
@@ -149,7 +149,7 @@ bool Driver::makeLine()
                                      "socket://HOST:PORT");
         return false;
     }
-    m_line = std::make_unique<NetworkLine>(*address, m_config.speed);
+    m_line = std::make_unique<SocketLine>(*address, m_config.speed);
     return true;
 }
 
@@ -186,7 +186,7 @@ bool Driver::service(Clock::time_point now)
 {
     if (!m_line)
         return false;
-    if (m_line->state() == Line::State::Closed) {
+    if (m_line->state() == PolledLine::State::Closed) {
         if (now - m_lastAttempt < kRetryInterval)
             return false;
         m_lastAttempt = now;
@@ -223,7 +223,7 @@ void Driver::settle(Clock::time_point now)
         readyModule();
         if (m_lost)
             m_backSince = now;
-    } else if (m_retrying && m_line->state() == Line::State::Closed) {
+    } else if (m_retrying && m_line->state() == PolledLine::State::Closed) {
         m_retrying = false;
         retryRefused(problemWords(m_line->openProblem()));
     }
@@ -275,7 +275,7 @@ void Driver::noteStall(Clock::time_point now)
 
 std::string Driver::key(Clock::time_point now)
 {
-    if (m_line && m_line->state() != Line::State::Closed) {
+    if (m_line && m_line->state() != PolledLine::State::Closed) {
         m_line->poll(now);
         settle(now); // a line that opened just now is readied before it is read
         m_incoming.clear();

@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "keys.h"
-#include "line.h"
+#include "polledline.h"
 #include "protocol/replystream.h"
 #include "screen.h"
 
@@ -59,7 +59,7 @@ class Driver
 {
 public:
     using Clock = proto::ReplyStream::Clock;
-    static_assert(std::is_same_v<Clock, Line::Clock>);
+    static_assert(std::is_same_v<Clock, PolledLine::Clock>);
 
     explicit Driver(Reporter reporter);
     ~Driver();
@@ -105,7 +105,7 @@ private:
     Reporter m_report;
     DriverConfig m_config;
     std::string m_device;
-    std::unique_ptr<Line> m_line;
+    std::unique_ptr<PolledLine> m_line;
     bool m_connected = false;
     bool m_lost = false;
     bool m_retrying = false;

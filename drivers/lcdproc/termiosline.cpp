@@ -127,7 +127,7 @@ void TermiosLine::open(Clock::time_point)
 
 void TermiosLine::close()
 {
-    Line::close();
+    PolledLine::close();
     m_locks.clear();
 }
 

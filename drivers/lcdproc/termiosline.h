@@ -25,14 +25,14 @@
 
 #include <sys/types.h>
 
-#include "line.h"
+#include "polledline.h"
 
 class QLockFile;
 
 namespace lcdd
 {
 
-class TermiosLine : public Line
+class TermiosLine : public PolledLine
 {
 public:
     // `lockOwner`: the user the lock file is handed to, if any.

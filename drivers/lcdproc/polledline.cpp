@@ -1,4 +1,4 @@
-#include "line.h"
+#include "polledline.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,18 +23,18 @@ std::string systemError(const char *what)
     return std::string(what) + ": " + std::strerror(errno);
 }
 
-Line::~Line()
+PolledLine::~PolledLine()
 {
-    Line::close();
+    PolledLine::close();
 }
 
-void Line::poll(Clock::time_point)
+void PolledLine::poll(Clock::time_point)
 {
     if (m_state == State::Open)
         sendWaiting();
 }
 
-void Line::close()
+void PolledLine::close()
 {
     if (m_fd >= 0)
         ::close(m_fd);
@@ -44,7 +44,7 @@ void Line::close()
     m_sent = 0;
 }
 
-void Line::drain(std::chrono::milliseconds timeout)
+void PolledLine::drain(std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;
     while (m_state == State::Open && !idle()) {
@@ -59,7 +59,7 @@ void Line::drain(std::chrono::milliseconds timeout)
     }
 }
 
-void Line::closeGently(std::chrono::milliseconds timeout)
+void PolledLine::closeGently(std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;
     drain(timeout);
@@ -79,7 +79,7 @@ void Line::closeGently(std::chrono::milliseconds timeout)
     close();
 }
 
-bool Line::write(std::span<const std::uint8_t> bytes)
+bool PolledLine::write(std::span<const std::uint8_t> bytes)
 {
     if (m_state != State::Open)
         return false;
@@ -87,12 +87,12 @@ bool Line::write(std::span<const std::uint8_t> bytes)
     return sendWaiting();
 }
 
-bool Line::read(std::vector<std::uint8_t> &into)
+bool PolledLine::read(std::vector<std::uint8_t> &into)
 {
     return m_state == State::Open && receive(into);
 }
 
-void Line::adopt(int fd, bool socket)
+void PolledLine::adopt(int fd, bool socket)
 {
     m_fd = fd;
     m_socket = socket;
@@ -101,12 +101,12 @@ void Line::adopt(int fd, bool socket)
     m_error.clear();
 }
 
-void Line::queue(const std::uint8_t *bytes, std::size_t size)
+void PolledLine::queue(const std::uint8_t *bytes, std::size_t size)
 {
     m_waiting.insert(m_waiting.end(), bytes, bytes + size);
 }
 
-bool Line::sendWaiting()
+bool PolledLine::sendWaiting()
 {
     while (m_sent < m_waiting.size()) {
         const std::uint8_t *from = m_waiting.data() + m_sent;
@@ -130,7 +130,7 @@ bool Line::sendWaiting()
     return true;
 }
 
-bool Line::receive(std::vector<std::uint8_t> &into)
+bool PolledLine::receive(std::vector<std::uint8_t> &into)
 {
     std::uint8_t buffer[4096];
     for (std::size_t total = 0; total < kMostReadAtOnce;) {
@@ -152,13 +152,13 @@ bool Line::receive(std::vector<std::uint8_t> &into)
     return true;
 }
 
-void Line::fail(const std::string &why)
+void PolledLine::fail(const std::string &why)
 {
     close();
     m_error = why;
 }
 
-void Line::refuse(const ports::OpenProblem &problem)
+void PolledLine::refuse(const ports::OpenProblem &problem)
 {
     close();
     m_problem = problem;

@@ -13,7 +13,7 @@
 //
 // A line that fails (the device hung up, the server closed the connection) is Closed at
 // once, with errorString() saying why. Two lines stand behind this: TermiosLine for a device
-// path and NetworkLine for rfc2217:// and socket:// addresses.
+// path and SocketLine for rfc2217:// and socket:// addresses.
 
 #include <chrono>
 #include <cstdint>
@@ -26,16 +26,16 @@
 namespace lcdd
 {
 
-class Line
+class PolledLine
 {
 public:
     using Clock = std::chrono::steady_clock;
     enum class State { Closed, Opening, Open };
 
-    Line() = default;
-    virtual ~Line();
-    Line(const Line &) = delete;
-    Line &operator=(const Line &) = delete;
+    PolledLine() = default;
+    virtual ~PolledLine();
+    PolledLine(const PolledLine &) = delete;
+    PolledLine &operator=(const PolledLine &) = delete;
 
     virtual void open(Clock::time_point now) = 0;
     virtual void poll(Clock::time_point now);

@@ -19,7 +19,7 @@
 
 #include <QByteArray>
 
-#include "line.h"
+#include "polledline.h"
 #include "ports/portaddress.h"
 #include "telnet/telnetcodec.h"
 
@@ -28,13 +28,13 @@ struct addrinfo;
 namespace lcdd
 {
 
-class NetworkLine : public Line
+class SocketLine : public PolledLine
 {
 public:
     static constexpr auto kOpenTimeout = std::chrono::seconds(5);
 
-    NetworkLine(ports::NetworkAddress address, int speed);
-    ~NetworkLine() override;
+    SocketLine(ports::NetworkAddress address, int speed);
+    ~SocketLine() override;
 
     void open(Clock::time_point now) override;
     void poll(Clock::time_point now) override;

@@ -1,4 +1,4 @@
-#include "networkline.h"
+#include "socketline.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +16,7 @@ namespace lcdd
 
 // A name lookup running in the background: the strings and hints it points at live as
 // long as it does.
-struct NetworkLine::Lookup {
+struct SocketLine::Lookup {
     std::string host;
     std::string service;
     addrinfo hints{};
@@ -92,18 +92,18 @@ std::string settingWords(const telnet::Event &answer)
 
 } // namespace
 
-NetworkLine::NetworkLine(ports::NetworkAddress address, int speed)
+SocketLine::SocketLine(ports::NetworkAddress address, int speed)
     : m_address(std::move(address)), m_speed(speed)
 {
     m_hangUpWords = "the server closed the connection";
 }
 
-NetworkLine::~NetworkLine()
+SocketLine::~SocketLine()
 {
-    NetworkLine::close();
+    SocketLine::close();
 }
 
-void NetworkLine::open(Clock::time_point now)
+void SocketLine::open(Clock::time_point now)
 {
     close();
     m_deadline = now + kOpenTimeout;
@@ -133,7 +133,7 @@ void NetworkLine::open(Clock::time_point now)
     m_state = State::Opening;
 }
 
-void NetworkLine::poll(Clock::time_point now)
+void SocketLine::poll(Clock::time_point now)
 {
     if (m_state == State::Open) {
         sendWaiting();
@@ -170,7 +170,7 @@ void NetworkLine::poll(Clock::time_point now)
             connected();
         } else {
             m_connectError = error;
-            Line::close();
+            PolledLine::close();
             m_state = State::Opening;
             m_nextAddress = m_nextAddress->ai_next;
             connectNext();
@@ -185,7 +185,7 @@ void NetworkLine::poll(Clock::time_point now)
         refuseOpen(ports::OpenProblem::Kind::NoAnswer);
 }
 
-void NetworkLine::connectNext()
+void SocketLine::connectNext()
 {
     for (; m_nextAddress; m_nextAddress = m_nextAddress->ai_next) {
         const int fd = ::socket(m_nextAddress->ai_family,
@@ -206,7 +206,7 @@ void NetworkLine::connectNext()
         }
         // Refused at once (no route, the network unreachable): the next address, if any.
         m_connectError = errno;
-        Line::close();
+        PolledLine::close();
         m_state = State::Opening;
     }
     using Kind = ports::OpenProblem::Kind;
@@ -230,7 +230,7 @@ void NetworkLine::connectNext()
     }
 }
 
-void NetworkLine::connected()
+void SocketLine::connected()
 {
     dropLookup();
     // Frames are small and each one matters at once: no Nagle delay.
@@ -246,7 +246,7 @@ void NetworkLine::connected()
         negotiate();
 }
 
-void NetworkLine::negotiate()
+void SocketLine::negotiate()
 {
     std::vector<std::uint8_t> bytes;
     const bool alive = sendWaiting() && receive(bytes);
@@ -270,7 +270,7 @@ void NetworkLine::negotiate()
     sendWaiting();
 }
 
-bool NetworkLine::heed(const std::vector<telnet::Event> &events)
+bool SocketLine::heed(const std::vector<telnet::Event> &events)
 {
     using Kind = telnet::Event::Kind;
     for (const telnet::Event &event : events) {
@@ -315,18 +315,18 @@ bool NetworkLine::heed(const std::vector<telnet::Event> &events)
     return true;
 }
 
-bool NetworkLine::write(std::span<const std::uint8_t> bytes)
+bool SocketLine::write(std::span<const std::uint8_t> bytes)
 {
     if (m_state != State::Open)
         return false;
     if (m_address.scheme == ports::NetworkAddress::Scheme::Socket)
-        return Line::write(bytes);
+        return PolledLine::write(bytes);
     queueText(m_codec.encode(QByteArrayView(reinterpret_cast<const char *>(bytes.data()),
                                             static_cast<qsizetype>(bytes.size()))));
     return sendWaiting();
 }
 
-bool NetworkLine::read(std::vector<std::uint8_t> &into)
+bool SocketLine::read(std::vector<std::uint8_t> &into)
 {
     if (m_state != State::Open)
         return false;
@@ -358,13 +358,13 @@ bool NetworkLine::read(std::vector<std::uint8_t> &into)
     return sendWaiting();
 }
 
-void NetworkLine::close()
+void SocketLine::close()
 {
-    Line::close();
+    PolledLine::close();
     dropLookup();
 }
 
-void NetworkLine::refuseOpen(ports::OpenProblem::Kind kind, const std::string &detail)
+void SocketLine::refuseOpen(ports::OpenProblem::Kind kind, const std::string &detail)
 {
     ports::OpenProblem problem;
     problem.kind = kind;
@@ -378,13 +378,13 @@ void NetworkLine::refuseOpen(ports::OpenProblem::Kind kind, const std::string &d
     refuse(problem);
 }
 
-void NetworkLine::queueText(const QByteArray &bytes)
+void SocketLine::queueText(const QByteArray &bytes)
 {
     queue(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
           static_cast<std::size_t>(bytes.size()));
 }
 
-void NetworkLine::dropLookup()
+void SocketLine::dropLookup()
 {
     m_nextAddress = nullptr;
     if (!m_lookup)
