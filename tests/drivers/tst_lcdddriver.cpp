@@ -75,6 +75,9 @@ private slots:
                                     << "vantel: Size 16x2 is not the module's 20x4";
         QTest::newRow("no such COM port") << "COM97" << 9600 << "20x4"
                                           << "vantel: Device COM97 names no serial port";
+        QTest::newRow("a control character in Device")
+            << "/dev/ttyS0\x01" << 9600 << "20x4"
+            << R"(vantel: Device '/dev/ttyS0\x01' holds the control character \x01)";
     }
     void refusedConfig()
     {
