@@ -108,6 +108,13 @@ std::optional<int> Vantelctl::start(const QStringList &arguments)
 std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, script::Steps steps)
 {
     const SettingsFile settings(m_world.settingsPath);
+    // A settings file that cannot be read (a FIFO, a device, a folder) is as a missing one,
+    // as in the window; said when the run would have used it.
+    if (invocation.port.isEmpty() || !invocation.speed) {
+        if (const SettingsSnapshot saved = settings.read(); !saved.isReadable())
+            m_world.err(
+                QStringLiteral("vantelctl: %1; the defaults are used").arg(saved.problem()));
+    }
     const PortChoice port = choosePort(invocation.port, settings);
     if (!port.problem.isEmpty()) {
         m_world.err(QStringLiteral("vantelctl: ") + port.problem);
