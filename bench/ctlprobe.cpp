@@ -2,6 +2,10 @@
 
 #include "ptyline.h"
 
+#include <QTemporaryDir>
+
+#include "script/parser.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -49,4 +53,56 @@ FirstByteSamples measureFirstByte(const QString &program, PtyLine &line, int run
     }
     posix_spawn_file_actions_destroy(&actions);
     return samples;
+}
+
+namespace
+{
+
+// Peak resident memory of one run in KiB, or -1 when it did not end well.
+long peakKiB(const QByteArray &path, std::vector<QByteArray> arguments)
+{
+    std::vector<char *> argv{const_cast<char *>(path.constData())};
+    for (QByteArray &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+}
+
+} // namespace
+
+PlayMemory measurePlayMemory(const QString &program)
+{
+    PlayMemory memory;
+    QTemporaryDir dir;
+    const QString script = dir.filePath(QStringLiteral("large.vtl"));
+    QFile file(script);
+    const qint64 lines = script::kLargestScript / 3 - 1;
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) ||
+        file.write(QByteArray("0D\n").repeated(lines)) != lines * 3) {
+        memory.error = QStringLiteral("cannot write %1").arg(script);
+        return memory;
+    }
+    file.close();
+    const QByteArray path = program.toLocal8Bit();
+    const long base = peakKiB(path, {"--dry-run", "clear"});
+    const long played = peakKiB(path, {"--dry-run", "play", script.toLocal8Bit()});
+    if (base < 0 || played < 0) {
+        memory.error = QStringLiteral("vantelctl did not end well");
+        return memory;
+    }
+    memory.peakMiB = double(played) / 1024;
+    memory.bytesPerScriptByte = double(played - base) * 1024 / double(lines * 3);
+    return memory;
 }

@@ -17,3 +17,15 @@ struct FirstByteSamples {
 };
 
 FirstByteSamples measureFirstByte(const QString &program, PtyLine &line, int runs);
+
+// The memory a dry run of a large script costs beyond the program's own: a script just under
+// the largest a script can be, of the shortest lines that make a step each ("0D"), played with
+// --dry-run; the peak resident memory of that run less that of a dry run of "clear", per
+// byte of the script.
+struct PlayMemory {
+    double bytesPerScriptByte = 0;
+    double peakMiB = 0;
+    QString error;
+};
+
+PlayMemory measurePlayMemory(const QString &program);

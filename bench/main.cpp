@@ -422,6 +422,19 @@ void ctlRow(const Options &options, std::vector<Row> &rows)
                     spread(samples.cpuMs, 1, "ms"),
                     {},
                     {}});
+
+    progress("vantelctl dry run of a 16 MiB script");
+    const PlayMemory memory = measurePlayMemory(QStringLiteral(VANTELCTL_PATH));
+    const QString memoryName =
+        QStringLiteral("vantelctl: memory of a 16 MiB script's dry run, per script byte");
+    if (!memory.error.isEmpty()) {
+        rows.push_back(
+            {memoryName, memory.error, {}, QStringLiteral("< 16 bytes"), verdict(false)});
+        return;
+    }
+    rows.push_back({memoryName, number(memory.bytesPerScriptByte, 1) + QStringLiteral(" bytes"),
+                    QStringLiteral("peak %1 MiB").arg(number(memory.peakMiB, 0)),
+                    QStringLiteral("< 16 bytes"), verdict(memory.bytesPerScriptByte < 16)});
 }
 
 void printTable(const std::vector<Row> &rows)

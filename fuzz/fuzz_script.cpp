@@ -23,12 +23,12 @@ void check(bool condition)
         std::abort();
 }
 
-std::vector<proto::Frame> framesSent(const std::vector<script::Step> &steps)
+std::vector<proto::Frame> framesSent(const script::Steps &steps)
 {
     std::vector<proto::Frame> frames;
-    for (const script::Step &step : steps) {
-        if (step.kind == script::Step::Kind::Send)
-            frames.push_back(step.frame);
+    for (std::size_t index = 0; index < steps.size(); ++index) {
+        if (steps.kind(index) == script::Step::Kind::Send)
+            frames.push_back(steps[index].frame);
     }
     return frames;
 }

@@ -13,7 +13,7 @@ build=${VANTEL_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-${VANTEL_FUZZ_SECONDS:-60}}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_replies fuzz_inifile fuzz_script fuzz_portmap fuzz_telnet)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_replies fuzz_inifile fuzz_script fuzz_play fuzz_portmap fuzz_telnet)
 
 # clang and its fuzzer runtime (libclang_rt.fuzzer), besides Qt and CMake.
 packages=(qt6-base-dev qt6-serialport-dev cmake make clang libclang-rt-14-dev)

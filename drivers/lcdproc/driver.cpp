@@ -9,6 +9,7 @@
 
 #include "lcdapi.h"
 #include "ports/comname.h"
+#include "ports/devicename.h"
 #include "ports/portaddress.h"
 #include "ports/portresolver.h"
 #include "protocol/protocol.h"
@@ -89,6 +90,11 @@ bool Driver::init(const DriverConfig &config)
         return false;
     }
     m_device = config.device;
+    if (const QString problem = ports::deviceNameProblem(QString::fromStdString(config.device));
+        !problem.isEmpty()) {
+        m_report(lcdapi::kError, "vantel: Device " + problem.toStdString());
+        return false;
+    }
     const ports::ComName name = ports::readComName(QString::fromStdString(config.device));
     if (name.isRefused()) {
         m_report(lcdapi::kError,

@@ -28,6 +28,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDebug>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
@@ -227,9 +228,17 @@ void frmMain::buildPages()
 void frmMain::Form_Load()
 {
     // The lists were filled and the pins marked as inputs while the controls were built.
-    CommPortText = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
-    CommSettings = m_settings.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
-    const QString level = m_settings.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL"));
+    const SettingsSnapshot saved = m_settings.read();
+    // A file that cannot be read (a FIFO, a device, a folder, a huge file) is as a missing
+    // one, and is never replaced (settingsfile.h); said once, where a damaged file is looked
+    // for.
+    if (!saved.isReadable())
+        qWarning().noquote() << saved.problem() +
+                                    QStringLiteral("; the window starts with its defaults and "
+                                                   "leaves the file as it is");
+    CommPortText = saved.ReadINI(QStringLiteral("Settings"), QStringLiteral("CommPort"));
+    CommSettings = saved.ReadINI(QStringLiteral("Settings"), QStringLiteral("Setting"));
+    const QString level = saved.ReadINI(QStringLiteral("LCD"), QStringLiteral("BL"));
 
     // A missing or malformed level leaves the slider at its left end; a number outside the
     // slider's range shows the nearest end.
@@ -408,7 +417,10 @@ void frmMain::updateDeviceLabel()
     if (device.isEmpty()) {
         lblDevice->setText(index < 0 ? QStringLiteral("No port selected")
                                      : QStringLiteral("COM%1: no device").arg(index + 1));
-        lblDevice->setToolTip(lblDevice->text());
+        // A port map that cannot be read, or a name refused, is why: the tooltip says so.
+        const QString why = index < 0 ? QString() : seriallink::resolveDevice(index + 1).problem;
+        lblDevice->setToolTip(why.isEmpty() ? lblDevice->text()
+                                            : lblDevice->text() + QLatin1Char('\n') + why);
         return;
     }
     // A long path loses its middle: the device's own name at the end stays in sight, and
@@ -428,5 +440,8 @@ void frmMain::showOpenProblem(const ports::OpenProblem &problem)
     QStringList tip{why};
     if (!problem.device.isEmpty())
         tip << problem.device << seriallink::adapterDetails(problem.device);
+    else if (const QString reason = seriallink::resolveDevice(MSComm1.commPort()).problem;
+             !reason.isEmpty())
+        tip << reason;
     lblDevice->setToolTip(tip.join(u'\n'));
 }

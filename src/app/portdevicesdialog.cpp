@@ -92,15 +92,23 @@ PortDevicesDialog::PortDevicesDialog(QWidget *parent)
     if (m_map.state == ports::LoadedPortMap::State::Unreadable) {
         m_problem->setText(m_map.problem +
                            QStringLiteral(". The map is not used and will not be replaced."));
-    } else if (!m_map.malformedLines.isEmpty()) {
+    } else {
+        QStringList problems;
         QStringList numbers;
         for (int line : std::as_const(m_map.malformedLines))
             numbers << QString::number(line);
-        m_problem->setText(
-            (numbers.size() == 1
-                 ? QStringLiteral("Line %1 of the map names no port; it is kept as it is.")
-                 : QStringLiteral("Lines %1 of the map name no port; they are kept as they are."))
-                .arg(numbers.join(QStringLiteral(", "))));
+        if (!numbers.isEmpty())
+            problems << (numbers.size() == 1
+                             ? QStringLiteral("Line %1 of the map names no port; it is kept as "
+                                              "it is.")
+                             : QStringLiteral("Lines %1 of the map name no port; they are kept "
+                                              "as they are."))
+                            .arg(numbers.join(QStringLiteral(", ")));
+        for (auto it = m_map.refused.cbegin(); it != m_map.refused.cend(); ++it)
+            problems << QStringLiteral("COM%1 opens no device: the map's %2.")
+                            .arg(it.key())
+                            .arg(it.value());
+        m_problem->setText(problems.join(u'\n'));
     }
     m_problem->setVisible(!m_problem->text().isEmpty());
 
@@ -186,13 +194,24 @@ void PortDevicesDialog::buildSystemPortTable()
 void PortDevicesDialog::showResolution(int port)
 {
     const QString mapped = m_devices.at(port - 1)->currentText().trimmed();
+    // The map as read while it cannot be, or while a refused line stands untouched; what is
+    // typed otherwise.
+    ports::LoadedPortMap map = m_map;
+    if (m_map.state != ports::LoadedPortMap::State::Unreadable &&
+        !(mapped.isEmpty() && m_map.refused.contains(port))) {
+        map = {};
+        map.state = ports::LoadedPortMap::State::Read;
+        map.devices = {{port, mapped}};
+    }
     const ports::ResolvedPort resolved =
-        ports::resolvePort(port, m_environment, {{port, mapped}}, m_systemNames);
+        ports::resolvePortFromFile(port, m_environment, map, m_systemNames);
     const int row = port - 1;
     const QString device =
         resolved.device.isEmpty() ? QStringLiteral("no device") : resolved.device;
     m_portTable->item(row, OpensNow)->setText(device);
-    m_portTable->item(row, OpensNow)->setToolTip(device);
+    m_portTable->item(row, OpensNow)
+        ->setToolTip(resolved.problem.isEmpty() ? device
+                                                : device + QLatin1Char('\n') + resolved.problem);
     m_portTable->item(row, From)->setText(sourceText(resolved, port));
 }
 

@@ -185,8 +185,9 @@ void LcdSettingsPage::changeEvent(QEvent *event)
 
 void LcdSettingsPage::loadMessages()
 {
+    const SettingsSnapshot saved = m_context.settings.read();
     for (int k = 0; k < proto::kMessageCount; ++k)
-        m_lengthLimits[k]->load(m_context.settings.ReadINI(QStringLiteral("MSG"), messageKey(k)));
+        m_lengthLimits[k]->load(saved.ReadINI(QStringLiteral("MSG"), messageKey(k)));
 }
 
 void LcdSettingsPage::saveMessages()

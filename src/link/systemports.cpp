@@ -5,8 +5,6 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
-#include "ports/portresolver.h"
-
 namespace seriallink
 {
 
@@ -39,6 +37,11 @@ QStringList systemPortNames()
 QString deviceForPort(int portNumber)
 {
     return ports::deviceForPort(portNumber, systemPortNames);
+}
+
+ports::ResolvedPort resolveDevice(int portNumber)
+{
+    return ports::resolveDevice(portNumber, systemPortNames);
 }
 
 QStringList adapterDetails(const QString &device)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "ports/portresolver.h"
+
 namespace seriallink
 {
 
@@ -27,6 +29,8 @@ QStringList systemPortNames();
 // The device COMn stands for on the running system (ports::deviceForPort with this
 // system's ports).
 QString deviceForPort(int portNumber);
+// The same with its source, or why it stands for none (ports::resolveDevice).
+ports::ResolvedPort resolveDevice(int portNumber);
 
 // What the system knows of the adapter behind `device` (a path, symbolic links followed):
 // its description, maker and serial number, one line each, where known. Empty for devices

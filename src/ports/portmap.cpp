@@ -1,9 +1,10 @@
 #include "ports/portmap.h"
 
+#include "files/userfile.h"
 #include "ports/comname.h"
+#include "ports/devicename.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
@@ -24,6 +25,7 @@ struct Line {
     Kind kind = Kind::Note;
     int port = 0;
     QString device;
+    QString problem; // an Entry whose device no port can have
 };
 
 Line readLine(const QByteArray &raw)
@@ -42,6 +44,7 @@ Line readLine(const QByteArray &raw)
         return line;
     line.kind = Line::Kind::Entry;
     line.port = name.number;
+    line.problem = deviceNameProblem(line.device);
     return line;
 }
 
@@ -68,8 +71,14 @@ ParsedPortMap parsePortMap(const QByteArray &text)
         const Line line = readLine(lines.at(i));
         if (line.kind == Line::Kind::Malformed)
             parsed.malformedLines << static_cast<int>(i + 1);
-        else if (line.kind == Line::Kind::Entry && !parsed.devices.contains(line.port))
+        if (line.kind != Line::Kind::Entry || parsed.devices.contains(line.port) ||
+            parsed.refused.contains(line.port))
+            continue;
+        if (line.problem.isEmpty())
             parsed.devices.insert(line.port, line.device);
+        else
+            parsed.refused.insert(line.port,
+                                  QStringLiteral("line %1: %2").arg(i + 1).arg(line.problem));
     }
     return parsed;
 }
@@ -116,29 +125,23 @@ struct RawFile {
 RawFile readRaw(const QString &path)
 {
     RawFile raw;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return raw;
-    raw.state = LoadedPortMap::State::Unreadable;
-    if (!info.isFile()) {
-        raw.problem = QStringLiteral("%1 is not a file").arg(path);
-        return raw;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        raw.problem = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
-        return raw;
-    }
-    raw.text = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        raw.problem = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
-        return raw;
-    }
-    if (raw.text.size() > kMaxFileBytes) {
+    files::UserFile file = files::readUserFile(path, kMaxFileBytes);
+    switch (file.state) {
+    case files::UserFile::State::Missing:
+        break;
+    case files::UserFile::State::Read:
+        raw.state = LoadedPortMap::State::Read;
+        raw.text = std::move(file.content);
+        break;
+    case files::UserFile::State::TooLarge:
+        raw.state = LoadedPortMap::State::Unreadable;
         raw.problem = QStringLiteral("%1 is larger than a port map can be").arg(path);
-        return raw;
+        break;
+    case files::UserFile::State::Refused:
+        raw.state = LoadedPortMap::State::Unreadable;
+        raw.problem = QStringLiteral("%1 cannot be read: %2").arg(path, file.reason);
+        break;
     }
-    raw.state = LoadedPortMap::State::Read;
     return raw;
 }
 
@@ -154,6 +157,7 @@ LoadedPortMap loadPortMap(const QString &path)
         ParsedPortMap parsed = parsePortMap(raw.text);
         loaded.devices = std::move(parsed.devices);
         loaded.malformedLines = std::move(parsed.malformedLines);
+        loaded.refused = std::move(parsed.refused);
     }
     return loaded;
 }
@@ -165,6 +169,8 @@ std::optional<QString> savePortMap(const QString &path, const PortMap &changes)
             return QStringLiteral("COM%1 is no port").arg(it.key());
         if (it.value().contains(QLatin1Char('\n')) || it.value().contains(QLatin1Char('\r')))
             return QStringLiteral("the device for COM%1 spans more than one line").arg(it.key());
+        if (const QString problem = deviceNameProblem(it.value()); !problem.isEmpty())
+            return QStringLiteral("the device for COM%1: %2").arg(it.key()).arg(problem);
     }
     const RawFile raw = readRaw(path);
     if (raw.state == LoadedPortMap::State::Unreadable)

@@ -12,7 +12,8 @@
 //
 // A name is COM1 to COM9999 as ports/comname.h reads it (COM01 is none); the device runs
 // from the first '=' to the end of the line, spaces around it trimmed. A port named twice is its
-// first line's. Blank lines,
+// first line's. A device holding a control character (ports/devicename.h) is refused: the
+// port then stands for no device, with the line's number and why. Blank lines,
 // '#' comments and lines that are neither (a typo) are kept as they stand when the map is
 // saved, so a person's notes survive the dialog; only the lines of the ports it changes move.
 
@@ -32,6 +33,8 @@ using PortMap = QMap<int, QString>;
 struct ParsedPortMap {
     PortMap devices;
     QList<int> malformedLines; // 1-based numbers of the lines that say nothing usable
+    // Ports whose line names a device no port can have: "line 2: 'a\x00b' holds ...".
+    QMap<int, QString> refused;
 };
 
 ParsedPortMap parsePortMap(const QByteArray &text);
@@ -49,16 +52,19 @@ struct LoadedPortMap {
     State state = State::Missing;
     PortMap devices;
     QList<int> malformedLines;
-    QString problem; // why an Unreadable file could not be read
+    QMap<int, QString> refused;
+    QString problem; // why an Unreadable file could not be read: "PATH cannot be read: ..."
 };
 
 // A missing file is an empty map. A file that cannot be read, is no regular file or is far
-// larger than any map is Unreadable: the map is then empty and the file is never replaced.
+// larger than any map is Unreadable (files/userfile.h): the map is then empty, it names no
+// device for any port, and the file is never replaced.
 LoadedPortMap loadPortMap(const QString &path);
 
 // Applies `changes` to the file at `path` (made, with its folder, when missing) and
 // replaces it whole or not at all. Returns why it could not, or nothing on success. A file
-// that cannot be read is left alone, as is a device that would span lines.
+// that cannot be read is left alone, as is a device that would span lines or holds another
+// control character.
 std::optional<QString> savePortMap(const QString &path, const PortMap &changes);
 
 } // namespace ports

@@ -1,6 +1,9 @@
 #include "ports/portresolver.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "ports/devicename.h"
 
 namespace ports
 {
@@ -67,44 +70,91 @@ QStringList orderedSystemPorts(QStringList portNames)
     return portNames;
 }
 
-ResolvedPort resolvePort(int portNumber, const QProcessEnvironment &environment, const PortMap &map,
-                         const QStringList &systemPorts)
+namespace
 {
-    if (portNumber < 1)
-        return {};
-    const QString named = environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber));
-    if (!named.isEmpty())
-        return {named, DeviceSource::Environment};
-    if (const QString mapped = map.value(portNumber); !mapped.isEmpty())
-        return {mapped, DeviceSource::Map};
+
+ResolvedPort none(const QString &problem)
+{
+    return {QString(), DeviceSource::None, problem};
+}
+
+// Steps 1 and 2; nothing when neither decides.
+std::optional<ResolvedPort> namedPort(int portNumber, const QProcessEnvironment &environment,
+                                      const LoadedPortMap &map)
+{
+    const QString variable = QStringLiteral("VANTEL_COM%1").arg(portNumber);
+    if (const QString named = environment.value(variable); !named.isEmpty()) {
+        if (const QString problem = deviceNameProblem(named); !problem.isEmpty())
+            return none(variable + QStringLiteral(": ") + problem);
+        return ResolvedPort{named, DeviceSource::Environment, {}};
+    }
+    if (map.state == LoadedPortMap::State::Unreadable)
+        return none(QStringLiteral("the port map ") + map.problem);
+    if (const auto refused = map.refused.constFind(portNumber); refused != map.refused.cend())
+        return none(QStringLiteral("the port map's ") + *refused);
+    if (const QString mapped = map.devices.value(portNumber); !mapped.isEmpty()) {
+        if (const QString problem = deviceNameProblem(mapped); !problem.isEmpty())
+            return none(QStringLiteral("the port map: ") + problem);
+        return ResolvedPort{mapped, DeviceSource::Map, {}};
+    }
+    return std::nullopt;
+}
+
+ResolvedPort systemOrderPort(int portNumber, const QStringList &systemPorts)
+{
 #ifdef Q_OS_WIN
     Q_UNUSED(systemPorts);
-    return {QStringLiteral("COM%1").arg(portNumber), DeviceSource::SystemOrder};
+    return {QStringLiteral("COM%1").arg(portNumber), DeviceSource::SystemOrder, {}};
 #else
     const QStringList ordered = orderedSystemPorts(systemPorts);
     if (portNumber > ordered.size())
         return {};
     const QString &name = ordered.at(portNumber - 1);
     return {name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name,
-            DeviceSource::SystemOrder};
+            DeviceSource::SystemOrder,
+            {}};
 #endif
 }
 
-QString deviceForPort(int portNumber, const SystemPortLister &listSystemPorts)
+} // namespace
+
+ResolvedPort resolvePortFromFile(int portNumber, const QProcessEnvironment &environment,
+                                 const LoadedPortMap &map, const QStringList &systemPorts)
+{
+    if (portNumber < 1)
+        return {};
+    if (std::optional<ResolvedPort> named = namedPort(portNumber, environment, map))
+        return *named;
+    return systemOrderPort(portNumber, systemPorts);
+}
+
+ResolvedPort resolvePort(int portNumber, const QProcessEnvironment &environment, const PortMap &map,
+                         const QStringList &systemPorts)
+{
+    LoadedPortMap loaded;
+    loaded.state = LoadedPortMap::State::Read;
+    loaded.devices = map;
+    return resolvePortFromFile(portNumber, environment, loaded, systemPorts);
+}
+
+ResolvedPort resolveDevice(int portNumber, const SystemPortLister &listSystemPorts)
 {
     if (portNumber < 1)
         return {};
     // Listing the system's ports asks udev about every tty: skip it when the environment or
-    // the map already names the device (and the map's file when the environment does).
+    // the map already decides (and the map's file when the environment does).
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty())
-        return resolvePort(portNumber, environment, {}, {}).device;
-    const PortMap map = loadPortMap(portMapPath()).devices;
-    if (map.contains(portNumber))
-        return resolvePort(portNumber, environment, map, {}).device;
-    return resolvePort(portNumber, environment, map,
-                       listSystemPorts ? listSystemPorts() : QStringList{})
-        .device;
+        return resolvePortFromFile(portNumber, environment, {}, {});
+    const LoadedPortMap map = loadPortMap(portMapPath());
+    if (std::optional<ResolvedPort> named = namedPort(portNumber, environment, map))
+        return *named;
+    return systemOrderPort(portNumber, listSystemPorts ? listSystemPorts() : QStringList{});
+}
+
+QString deviceForPort(int portNumber, const SystemPortLister &listSystemPorts)
+{
+    return resolveDevice(portNumber, listSystemPorts).device;
 }
 
 } // namespace ports

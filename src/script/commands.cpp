@@ -5,8 +5,6 @@
 
 #include "script/parser.h"
 
-#include <QFileInfo>
-
 #include <limits>
 
 #include "encoding/win1252.h"
@@ -226,19 +224,20 @@ bool Parser::backlight(Arguments &args)
 
 bool Parser::glyphTableFrom(Arguments &args, const QString &path, bool mustExist)
 {
+    if (const auto known = m_glyphFiles.constFind(path); known != m_glyphFiles.cend()) {
+        m_glyphs = *known;
+        return true;
+    }
     GlyphTable table;
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        if (mustExist)
-            return args.fail(QStringLiteral("cannot read '%1': no such file").arg(path));
+    const files::UserFile &file = readFile(path, SettingsFile::kLargestFile);
+    if (file.state == files::UserFile::State::Missing && !mustExist) {
         m_glyphs = table.UCharTable; // no settings file yet: blank glyphs, as the window starts
         return true;
     }
-    if (info.isDir())
-        return args.fail(QStringLiteral("cannot read '%1': is a directory").arg(path));
-    if (!info.isFile() || !info.isReadable())
-        return args.fail(QStringLiteral("cannot read '%1'").arg(path));
-    const SettingsFile settings(path);
+    if (!file.isRead())
+        return args.fail(QStringLiteral("cannot read '%1': %2").arg(path, file.reason));
+    m_runBytes += file.content.size();
+    const SettingsSnapshot settings(file.content);
     // A file named on purpose but without the section would send eight blank characters
     // over the module's own.
     if (mustExist && !settings.hasSection(QStringLiteral("UDC")))
@@ -250,6 +249,7 @@ bool Parser::glyphTableFrom(Arguments &args, const QString &path, bool mustExist
         return args.fail(QStringLiteral("%1: UDC/%2 = '%3' is not a whole number 0 to 255")
                              .arg(path, malformed.front().key, malformed.front().text));
     m_glyphs = table.UCharTable;
+    m_glyphFiles.insert(path, table.UCharTable);
     return true;
 }
 
@@ -373,20 +373,27 @@ bool Parser::storeMessages(Arguments &args)
     const auto file = args.word(QStringLiteral("FILE"));
     if (!file || !args.finish())
         return false;
-    const QFileInfo info(pathFor(*file));
-    if (info.isDir())
-        return args.fail(QStringLiteral("cannot read '%1': is a directory").arg(*file));
-    if (!info.isFile() || !info.isReadable())
-        return args.fail(QStringLiteral("cannot read '%1': no such file").arg(*file));
-    const SettingsFile settings(info.filePath());
-    // Without the section every one of the module's twenty messages would become blanks.
-    if (!settings.hasSection(QStringLiteral("MSG")))
-        return args.fail(QStringLiteral("%1 has no [MSG] section: nothing to store").arg(*file));
+    const QString path = pathFor(*file);
+    auto texts = m_messages.constFind(path);
+    if (texts == m_messages.cend()) {
+        const files::UserFile &read = readFile(path, SettingsFile::kLargestFile);
+        if (!read.isRead())
+            return args.fail(QStringLiteral("cannot read '%1': %2").arg(*file, read.reason));
+        m_runBytes += read.content.size();
+        const SettingsSnapshot settings(read.content);
+        // Without the section every one of the module's twenty messages would become blanks.
+        if (!settings.hasSection(QStringLiteral("MSG")))
+            return args.fail(
+                QStringLiteral("%1 has no [MSG] section: nothing to store").arg(*file));
+        std::vector<MessageText> messages;
+        for (int k = 0; k < proto::kMessageCount; ++k)
+            messages.push_back(proto::messageBytes(
+                settings.ReadINI(QStringLiteral("MSG"), QStringLiteral("M%1").arg(k + 1))));
+        texts = m_messages.insert(path, messages);
+    }
     // As the window uploads them: one frame per message, one pacing tick after each.
     for (int k = 0; k < proto::kMessageCount; ++k) {
-        const QString text =
-            settings.ReadINI(QStringLiteral("MSG"), QStringLiteral("M%1").arg(k + 1));
-        send(*proto::storeMessage(k, proto::messageBytes(text)));
+        send(*proto::storeMessage(k, texts->at(std::size_t(k))));
         wait(seriallink::PacingClock::kIntervalMs);
     }
     return true;
@@ -470,7 +477,7 @@ bool Parser::listen(Arguments &args)
             step.count = *count;
         }
     }
-    m_steps.push_back(std::move(step));
+    m_steps.add(step);
     return true;
 }
 

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -17,10 +16,6 @@ namespace script
 
 namespace
 {
-
-// Longer than any script a person writes; keeps a wrong file (a disk image) from filling
-// the memory before it is refused.
-constexpr qint64 kLargestScript = 16 * 1024 * 1024;
 
 // Two hex digits per byte, any number of bytes: "FE", "fe320013".
 bool isHexWord(const QString &word)
@@ -64,14 +59,15 @@ bool Parser::fail(const Origin &origin, const QString &message)
 bool Parser::addCommand(const QStringList &words)
 {
     const Origin origin{QString(), 0, words.join(QLatin1Char(' '))};
-    return addWords(words, false, origin);
+    // A `play` only enters its script; it is read here.
+    return addWords(words, false, origin) && withinRun(origin, 0) && readScripts();
 }
 
 namespace
 {
 
 // Why a line of a script is not text, or nothing. Tabs and the CR of a CRLF ending are text.
-QString notScriptText(const QByteArray &line)
+QString notScriptText(QByteArrayView line)
 {
     for (const char c : line) {
         const auto code = static_cast<unsigned char>(c);
@@ -86,26 +82,73 @@ QString notScriptText(const QByteArray &line)
     return {};
 }
 
+// The line that starts at `from`, without its LF, and where the next one starts.
+QByteArrayView lineAt(const QByteArray &content, qsizetype from, qsizetype *next)
+{
+    qsizetype end = content.indexOf('\n', from);
+    if (end < 0)
+        end = content.size();
+    *next = end + 1;
+    return QByteArrayView(content).sliced(from, end - from);
+}
+
 } // namespace
 
 bool Parser::addScript(const QByteArray &content, const QString &name, const QString &folder)
 {
+    return enterScript(content, name, folder, QString(), Origin{name, 0, QString()}) &&
+           readScripts();
+}
+
+bool Parser::enterScript(const QByteArray &content, const QString &name, const QString &folder,
+                         const QString &identity, const Origin &from)
+{
+    if (m_playing.size() >= std::size_t(kDeepestNesting))
+        return fail(from, QStringLiteral("scripts nested deeper than %1").arg(kDeepestNesting));
     // A script is text: a file that is not (an image, a binary, a Latin-1 file) is refused at
     // its first bad line rather than read as garbled commands.
-    const QList<QByteArray> rawLines = content.split('\n');
-    for (qsizetype i = 0; i < rawLines.size(); ++i) {
-        if (const QString problem = notScriptText(rawLines.at(i)); !problem.isEmpty())
-            return fail(Origin{name, static_cast<int>(i + 1), QString()}, problem);
+    int number = 0;
+    for (qsizetype at = 0; at <= content.size();) {
+        const QByteArrayView line = lineAt(content, at, &at);
+        ++number;
+        if (const QString problem = notScriptText(line); !problem.isEmpty())
+            return fail(Origin{name, number, QString()}, problem);
     }
-    const QString savedFolder = std::exchange(m_folder, folder);
-    ++m_scriptDepth;
-    const QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'));
-    bool ok = true;
-    for (qsizetype i = 0; ok && i < lines.size(); ++i)
-        ok = addLine(lines.at(i), Origin{name, static_cast<int>(i + 1), lines.at(i).trimmed()});
-    --m_scriptDepth;
-    m_folder = savedFolder;
-    return ok;
+    m_playing.push_back({content, name, folder, identity, 0, 0});
+    return true;
+}
+
+bool Parser::readScripts()
+{
+    // One line at a time from the innermost script; a `play` on it enters another, whose
+    // lines come next, and a script whose lines are all read is left.
+    while (!m_playing.empty()) {
+        Playing &script = m_playing.back();
+        if (script.next > script.content.size()) {
+            m_playing.pop_back();
+            continue;
+        }
+        const QByteArrayView raw = lineAt(script.content, script.next, &script.next);
+        const QString line = QString::fromUtf8(raw);
+        const Origin origin{script.name, ++script.line, line.trimmed()};
+        if (!addLine(line, origin) || !withinRun(origin, raw.size() + 1)) {
+            m_playing.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Parser::withinRun(const Origin &origin, qint64 bytes)
+{
+    m_runBytes += bytes;
+    if (m_runBytes > m_setup.largestRun)
+        return fail(origin, QStringLiteral("the scripts of this run and the files they read add "
+                                           "up to more than %1 (every play counts)")
+                                .arg(files::sizeText(m_setup.largestRun)));
+    if (m_steps.size() > m_setup.mostSteps)
+        return fail(origin, QStringLiteral("more than %1 steps in one run").arg(m_setup.mostSteps));
+    return true;
 }
 
 bool Parser::addLine(const QString &line, const Origin &origin)
@@ -144,9 +187,18 @@ bool Parser::addWords(const QStringList &words, bool firstQuoted, const Origin &
 
 QString Parser::pathFor(const QString &file) const
 {
-    if (m_folder.isEmpty() || QDir::isAbsolutePath(file))
+    if (m_playing.empty() || m_playing.back().folder.isEmpty() || QDir::isAbsolutePath(file))
         return file;
-    return QDir(m_folder).filePath(file);
+    return QDir(m_playing.back().folder).filePath(file);
+}
+
+const files::UserFile &Parser::readFile(const QString &path, qint64 maxBytes)
+{
+    if (const auto known = m_files.constFind(path); known != m_files.cend())
+        return *known;
+    files::UserFile file =
+        m_setup.readFile ? m_setup.readFile(path, maxBytes) : files::readUserFile(path, maxBytes);
+    return *m_files.insert(path, std::move(file));
 }
 
 void Parser::send(proto::Frame frame)
@@ -155,7 +207,7 @@ void Parser::send(proto::Frame frame)
     step.kind = Step::Kind::Send;
     step.frame = std::move(frame);
     step.origin = m_origin;
-    m_steps.push_back(std::move(step));
+    m_steps.add(step);
 }
 
 void Parser::wait(int ms)
@@ -164,7 +216,7 @@ void Parser::wait(int ms)
     step.kind = Step::Kind::Wait;
     step.ms = ms;
     step.origin = m_origin;
-    m_steps.push_back(std::move(step));
+    m_steps.add(step);
 }
 
 void Parser::await(Step::Awaited awaited, int since, bool print)
@@ -176,7 +228,7 @@ void Parser::await(Step::Awaited awaited, int since, bool print)
     step.ms = kReplyTimeoutMs;
     step.print = print;
     step.origin = m_origin;
-    m_steps.push_back(std::move(step));
+    m_steps.add(step);
 }
 
 bool Parser::play(Arguments &args)
@@ -184,44 +236,48 @@ bool Parser::play(Arguments &args)
     const auto file = args.word(QStringLiteral("FILE"));
     if (!file || !args.finish())
         return false;
-    if (*file == QLatin1String("-")) {
-        if (m_scriptDepth > 0)
-            return args.fail(
-                QStringLiteral("'-' (standard input) can only be played from the command line"));
-        const QByteArray content =
-            m_setup.readStandardInput ? m_setup.readStandardInput() : QByteArray();
-        return addScript(content, QStringLiteral("standard input"), QDir::currentPath()) ||
-               args.fail(m_error);
-    }
-    return playFile(args, *file);
+    if (*file != QLatin1String("-"))
+        return playFile(args, *file);
+    if (!m_playing.empty())
+        return args.fail(
+            QStringLiteral("'-' (standard input) can only be played from the command line"));
+    const QByteArray content =
+        m_setup.readStandardInput ? m_setup.readStandardInput() : QByteArray();
+    if (content.size() > kLargestScript)
+        return args.fail(QStringLiteral("standard input is larger than a script can be (%1)")
+                             .arg(files::sizeText(kLargestScript)));
+    return enterScript(content, QStringLiteral("standard input"), QDir::currentPath(), QString(),
+                       m_origin) ||
+           args.fail(m_error);
 }
 
 bool Parser::playFile(Arguments &args, const QString &file)
 {
     const QString path = pathFor(file);
+    const files::UserFile &read = readFile(path, kLargestScript);
+    switch (read.state) {
+    case files::UserFile::State::Read:
+        break;
+    case files::UserFile::State::TooLarge:
+        return args.fail(QStringLiteral("'%1' is larger than a script can be (%2)")
+                             .arg(file, files::sizeText(kLargestScript)));
+    case files::UserFile::State::Missing:
+    case files::UserFile::State::Refused:
+        return args.fail(QStringLiteral("cannot read '%1': %2").arg(file, read.reason));
+    }
     const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    if (info.isDir())
-        return args.fail(QStringLiteral("cannot read '%1': is a directory").arg(file));
-    if (canonical.isEmpty() || !info.isFile())
-        return args.fail(QStringLiteral("cannot read '%1': no such file").arg(file));
-    if (m_playing.contains(canonical))
-        return args.fail(QStringLiteral("'%1' is already being played: a script cannot play "
-                                        "itself, directly or through others")
-                             .arg(file));
-    QFile input(path);
-    if (!input.open(QIODevice::ReadOnly))
-        return args.fail(QStringLiteral("cannot read '%1': %2").arg(file, input.errorString()));
-    if (input.size() > kLargestScript)
-        return args.fail(QStringLiteral("'%1' is larger than a script can be (%2 MiB)")
-                             .arg(file)
-                             .arg(kLargestScript / 1024 / 1024));
-    const QByteArray content = input.readAll();
-    m_playing << canonical;
-    const bool ok = addScript(content, file, info.absolutePath());
-    m_playing.removeLast();
+    QString identity = info.canonicalFilePath();
+    if (identity.isEmpty()) // a file of the setup's own reader
+        identity = QDir::cleanPath(info.absoluteFilePath());
+    for (const Playing &playing : m_playing) {
+        if (playing.identity == identity)
+            return args.fail(QStringLiteral("'%1' is already being played: a script cannot play "
+                                            "itself, directly or through others")
+                                 .arg(file));
+    }
     // The error names the line of the played script; the play line adds nothing to it.
-    return ok || args.fail(m_error);
+    return enterScript(read.content, file, info.absolutePath(), identity, m_origin) ||
+           args.fail(m_error);
 }
 
 } // namespace script

@@ -5,9 +5,16 @@
 // number of bytes per word. Comments, blank lines and quoting: tokenizer.h.
 //
 // Everything is checked before anything is sent: the parser turns commands and whole
-// scripts (with every script they play) into steps (step.h) and stops at the first error,
+// scripts (with every script they play) into steps (steps.h) and stops at the first error,
 // which names the line or the command, the argument and what is allowed. A list of steps
 // from a parser without an error is whole.
+//
+// Whatever the scripts hold, a parse stays bounded in depth, time and memory: files are
+// read by the rule of files/userfile.h (a regular file, a script up to kLargestScript,
+// standard input no larger), scripts nest at most kDeepestNesting deep (a script being
+// played is read line by line from a list of its own, never by the parser calling itself),
+// one run reads at most kLargestRun of lines and files however often a script is played,
+// and makes at most kMostSteps steps. Each file is read once per run.
 //
 // The parser keeps what later commands depend on:
 //   - the glyph table: `glyph` changes one slot of it and uploads all eight; it starts as
@@ -21,11 +28,13 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
+#include "files/userfile.h"
 #include "protocol/protocol.h"
-#include "script/step.h"
+#include "script/steps.h"
 
 namespace script
 {
@@ -38,11 +47,26 @@ class Arguments;
 constexpr int kReplyTimeoutMs = 1000; // for read-analog and save-flash
 constexpr int kLongestWaitMs = 3600 * 1000;
 
+// Longer than any script a person writes; keeps a wrong file (a disk image) from filling
+// the memory before it is refused.
+constexpr qint64 kLargestScript = 16 * 1024 * 1024;
+constexpr int kDeepestNesting = 64;
+// Every line read, each time its script is played, and every file read, once.
+constexpr qint64 kLargestRun = 64 * 1024 * 1024;
+constexpr std::size_t kMostSteps = 8 * 1024 * 1024;
+
 struct ParserSetup {
     // The settings file whose glyph table `glyph` starts from.
     QString settingsPath;
-    // Standard input, for `play -` on the command line.
+    // Standard input, for `play -` on the command line; more than kLargestScript bytes of
+    // it are refused, so reading one byte more than that is enough.
     std::function<QByteArray()> readStandardInput;
+    // How a file a script names is read; files::readUserFile when not given (a fuzzer gives
+    // a file system of its own).
+    std::function<files::UserFile(const QString &path, qint64 maxBytes)> readFile = {};
+    // What one run may read and make (a fuzzer sets them small, to reach them quickly).
+    qint64 largestRun = kLargestRun;
+    std::size_t mostSteps = kMostSteps;
 };
 
 class Parser
@@ -55,7 +79,7 @@ public:
     // A whole script; `name` appears in messages, `folder` anchors the files it names.
     bool addScript(const QByteArray &content, const QString &name, const QString &folder);
 
-    const std::vector<Step> &steps() const { return m_steps; }
+    const Steps &steps() const { return m_steps; }
     // The first error: "show.vtl:4: goto: ROW 7 is out of range (allowed: 0 to 3)".
     const QString &error() const { return m_error; }
 
@@ -71,10 +95,29 @@ private:
     };
     static const std::vector<Command> &commands();
 
+    // A script being read: the innermost is the last.
+    struct Playing {
+        QByteArray content;
+        QString name;     // as given, for messages
+        QString folder;   // that the files it names are found from
+        QString identity; // its file, to refuse a script that plays itself
+        qsizetype next = 0;
+        int line = 0; // the number of the line last read
+    };
+
+    // Starts reading a script (after its text is checked); its lines are read by
+    // readScripts(), which the outermost caller runs.
+    bool enterScript(const QByteArray &content, const QString &name, const QString &folder,
+                     const QString &identity, const Origin &from);
+    bool readScripts();
     bool addLine(const QString &line, const Origin &origin);
     bool addWords(const QStringList &words, bool firstQuoted, const Origin &origin);
     bool fail(const Origin &origin, const QString &message);
+    // Counts what a run reads against kLargestRun, and its steps against kMostSteps.
+    bool withinRun(const Origin &origin, qint64 bytes);
     QString pathFor(const QString &file) const;
+    // Reads a file once per run, by the setup's reader.
+    const files::UserFile &readFile(const QString &path, qint64 maxBytes);
 
     void send(proto::Frame frame);
     // Reads a number and sends the frame `build` makes of it; a number it makes no frame of
@@ -87,6 +130,8 @@ private:
     bool addText(Arguments &args, const QString &text);
     // The glyph table of a settings file's section UDC, read as the window reads it.
     bool glyphTableFrom(Arguments &args, const QString &path, bool mustExist);
+    using Glyphs = std::array<std::uint8_t, proto::kGlyphTableSize>;
+    using MessageText = std::array<std::uint8_t, proto::kMessageLength>;
     bool playFile(Arguments &args, const QString &file);
 
     // The commands.
@@ -120,14 +165,16 @@ private:
     bool play(Arguments &args);
 
     ParserSetup m_setup;
-    std::vector<Step> m_steps;
+    Steps m_steps;
     QString m_error;
     Origin m_origin; // of the command being read
-    std::optional<std::array<std::uint8_t, proto::kGlyphTableSize>> m_glyphs;
+    std::optional<Glyphs> m_glyphs;
     proto::P2Mode m_mode = proto::P2Mode::Gpio;
-    QStringList m_playing; // scripts being read, outermost first, as canonical paths
-    QString m_folder;      // of the script being read; empty for the command line
-    int m_scriptDepth = 0;
+    std::vector<Playing> m_playing; // outermost first
+    qint64 m_runBytes = 0;
+    QHash<QString, files::UserFile> m_files;             // by path, as read
+    QHash<QString, Glyphs> m_glyphFiles;                 // by path, a table already read
+    QHash<QString, std::vector<MessageText>> m_messages; // by path, a message file's texts
 };
 
 // Frames in hex as a script writes them, two digits per byte: nothing when a word is not.

@@ -42,7 +42,7 @@ ScriptRunner::ScriptRunner(Sender sender, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (!m_running)
             return;
-        if (current().kind == Step::Kind::Await)
+        if (m_steps.kind(m_index) == Step::Kind::Await)
             return finish(Failure, QStringLiteral("%1: no answer from the module within %2 ms")
                                        .arg(named(current().origin))
                                        .arg(current().ms));
@@ -50,7 +50,7 @@ ScriptRunner::ScriptRunner(Sender sender, QObject *parent)
     });
 }
 
-void ScriptRunner::start(std::vector<Step> steps)
+void ScriptRunner::start(Steps steps)
 {
     m_steps = std::move(steps);
     m_index = 0;
@@ -64,7 +64,7 @@ void ScriptRunner::start(std::vector<Step> steps)
 
 bool ScriptRunner::listening() const
 {
-    return m_running && m_index < m_steps.size() && current().kind == Step::Kind::Listen;
+    return m_running && m_index < m_steps.size() && m_steps.kind(m_index) == Step::Kind::Listen;
 }
 
 void ScriptRunner::next()
@@ -166,7 +166,7 @@ void ScriptRunner::takeReply(const proto::Reply &reply)
     m_unclaimed.push_back({static_cast<int>(m_index), reply});
     if (m_unclaimed.size() > kKeptReplies)
         m_unclaimed.pop_front();
-    if (m_index < m_steps.size() && current().kind == Step::Kind::Await && claimAwaited()) {
+    if (m_index < m_steps.size() && m_steps.kind(m_index) == Step::Kind::Await && claimAwaited()) {
         m_timer.stop();
         next();
     }

@@ -21,7 +21,7 @@
 #include <QTimer>
 
 #include "protocol/replydecoder.h"
-#include "script/step.h"
+#include "script/steps.h"
 
 namespace script
 {
@@ -39,7 +39,7 @@ public:
 
     // Plays the steps from the first; frames before the first pause are sent before this
     // returns.
-    void start(std::vector<Step> steps);
+    void start(Steps steps);
     void stop();
     // Ends the run as failed, with this line (the device vanished, ...).
     void fail(const QString &problem);
@@ -68,11 +68,11 @@ private:
     void next();
     bool claimAwaited();
     void finish(int status, const QString &problem = {});
-    const Step &current() const { return m_steps[m_index]; }
+    Step current() const { return m_steps[m_index]; }
     bool listening() const;
 
     Sender m_send;
-    std::vector<Step> m_steps;
+    Steps m_steps;
     std::size_t m_index = 0;
     bool m_running = false;
     int m_heardCount = 0;

@@ -1,6 +1,7 @@
 #include "script/scriptwriter.h"
 
 #include <cmath>
+#include <utility>
 
 #include <QStringList>
 
@@ -54,17 +55,54 @@ QString note(const Step &step)
     return {};
 }
 
+// Lines handed on in pieces of many, so that a run of millions of steps is never held as
+// text whole.
+class LineSink
+{
+public:
+    explicit LineSink(const std::function<void(const QString &)> &write) : m_write(write) {}
+    // No line at all still ends as one empty line, as a list of lines joined would.
+    ~LineSink()
+    {
+        if (!m_written || m_pieceHasLines)
+            m_write(m_piece);
+    }
+
+    void operator<<(const QString &line)
+    {
+        if (std::exchange(m_pieceHasLines, true))
+            m_piece += QLatin1Char('\n');
+        m_piece += line;
+        if (m_piece.size() >= kPieceSize)
+            flush();
+    }
+
+private:
+    static constexpr qsizetype kPieceSize = 64 * 1024;
+    void flush()
+    {
+        m_write(std::exchange(m_piece, QString()));
+        m_written = true;
+        m_pieceHasLines = false;
+    }
+
+    const std::function<void(const QString &)> &m_write;
+    QString m_piece;
+    bool m_pieceHasLines = false;
+    bool m_written = false;
+};
+
 // The bytes of every frame, each frame under its meaning; `end` closes a comment, and a
 // meaning that holds it (write "*/") is kept from closing it early.
-QString arrayBody(const std::vector<Step> &steps, const QString &comment, const QString &end)
+void arrayBody(const Steps &steps, const QString &comment, const QString &end, LineSink &lines)
 {
-    QStringList lines;
     const auto commentLine = [&](QString text) {
         if (!end.isEmpty())
             text.replace(end.trimmed(), QStringLiteral("* /"));
         lines << QStringLiteral("    ") + comment + text + end;
     };
-    for (const Step &step : steps) {
+    for (std::size_t index = 0; index < steps.size(); ++index) {
+        const Step step = steps[index];
         if (step.kind != Step::Kind::Send) {
             commentLine(note(step));
             continue;
@@ -78,7 +116,6 @@ QString arrayBody(const std::vector<Step> &steps, const QString &comment, const 
             lines << QStringLiteral("    ") + bytes.join(QStringLiteral(", ")) + QLatin1Char(',');
         }
     }
-    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -98,33 +135,44 @@ QString framesToScript(const std::vector<record::TimedFrame> &frames, bool waits
     return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-QString dryRun(const std::vector<Step> &steps, DryRunFormat format)
+void dryRun(const Steps &steps, DryRunFormat format,
+            const std::function<void(const QString &)> &write)
 {
-    const bool sends = std::any_of(steps.begin(), steps.end(),
-                                   [](const Step &s) { return s.kind == Step::Kind::Send; });
-    QStringList lines;
+    bool sends = false;
+    for (std::size_t index = 0; index < steps.size() && !sends; ++index)
+        sends = steps.kind(index) == Step::Kind::Send;
+    LineSink lines(write);
     switch (format) {
     case DryRunFormat::Hex:
-        for (const Step &step : steps)
+        for (std::size_t index = 0; index < steps.size(); ++index) {
+            const Step step = steps[index];
             lines << (step.kind == Step::Kind::Send   ? hexLine(step.frame)
                       : step.kind == Step::Kind::Wait ? QStringLiteral("wait %1").arg(step.ms)
                                                       : QStringLiteral("# ") + note(step));
+        }
         break;
     case DryRunFormat::C:
         if (!sends) {
             lines << QStringLiteral("/* nothing to send */");
             break;
         }
-        lines << QStringLiteral("static const unsigned char vantel_bytes[] = {")
-              << arrayBody(steps, QStringLiteral("/* "), QStringLiteral(" */"))
-              << QStringLiteral("};");
+        lines << QStringLiteral("static const unsigned char vantel_bytes[] = {");
+        arrayBody(steps, QStringLiteral("/* "), QStringLiteral(" */"), lines);
+        lines << QStringLiteral("};");
         break;
     case DryRunFormat::Python:
-        lines << QStringLiteral("vantel_bytes = bytes([")
-              << arrayBody(steps, QStringLiteral("# "), QString()) << QStringLiteral("])");
+        lines << QStringLiteral("vantel_bytes = bytes([");
+        arrayBody(steps, QStringLiteral("# "), QString(), lines);
+        lines << QStringLiteral("])");
         break;
     }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString dryRun(const Steps &steps, DryRunFormat format)
+{
+    QString text;
+    dryRun(steps, format, [&text](const QString &piece) { text += piece + QLatin1Char('\n'); });
+    return text;
 }
 
 } // namespace script

@@ -9,12 +9,13 @@
 //   wait 200
 //   48 69  # write "Hi"
 
+#include <functional>
 #include <vector>
 
 #include <QString>
 
 #include "record/timedframe.h"
-#include "script/step.h"
+#include "script/steps.h"
 
 namespace script
 {
@@ -26,7 +27,12 @@ QString framesToScript(const std::vector<record::TimedFrame> &frames, bool waits
 enum class DryRunFormat { Hex, C, Python };
 
 // What the steps would send: a script (Hex), a C array or a Python bytes object, each frame
-// with its meaning as a comment, pauses and expected replies as comments.
-QString dryRun(const std::vector<Step> &steps, DryRunFormat format);
+// with its meaning as a comment, pauses and expected replies as comments. Every line ends
+// with a newline.
+QString dryRun(const Steps &steps, DryRunFormat format);
+// The same in pieces of whole lines as they are made, for millions of steps: `write` gets
+// each piece without its last newline.
+void dryRun(const Steps &steps, DryRunFormat format,
+            const std::function<void(const QString &)> &write);
 
 } // namespace script

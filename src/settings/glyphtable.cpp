@@ -36,6 +36,11 @@ std::optional<std::uint8_t> GlyphTable::parseValue(const QString &text)
 
 std::vector<GlyphTable::Malformed> GlyphTable::read(const SettingsFile &settings)
 {
+    return read(settings.read());
+}
+
+std::vector<GlyphTable::Malformed> GlyphTable::read(const SettingsSnapshot &settings)
+{
     std::vector<Malformed> malformed;
     for (int s = 0; s < proto::kGlyphSlots; ++s) {
         for (int r = 1; r <= proto::kGlyphRows; ++r) {

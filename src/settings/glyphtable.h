@@ -14,6 +14,7 @@
 #include "protocol/protocol.h"
 
 class SettingsFile;
+class SettingsSnapshot;
 
 class GlyphTable
 {
@@ -32,10 +33,11 @@ public:
         QString key;
         QString text;
     };
-    // Reads all 64 keys in slot then row order. A missing or empty key is a blank row; a
-    // value that is not a whole number 0..255 also becomes a blank row (0), and comes back
-    // in the list, in the order read.
+    // Reads all 64 keys in slot then row order, from one read of the file. A missing or
+    // empty key is a blank row; a value that is not a whole number 0..255 also becomes a
+    // blank row (0), and comes back in the list, in the order read.
     std::vector<Malformed> read(const SettingsFile &settings);
+    std::vector<Malformed> read(const SettingsSnapshot &settings);
     // Start-up: read(), each malformed value reported once on the diagnostic output so a
     // damaged file can be found. Returns their number.
     int load(const SettingsFile &settings);

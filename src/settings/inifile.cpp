@@ -9,8 +9,9 @@ namespace
 {
 
 // The file is read line by line; a line ends at LF, and a CR right before the LF belongs to
-// the line ending, not to the text. Everything the parser does not understand is skipped,
-// never rewritten.
+// the line ending, not to the text. A file without any LF but with CRs (as old Macintosh
+// editors save) has its lines end at CR. Everything the parser does not understand is
+// skipped, never rewritten.
 struct Line {
     qsizetype begin = 0; // first byte of the text
     qsizetype end = 0;   // one past the text, before the line ending
@@ -63,17 +64,23 @@ bool sameName(QByteArrayView a, QByteArrayView b)
     return true;
 }
 
-Line lineAt(QByteArrayView content, qsizetype begin)
+// The byte that ends a line: LF, or CR in a file without any LF.
+char lineBreak(QByteArrayView content)
+{
+    return !content.contains('\n') && content.contains('\r') ? '\r' : '\n';
+}
+
+Line lineAt(QByteArrayView content, qsizetype begin, char lineBreak)
 {
     Line line;
     line.begin = begin;
-    const qsizetype lf = content.indexOf('\n', begin);
-    if (lf < 0) {
+    const qsizetype at = content.indexOf(lineBreak, begin);
+    if (at < 0) {
         line.end = line.next = content.size();
         return line;
     }
-    line.next = lf + 1;
-    line.end = (lf > begin && content[lf - 1] == '\r') ? lf - 1 : lf;
+    line.next = at + 1;
+    line.end = (lineBreak == '\n' && at > begin && content[at - 1] == '\r') ? at - 1 : at;
     return line;
 }
 
@@ -127,8 +134,9 @@ Location locate(QByteArrayView content, QByteArrayView section, QByteArrayView k
 {
     Location where;
     bool inside = false;
+    const char breakByte = lineBreak(content);
     for (qsizetype pos = 0; pos < content.size();) {
-        const Line line = lineAt(content, pos);
+        const Line line = lineAt(content, pos, breakByte);
         pos = line.next;
         const Parsed parsed = parse(content, line);
         if (parsed.kind == Kind::Section) {
@@ -157,6 +165,8 @@ Location locate(QByteArrayView content, QByteArrayView section, QByteArrayView k
 // platform's.
 QByteArrayView lineEnding(QByteArrayView content)
 {
+    if (lineBreak(content) == '\r')
+        return "\r";
     const qsizetype lf = content.indexOf('\n');
     if (lf > 0 && content[lf - 1] == '\r')
         return "\r\n";
@@ -254,7 +264,7 @@ QByteArray update(QByteArrayView content, QByteArrayView section, QByteArrayView
     }
 
     result.append(content);
-    if (!content.isEmpty() && !content.endsWith('\n'))
+    if (!content.isEmpty() && !content.endsWith(lineBreak(content)))
         result.append(eol);
     result.append('[').append(sectionName).append(']').append(eol);
     result.append(keyLine);

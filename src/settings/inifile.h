@@ -4,7 +4,8 @@
 // Lookup: section and key names compare without regard to ASCII letter case and without
 // the blanks around them; the value is the text after the first "=" of the key's line, with
 // leading and trailing blanks removed and one enclosing pair of double or single quotes
-// taken off; the first matching section and, in it, the first matching key count. Values
+// taken off; the first matching section and, in it, the first matching key count. Lines
+// end at LF (a CR before it belongs to the ending), or at CR in a file without any LF. Values
 // are cut to 254 characters, the size of the platform's read buffer. A section header is a
 // line starting with "[", its name reaching to the first "]"; a key line is any other line
 // with a "=". Lines before the first section belong to none. A UTF-8 signature at the start

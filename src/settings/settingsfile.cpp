@@ -5,12 +5,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 #include "encoding/win1252.h"
+#include "files/userfile.h"
 #include "settings/inifile.h"
 
 namespace
@@ -19,18 +19,22 @@ namespace
 constexpr QLatin1StringView kFileName("vantel.ini");
 constexpr QLatin1StringView kConfigSubfolder("vantelapp");
 
-// Nothing: the file could not be read. An absent file reads as empty.
-std::optional<QByteArray> readContent(const QString &path)
+// Nothing: the file could not be read (`problem` says why). An absent file reads as empty.
+std::optional<QByteArray> readContent(const QString &path, QString *problem = nullptr)
 {
-    QFile file(path);
-    if (!file.exists())
+    files::UserFile file = files::readUserFile(path, SettingsFile::kLargestFile);
+    switch (file.state) {
+    case files::UserFile::State::Missing:
         return QByteArray();
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return content;
+    case files::UserFile::State::Read:
+        return std::move(file.content);
+    case files::UserFile::State::TooLarge:
+    case files::UserFile::State::Refused:
+        break;
+    }
+    if (problem)
+        *problem = QStringLiteral("%1 cannot be read: %2").arg(path, file.reason);
+    return std::nullopt;
 }
 
 } // namespace
@@ -79,29 +83,53 @@ QString defaultSettingsPath()
                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
+SettingsSnapshot::SettingsSnapshot(std::optional<QByteArray> content, QString problem)
+    : m_content(std::move(content)), m_problem(std::move(problem))
+{
+}
+
+QString SettingsSnapshot::ReadINI(const QString &section, const QString &key) const
+{
+    if (!m_content)
+        return QString();
+    const auto value =
+        ini::lookup(*m_content, win1252::fromUnicode(section), win1252::fromUnicode(key));
+    return value ? win1252::toUnicode(*value) : QString();
+}
+
+bool SettingsSnapshot::hasSection(const QString &section) const
+{
+    return m_content && ini::hasSection(*m_content, win1252::fromUnicode(section));
+}
+
+bool SettingsSnapshot::hasKey(const QString &section, const QString &key) const
+{
+    return m_content &&
+           ini::lookup(*m_content, win1252::fromUnicode(section), win1252::fromUnicode(key));
+}
+
 SettingsFile::SettingsFile(QString path) : m_path(std::move(path)) {}
+
+SettingsSnapshot SettingsFile::read() const
+{
+    QString problem;
+    std::optional<QByteArray> content = readContent(m_path, &problem);
+    return SettingsSnapshot(std::move(content), std::move(problem));
+}
 
 QString SettingsFile::ReadINI(const QString &section, const QString &key) const
 {
-    const auto content = readContent(m_path);
-    if (!content)
-        return QString();
-    const auto value =
-        ini::lookup(*content, win1252::fromUnicode(section), win1252::fromUnicode(key));
-    return value ? win1252::toUnicode(*value) : QString();
+    return read().ReadINI(section, key);
 }
 
 bool SettingsFile::hasSection(const QString &section) const
 {
-    const auto content = readContent(m_path);
-    return content && ini::hasSection(*content, win1252::fromUnicode(section));
+    return read().hasSection(section);
 }
 
 bool SettingsFile::hasKey(const QString &section, const QString &key) const
 {
-    const auto content = readContent(m_path);
-    return content &&
-           ini::lookup(*content, win1252::fromUnicode(section), win1252::fromUnicode(key));
+    return read().hasKey(section, key);
 }
 
 void SettingsFile::WriteINI(const QString &section, const QString &key, const QString &value) const

@@ -5,7 +5,14 @@
 // A write never leaves a torn file: the new content goes to a temporary file in the same
 // folder, which then replaces the old one in one rename. A failed write is silent and
 // leaves the old file as it was.
+//
+// The file is read by the rule of every file a person keeps (files/userfile.h), up to
+// kLargestFile: a FIFO, a device, a folder or a huge file there reads as no settings at
+// all (every value empty, so the program starts with its defaults), and is never replaced.
 
+#include <optional>
+
+#include <QByteArray>
 #include <QString>
 
 // The folder of the running executable, ending with exactly one separator.
@@ -24,10 +31,38 @@ QString settingsPathFor(const QString &appFolder, const QString &configFolder);
 // program's desktop entry in ../share/applications.
 bool isInstalledFolder(const QString &appFolder);
 
+// The file read once, for many lookups (the glyph table's 64 keys, the twenty messages);
+// each lookup reads as SettingsFile's own.
+class SettingsSnapshot
+{
+public:
+    // Content read from somewhere else (a script's own files); nothing: it could not be.
+    explicit SettingsSnapshot(std::optional<QByteArray> content, QString problem = {});
+
+    bool isReadable() const { return m_content.has_value(); }
+    // Why it could not be read: "PATH cannot be read: not a regular file"; empty otherwise.
+    const QString &problem() const { return m_problem; }
+
+    QString ReadINI(const QString &section, const QString &key) const;
+    bool hasSection(const QString &section) const;
+    bool hasKey(const QString &section, const QString &key) const;
+
+private:
+    std::optional<QByteArray> m_content;
+    QString m_problem;
+};
+
 class SettingsFile
 {
 public:
+    // Far above any settings file the program writes (a few kilobytes), and above files
+    // people keep their own notes in.
+    static constexpr qint64 kLargestFile = 16 * 1024 * 1024;
+
     explicit SettingsFile(QString path);
+
+    // The whole file, read once; a missing file reads as empty.
+    SettingsSnapshot read() const;
 
     const QString &path() const { return m_path; }
 

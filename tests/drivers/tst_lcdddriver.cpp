@@ -107,6 +107,10 @@ private slots:
             << ""
             << "vantel: Device rfc2217://127.0.0.1 is not an address of the form "
                "rfc2217://HOST:PORT or socket://HOST:PORT";
+        QTest::newRow("a control character in Device")
+            << "/dev/ttyS0\x01" << 9600 << "20x4"
+            << ""
+            << R"(vantel: Device '/dev/ttyS0\x01' holds the control character \x01)";
     }
     void refusedConfig()
     {

@@ -10,7 +10,7 @@
 namespace
 {
 
-std::vector<script::Step> stepsOf(const QString &text)
+script::Steps stepsOf(const QString &text)
 {
     script::Parser parser({QString(), {}});
     if (!parser.addScript(text.toUtf8(), QStringLiteral("t.vtl"), QString()))

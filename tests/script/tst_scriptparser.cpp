@@ -14,10 +14,11 @@ namespace
 {
 
 // "FE 32 00 13 | wait 200 | await ack | listen count 3 json keypad"
-QString summary(const std::vector<script::Step> &steps)
+QString summary(const script::Steps &steps)
 {
     QStringList parts;
-    for (const script::Step &step : steps) {
+    for (std::size_t index = 0; index < steps.size(); ++index) {
+        const script::Step step = steps[index];
         switch (step.kind) {
         case script::Step::Kind::Send:
             parts << proto::hexCaption(step.frame).trimmed();

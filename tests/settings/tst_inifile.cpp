@@ -142,6 +142,9 @@ void TestIniFile::lookup_data()
     QTest::newRow("CRLF with blanks before CR")
         << QByteArray("[LCD]  \r\nBL = 100  \r\n") << QByteArray("LCD") << QByteArray("BL") << true
         << QByteArray("100");
+    QTest::newRow("CR-only file") << QByteArray("[Settings]\rCommPort=3\r[LCD]\rBL=100\r")
+                                  << QByteArray("LCD") << QByteArray("BL") << true
+                                  << QByteArray("100");
     QTest::newRow("last line without newline") << QByteArray("[LCD]\nBL=100") << QByteArray("LCD")
                                                << QByteArray("BL") << true << QByteArray("100");
     QTest::newRow("UTF-8 signature before first section")
@@ -256,6 +259,12 @@ void TestIniFile::update_data()
     QTest::newRow("new section in CRLF file")
         << QByteArray("[Settings]\r\nCommPort=3") << QByteArray("LCD") << QByteArray("BL")
         << QByteArray("100") << QByteArray("[Settings]\r\nCommPort=3\r\n[LCD]\r\nBL=100\r\n");
+    QTest::newRow("CR-only file keeps its ending")
+        << QByteArray("[Settings]\rCommPort=3\r[LCD]\rX=1") << QByteArray("LCD") << QByteArray("BL")
+        << QByteArray("100") << QByteArray("[Settings]\rCommPort=3\r[LCD]\rX=1\rBL=100\r");
+    QTest::newRow("new section in CR-only file")
+        << QByteArray("[Settings]\rCommPort=3\r") << QByteArray("LCD") << QByteArray("BL")
+        << QByteArray("100") << QByteArray("[Settings]\rCommPort=3\r[LCD]\rBL=100\r");
     QTest::newRow("new file") << QByteArray() << QByteArray("Settings") << QByteArray("CommPort")
                               << QByteArray("3")
                               << QByteArray("[Settings]" + kNewFileEol + "CommPort=3" +

@@ -18,6 +18,7 @@
 
 #include "modulepump.h"
 #include "ports/portmap.h"
+#include "script/parser.h"
 #include "ser2netserver.h"
 #include "testfiles.h"
 
@@ -74,6 +75,9 @@ private slots:
     void networkPortsCarryCommands();
     void portAndSpeedComeFromTheSettingsFile();
     void portMapNamesTheDeviceAfterTheEnvironment();
+    void deviceNamesThatNameNoDeviceAreRefused_data();
+    void deviceNamesThatNameNoDeviceAreRefused();
+    void deepAndLargeScriptsAreRefused();
     void dryRunPrintsWhatPlayBackSends();
     void readmeExamplesParse();
     void readmeSer2NetConfigurationServes();
@@ -585,6 +589,88 @@ void TestVantelctl::portMapNamesTheDeviceAfterTheEnvironment()
     QCOMPARE(overridden.status, 1);
     QVERIFY2(overridden.err.contains("(/dev/vantel-none): no such device"), overridden.err);
     QCOMPARE(heardNow(), QByteArray("m"));
+}
+
+// A name with a control character, wherever it is given, and a map that cannot be read say
+// why, and no device opens (a NUL once crashed every later open through its lock file).
+void TestVantelctl::deviceNamesThatNameNoDeviceAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("map"); // "<dir>": a folder where the map goes
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message"); // <pty>: the pseudo-terminal, <map>: the map's path
+
+    QTest::newRow("a NUL in the map") << QByteArray("COM3 = <pty>\0junk\n", 18) << ""
+                                      << "COM3" << 1
+                                      << "cannot open COM3: no device for this port (the port "
+                                         "map's line 1: '<pty>\\x00junk' holds the control "
+                                         "character \\x00)";
+    QTest::newRow("a control character in VANTEL_COM3")
+        << QByteArray() << "<pty>\x01"
+        << "COM3" << 1
+        << "cannot open COM3: no device for this port (VANTEL_COM3: '<pty>\\x01' holds the "
+           "control character \\x01)";
+    QTest::newRow("a control character in --port")
+        << QByteArray() << ""
+        << "<pty>\x1b" << 2 << "--port '<pty>\\x1B' holds the control character \\x1B";
+    QTest::newRow("a map that cannot be read")
+        << QByteArray("<dir>") << ""
+        << "COM3" << 1
+        << "cannot open COM3: no device for this port (the port map <map> cannot be read: is a "
+           "directory)";
+}
+
+void TestVantelctl::deviceNamesThatNameNoDeviceAreRefused()
+{
+    QFETCH(QByteArray, map);
+    QFETCH(QString, variable);
+    QFETCH(QString, port);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QTemporaryDir config;
+    QVERIFY(config.isValid());
+    m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    const QString mapPath = config.filePath(QStringLiteral("vantelapp/ports.conf"));
+    const QString pty = m_peer->slavePath();
+    if (map == "<dir>")
+        QVERIFY(QDir().mkpath(mapPath));
+    else if (!map.isEmpty())
+        QVERIFY(testfiles::write(mapPath, map.replace("<pty>", pty.toUtf8())));
+    if (!variable.isEmpty())
+        m_environment.insert(QStringLiteral("VANTEL_COM3"), variable.replace("<pty>", pty));
+    message.replace(QStringLiteral("<pty>"), pty).replace(QStringLiteral("<map>"), mapPath);
+    // Twice: the first leaves nothing behind that the second trips over.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Run result = run({"--port", port.replace("<pty>", pty), "clear"}, {}, false);
+        QCOMPARE(QString::fromUtf8(result.err), QStringLiteral("vantelctl: ") + message + '\n');
+        QCOMPARE(result.status, status);
+    }
+    QCOMPARE(heardNow(), QByteArray());
+}
+
+// A chain of scripts is followed 64 deep and refused beyond, on its own list rather than
+// the machine's stack; standard input has the file's limit.
+void TestVantelctl::deepAndLargeScriptsAreRefused()
+{
+    for (int depth = 0; depth <= script::kDeepestNesting; ++depth)
+        QVERIFY(testfiles::write(m_work.filePath(QStringLiteral("s%1.vtl").arg(depth)),
+                                 QStringLiteral("play s%1.vtl\n").arg(depth + 1).toUtf8()));
+    QVERIFY(testfiles::write(
+        m_work.filePath(QStringLiteral("s%1.vtl").arg(script::kDeepestNesting)), "clear\n"));
+    const Run deepest = run({"--dry-run", "play", "s1.vtl"});
+    QCOMPARE(deepest.err, QByteArray());
+    QCOMPARE(deepest.out, QByteArray("0D  # clear display\n"));
+    const Run deeper = run({"--dry-run", "play", "s0.vtl"});
+    QCOMPARE(deeper.err, QByteArray("vantelctl: s63.vtl:1: scripts nested deeper than 64\n"));
+    QCOMPARE(deeper.status, 2);
+
+    const Run large = run({"play", "-"}, QByteArray(script::kLargestScript + 1, '#'));
+    QCOMPARE(
+        large.err,
+        QByteArray("vantelctl: play: standard input is larger than a script can be (16 MiB)\n"));
+    QCOMPARE(large.status, 2);
+    QCOMPARE(heardNow(), QByteArray());
 }
 
 // --dry-run prints a script that plays back the very bytes the commands send.

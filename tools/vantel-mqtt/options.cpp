@@ -1,11 +1,12 @@
 #include "options.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
+#include "files/userfile.h"
 #include "ports/comname.h"
+#include "ports/devicename.h"
 
 namespace mqttbridge
 {
@@ -67,18 +68,15 @@ bool isPlainName(const QString &name)
     return plain.match(name).hasMatch();
 }
 
+// The config and password files, by the rule every file a person keeps is read by.
 std::optional<QByteArray> readSmallFile(const QString &path, QString &problem)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        problem = QStringLiteral("cannot read %1").arg(path);
+    files::UserFile file = files::readUserFile(path, kLargestFile);
+    if (!file.isRead()) {
+        problem = QStringLiteral("cannot read %1: %2").arg(path, file.reason);
         return std::nullopt;
     }
-    if (file.size() > kLargestFile) {
-        problem = QStringLiteral("%1 is far larger than any such file").arg(path);
-        return std::nullopt;
-    }
-    return file.readAll();
+    return std::move(file.content);
 }
 
 // Applies one setting; the problem in words, or nothing.
@@ -89,6 +87,8 @@ std::optional<QString> apply(const Setting &s, Options &options)
         if (v.isEmpty())
             return QStringLiteral("%1 needs a value (COMn, a device path or a network port)")
                 .arg(s.where);
+        if (const QString problem = ports::deviceNameProblem(v); !problem.isEmpty())
+            return QStringLiteral("%1 %2").arg(s.where, problem);
         if (const QString problem = ports::readComName(v).problem(); !problem.isEmpty())
             return QStringLiteral("%1 %2: %3").arg(s.where, v, problem);
         options.port = v;

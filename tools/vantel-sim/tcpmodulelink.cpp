@@ -20,6 +20,10 @@ namespace simtool
 namespace
 {
 
+// What is read from the client at a time, and what its socket may hold unread: a second of
+// the line at 115200 bit/s, a few kilobytes more than the pseudo-terminal holds.
+constexpr qint64 kChunk = 16 * 1024;
+
 QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -140,11 +144,13 @@ void TcpModuleLink::acceptClients()
         m_client = socket;
         m_clientName = name;
         m_client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        m_client->setReadBufferSize(kChunk);
         m_deviceReadable = new QSocketNotifier(m_device, QSocketNotifier::Read, this);
         connect(m_deviceReadable, &QSocketNotifier::activated, this, &TcpModuleLink::relayToClient);
         m_deviceWritable = new QSocketNotifier(m_device, QSocketNotifier::Write, this);
         m_deviceWritable->setEnabled(false);
-        connect(m_deviceWritable, &QSocketNotifier::activated, this, &TcpModuleLink::writePending);
+        connect(m_deviceWritable, &QSocketNotifier::activated, this,
+                &TcpModuleLink::relayFromClient);
         connect(m_client, &QTcpSocket::readyRead, this, &TcpModuleLink::relayFromClient);
         connect(m_client, &QTcpSocket::disconnected, this,
                 [this] { dropClient(QStringLiteral("hung up")); });
@@ -179,13 +185,19 @@ void TcpModuleLink::dropClient(const QString &why)
 
 void TcpModuleLink::relayFromClient()
 {
-    if (!m_client)
-        return;
-    m_pending += m_client->readAll();
-    writePending();
+    // A chunk at a time, the next only once the line has taken the last: what the line has
+    // not taken stays in the socket and, once that is full, with the client.
+    while (m_client) {
+        if (m_pending.isEmpty())
+            m_pending = m_client->read(kChunk);
+        if (m_pending.isEmpty() || !writePending())
+            break;
+    }
+    if (m_deviceWritable)
+        m_deviceWritable->setEnabled(!m_pending.isEmpty());
 }
 
-void TcpModuleLink::writePending()
+bool TcpModuleLink::writePending()
 {
     while (!m_pending.isEmpty()) {
         const ssize_t n =
@@ -193,14 +205,14 @@ void TcpModuleLink::writePending()
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EAGAIN)
-            break; // the module's side has not read yet: go on when the line takes more
+            return false; // the module's side has not read yet: go on when the line takes more
         if (n <= 0) {
             dropClient(QStringLiteral("the module's line failed: ") + systemError());
-            return;
+            return false;
         }
         m_pending.remove(0, n);
     }
-    m_deviceWritable->setEnabled(!m_pending.isEmpty());
+    return true;
 }
 
 void TcpModuleLink::relayToClient()

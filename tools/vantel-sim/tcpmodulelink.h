@@ -6,6 +6,11 @@
 // front ends stay as they are, and whatever the module shows or logs, it does so for a
 // client on the network as for one on the pseudo-terminal.
 //
+// The client is read no faster than the module's line takes its bytes: at most one chunk
+// waits here for the pseudo-terminal, the socket's own buffer is as small, and the rest
+// waits in the client's TCP window. A client that writes without pause slows down to the
+// module's pace; the module's memory does not grow.
+//
 // One client at a time, as one cable: a second client is accepted and closed at once while
 // the first is connected, and the next one is served once the first has gone. With nobody
 // connected the pseudo-terminal is not held, so replies meanwhile are lost as on a wire with
@@ -64,7 +69,8 @@ private:
     void dropClient(const QString &why);
     void relayFromClient();
     void relayToClient();
-    void writePending();
+    // False when the line took not all (or failed, and the client is gone).
+    bool writePending();
 
     QTcpServer m_server;
     QString m_devicePath;
@@ -74,7 +80,7 @@ private:
     int m_device = -1;
     QSocketNotifier *m_deviceReadable = nullptr;
     QSocketNotifier *m_deviceWritable = nullptr;
-    QByteArray m_pending; // from the client, not yet taken by the pseudo-terminal
+    QByteArray m_pending; // from the client, not yet taken by the pseudo-terminal: one chunk
 };
 
 } // namespace simtool

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ports/comname.h"
+#include "ports/devicename.h"
 #include "script/arguments.h"
 #include "script/parser.h"
 
@@ -47,6 +48,8 @@ std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
         if (option == QLatin1String("--port")) {
             if (value.isEmpty())
                 return QStringLiteral("--port needs a value (COMn or a device path)");
+            if (const QString problem = ports::deviceNameProblem(value); !problem.isEmpty())
+                return QStringLiteral("--port %1").arg(problem);
             if (const QString problem = ports::readComName(value).problem(); !problem.isEmpty())
                 return QStringLiteral("--port %1: %2").arg(value, problem);
             invocation.port = value;

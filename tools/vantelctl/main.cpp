@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "script/parser.h"
 #include "settings/settingsfile.h"
 #include "vantelctl.h"
 #ifdef VANTEL_HAVE_POSIX
@@ -41,8 +42,19 @@ int main(int argc, char *argv[])
     world.version = QStringLiteral(VANTEL_VERSION);
     world.settingsPath = defaultSettingsPath();
     world.readStandardInput = [] {
+        // To its end, or one byte past the largest script, which is enough to refuse a larger
+        // one (or an endless stream such as /dev/zero). A pipe gives it a piece at a time.
         QFile input;
-        return input.open(stdin, QIODevice::ReadOnly) ? input.readAll() : QByteArray();
+        QByteArray content;
+        if (!input.open(stdin, QIODevice::ReadOnly))
+            return content;
+        while (content.size() <= script::kLargestScript) {
+            const QByteArray piece = input.read(script::kLargestScript + 1 - content.size());
+            if (piece.isEmpty())
+                break;
+            content += piece;
+        }
+        return content;
     };
     world.out = [](const QString &line) { return writeLine(stdout, line); };
     world.err = [](const QString &line) { writeLine(stderr, line); };

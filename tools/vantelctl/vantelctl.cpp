@@ -3,6 +3,7 @@
 #include "invocation.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
+#include "link/systemports.h"
 #include "ports/comname.h"
 #include "ports/portmap.h"
 #include "script/parser.h"
@@ -96,16 +97,24 @@ std::optional<int> Vantelctl::start(const QStringList &arguments)
         }
     }
     if (invocation.dryRun) {
-        m_world.out(script::dryRun(parser.steps(), invocation.format).chopped(1));
+        // Line by line as it is made: a dry run of millions of steps is not held whole.
+        script::dryRun(parser.steps(), invocation.format,
+                       [this](const QString &lines) { m_world.out(lines); });
         return script::Success;
     }
     return openAndRun(invocation, parser.steps());
 }
 
-std::optional<int> Vantelctl::openAndRun(const Invocation &invocation,
-                                         std::vector<script::Step> steps)
+std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, script::Steps steps)
 {
     const SettingsFile settings(m_world.settingsPath);
+    // A settings file that cannot be read (a FIFO, a device, a folder) is as a missing one,
+    // as in the window; said when the run would have used it.
+    if (invocation.port.isEmpty() || !invocation.speed) {
+        if (const SettingsSnapshot saved = settings.read(); !saved.isReadable())
+            m_world.err(
+                QStringLiteral("vantelctl: %1; the defaults are used").arg(saved.problem()));
+    }
     const PortChoice port = choosePort(invocation.port, settings);
     if (!port.problem.isEmpty()) {
         m_world.err(QStringLiteral("vantelctl: ") + port.problem);
@@ -150,7 +159,13 @@ void Vantelctl::reportOpenProblem()
     if (!problem.device.isEmpty() && problem.device != m_shownAs)
         line += QStringLiteral(" (%1)").arg(problem.device);
     line += QStringLiteral(": ") + problem.advice();
-    if (problem.kind == ports::OpenProblem::Kind::NoDevice)
+    // What stood in the way (a map that cannot be read, a name refused), or how to name one.
+    const QString why = problem.kind == ports::OpenProblem::Kind::NoDevice && m_comPort > 0
+                            ? seriallink::resolveDevice(m_comPort).problem
+                            : QString();
+    if (!why.isEmpty())
+        line += QStringLiteral(" (%1)").arg(why);
+    else if (problem.kind == ports::OpenProblem::Kind::NoDevice)
         line += QStringLiteral(" (set VANTEL_COM%1 to a device, name one in the port map "
                                "%2, or use --port PATH)")
                     .arg(m_comPort)
@@ -158,7 +173,7 @@ void Vantelctl::reportOpenProblem()
     m_world.err(line);
 }
 
-void Vantelctl::run(std::vector<script::Step> steps)
+void Vantelctl::run(script::Steps steps)
 {
     m_runner = std::make_unique<script::ScriptRunner>([this](const proto::Frame &frame) {
         return m_port->output(QByteArray(reinterpret_cast<const char *>(frame.data()),

@@ -19,6 +19,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "script/steps.h"
+
 namespace seriallink
 {
 class ReplyReader;
@@ -28,7 +30,6 @@ class SerialPortService;
 namespace script
 {
 class ScriptRunner;
-struct Step;
 } // namespace script
 
 namespace vantelctl
@@ -63,8 +64,8 @@ signals:
     void finished(int status);
 
 private:
-    std::optional<int> openAndRun(const Invocation &invocation, std::vector<script::Step> steps);
-    void run(std::vector<script::Step> steps);
+    std::optional<int> openAndRun(const Invocation &invocation, script::Steps steps);
+    void run(script::Steps steps);
     void reportOpenProblem();
     void end(int status, const QString &problem);
 
@@ -74,7 +75,7 @@ private:
     std::unique_ptr<script::ScriptRunner> m_runner;
     QString m_shownAs; // the port as the user named it
     int m_comPort = 0;
-    std::vector<script::Step> m_waitingSteps; // while a network port is Connecting
+    script::Steps m_waitingSteps; // while a network port is Connecting
 };
 
 } // namespace vantelctl
