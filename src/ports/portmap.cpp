@@ -20,7 +20,9 @@ namespace
 constexpr qint64 kMaxFileBytes = 64 * 1024;
 
 struct Line {
-    enum class Kind { Note, Entry, Malformed };
+    // NoDevice: a port named with nothing after its '=' ("COM9 = "), as a person may leave
+    // a line to fill in later.
+    enum class Kind { Note, Entry, NoDevice, Malformed };
     Kind kind = Kind::Note;
     int port = 0;
     QString device;
@@ -38,9 +40,9 @@ Line readLine(const QByteArray &raw)
         return line;
     const ComName name = readComName(QStringView(text).first(equals).trimmed());
     line.device = text.sliced(equals + 1).trimmed();
-    if (name.kind != ComName::Kind::Port || line.device.isEmpty())
+    if (name.kind != ComName::Kind::Port)
         return line;
-    line.kind = Line::Kind::Entry;
+    line.kind = line.device.isEmpty() ? Line::Kind::NoDevice : Line::Kind::Entry;
     line.port = name.number;
     return line;
 }
@@ -68,6 +70,8 @@ ParsedPortMap parsePortMap(const QByteArray &text)
         const Line line = readLine(lines.at(i));
         if (line.kind == Line::Kind::Malformed)
             parsed.malformedLines << static_cast<int>(i + 1);
+        else if (line.kind == Line::Kind::NoDevice)
+            parsed.noDeviceLines << static_cast<int>(i + 1);
         else if (line.kind == Line::Kind::Entry && !parsed.devices.contains(line.port))
             parsed.devices.insert(line.port, line.device);
     }
@@ -80,7 +84,8 @@ QByteArray updatePortMap(const QByteArray &text, const PortMap &changes)
     QSet<int> written;
     for (const QByteArray &raw : splitLines(text)) {
         const Line line = readLine(raw);
-        if (line.kind != Line::Kind::Entry || !changes.contains(line.port)) {
+        const bool namesPort = line.kind == Line::Kind::Entry || line.kind == Line::Kind::NoDevice;
+        if (!namesPort || !changes.contains(line.port)) {
             result += raw + '\n';
             continue;
         }
@@ -154,6 +159,7 @@ LoadedPortMap loadPortMap(const QString &path)
         ParsedPortMap parsed = parsePortMap(raw.text);
         loaded.devices = std::move(parsed.devices);
         loaded.malformedLines = std::move(parsed.malformedLines);
+        loaded.noDeviceLines = std::move(parsed.noDeviceLines);
     }
     return loaded;
 }
