@@ -42,6 +42,15 @@ QString adapterText(const seriallink::SystemPort &port)
     return parts.join(QStringLiteral(", "));
 }
 
+// `one` or `many` with the line numbers put in.
+QString linesSay(const QList<int> &lines, const QString &one, const QString &many)
+{
+    QStringList numbers;
+    for (int line : lines)
+        numbers << QString::number(line);
+    return (numbers.size() == 1 ? one : many).arg(numbers.join(QStringLiteral(", ")));
+}
+
 QTableWidgetItem *readOnlyItem(const QString &text)
 {
     auto *item = new QTableWidgetItem(text);
@@ -92,15 +101,20 @@ PortDevicesDialog::PortDevicesDialog(QWidget *parent)
     if (m_map.state == ports::LoadedPortMap::State::Unreadable) {
         m_problem->setText(m_map.problem +
                            QStringLiteral(". The map is not used and will not be replaced."));
-    } else if (!m_map.malformedLines.isEmpty()) {
-        QStringList numbers;
-        for (int line : std::as_const(m_map.malformedLines))
-            numbers << QString::number(line);
-        m_problem->setText(
-            (numbers.size() == 1
-                 ? QStringLiteral("Line %1 of the map names no port; it is kept as it is.")
-                 : QStringLiteral("Lines %1 of the map name no port; they are kept as they are."))
-                .arg(numbers.join(QStringLiteral(", "))));
+    } else {
+        QStringList said;
+        if (!m_map.malformedLines.isEmpty())
+            said << linesSay(
+                m_map.malformedLines,
+                QStringLiteral("Line %1 of the map names no port; it is kept as it is."),
+                QStringLiteral("Lines %1 of the map name no port; they are kept as "
+                               "they are."));
+        // "COM9 = " left to fill in: a device given its row goes into that line.
+        if (!m_map.noDeviceLines.isEmpty())
+            said << linesSay(m_map.noDeviceLines,
+                             QStringLiteral("Line %1 of the map names no device."),
+                             QStringLiteral("Lines %1 of the map name no device."));
+        m_problem->setText(said.join(u' '));
     }
     m_problem->setVisible(!m_problem->text().isEmpty());
 
@@ -193,7 +207,12 @@ void PortDevicesDialog::showResolution(int port)
         resolved.device.isEmpty() ? QStringLiteral("no device") : resolved.device;
     m_portTable->item(row, OpensNow)->setText(device);
     m_portTable->item(row, OpensNow)->setToolTip(device);
-    m_portTable->item(row, From)->setText(sourceText(resolved, port));
+    QString from = sourceText(resolved, port);
+    // Said while the entry is typed, so no one saves it and wonders why nothing changed.
+    if (resolved.source == ports::DeviceSource::Environment && !mapped.isEmpty())
+        from = QStringLiteral("the entry has no effect while VANTEL_COM%1 is set").arg(port);
+    m_portTable->item(row, From)->setText(from);
+    m_portTable->item(row, From)->setToolTip(from);
 }
 
 void PortDevicesDialog::useSystemPort(int systemRow)
