@@ -15,6 +15,7 @@
 #include "link/reconnector.h"
 #include "link/serialportservice.h"
 #include "ptypeer.h"
+#include "testfiles.h"
 
 namespace
 {
@@ -26,14 +27,6 @@ void useDevice(seriallink::SerialPortService &port, const QString &device)
 {
     port.setDeviceResolver([device](int) { return device; });
     port.setCommPort(1);
-}
-
-// Replaced in one step, as udev does it: the link never dangles on the way.
-bool pointLink(const QString &link, const QString &target)
-{
-    const QString fresh = link + QStringLiteral(".new");
-    QFile::remove(fresh);
-    return QFile::link(target, fresh) && ::rename(qPrintable(fresh), qPrintable(link)) == 0;
 }
 
 } // namespace
@@ -61,7 +54,7 @@ void TestReconnector::deviceComesBackOnTheSamePath()
     reconnector.keepTrying(port.lastOpenProblem().advice());
     QCOMPARE(lost.size(), 1);
     auto first = std::make_unique<PtyPeer>();
-    QVERIFY(first->isValid() && pointLink(link, first->slavePath()));
+    QVERIFY(first->isValid() && testfiles::pointLink(link, first->slavePath()));
     QVERIFY(back.wait(kEventTimeoutMs));
     QCOMPARE(port.state(), State::Open);
     lost.clear();
@@ -73,7 +66,7 @@ void TestReconnector::deviceComesBackOnTheSamePath()
     QVERIFY(reconnector.reconnecting());
 
     PtyPeer second;
-    QVERIFY(pointLink(link, second.slavePath()));
+    QVERIFY(testfiles::pointLink(link, second.slavePath()));
     QVERIFY(back.wait(kEventTimeoutMs));
     QCOMPARE(port.state(), State::Open);
     QVERIFY(!reconnector.reconnecting());
