@@ -484,6 +484,9 @@ QString frmMain::oneLine(const QString &prefix, const QString &device) const
     // and the tooltip has it whole.
     const QFontMetricsF metrics(lblDevice->font(), lblDevice);
     const qreal room = lblDevice->contentsRect().width() - metrics.horizontalAdvance(prefix) - 1;
+    // A prefix that leaves next to no room on its line is one that wraps anyway.
+    if (room < 8 * metrics.averageCharWidth())
+        return prefix + device;
     return prefix + metrics.elidedText(device, Qt::ElideMiddle, room);
 }
 
@@ -491,7 +494,12 @@ void frmMain::showOpenProblem(const ports::OpenProblem &problem)
 {
     m_openProblemShown = true;
     const QString why = QStringLiteral("COM%1: %2").arg(MSComm1.commPort()).arg(problem.advice());
-    lblDevice->setText(why);
+    // A long host name would be broken anywhere across the lines: it keeps to the line it
+    // starts on, its middle left out, and the tooltip has it whole.
+    const qsizetype at = problem.where.isEmpty() ? -1 : why.indexOf(problem.where);
+    lblDevice->setText(at < 0 ? why
+                              : oneLine(why.left(at), problem.where) +
+                                    why.sliced(at + problem.where.size()));
     QStringList tip{why};
     if (!problem.device.isEmpty())
         tip << problem.device << seriallink::adapterDetails(problem.device);

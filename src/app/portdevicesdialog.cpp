@@ -137,6 +137,9 @@ void PortDevicesDialog::buildPortTable()
                                             QStringLiteral("From"),
                                             QStringLiteral("Device path or URL in the map")});
     m_portTable->verticalHeader()->hide();
+    // A long URL keeps to its row, its middle left out; the cell's tooltip has it whole.
+    m_portTable->setWordWrap(false);
+    m_portTable->setTextElideMode(Qt::ElideMiddle);
     m_portTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_portTable->setSelectionMode(QAbstractItemView::SingleSelection);
     QHeaderView *header = m_portTable->horizontalHeader();
@@ -210,9 +213,14 @@ void PortDevicesDialog::showResolution(int port)
     QString from = sourceText(resolved, port);
     // Said while the entry is typed, so no one saves it and wonders why nothing changed.
     if (resolved.source == ports::DeviceSource::Environment && !mapped.isEmpty())
-        from = QStringLiteral("the entry has no effect while VANTEL_COM%1 is set").arg(port);
+        from = QStringLiteral("no effect while VANTEL_COM%1 is set").arg(port);
     m_portTable->item(row, From)->setText(from);
-    m_portTable->item(row, From)->setToolTip(from);
+    m_portTable->item(row, From)->setToolTip(
+        resolved.source == ports::DeviceSource::Environment && !mapped.isEmpty()
+            ? QStringLiteral("The entry for COM%1 has no effect while VANTEL_COM%1 is set in "
+                             "the environment.")
+                  .arg(port)
+            : from);
 }
 
 void PortDevicesDialog::useSystemPort(int systemRow)
