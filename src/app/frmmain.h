@@ -89,8 +89,6 @@ public:
     void showLineLog();
     // Opens "Port Devices" (the label beside Connect offers it in its context menu).
     void showPortDevices();
-    // True from a loss the window waits out until the line is back or the wait is stopped.
-    bool isWaitingForDevice() const { return m_waiting; }
 
 signals:
     // The save acknowledgement box was closed (for tests and the virtual module's demo).

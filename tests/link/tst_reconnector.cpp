@@ -29,6 +29,8 @@ void useDevice(seriallink::SerialPortService &port, const QString &device)
     port.setCommPort(1);
 }
 
+using testfiles::pointLink;
+
 } // namespace
 
 class TestReconnector : public QObject
@@ -54,7 +56,7 @@ void TestReconnector::deviceComesBackOnTheSamePath()
     reconnector.keepTrying(port.lastOpenProblem().advice());
     QCOMPARE(lost.size(), 1);
     auto first = std::make_unique<PtyPeer>();
-    QVERIFY(first->isValid() && testfiles::pointLink(link, first->slavePath()));
+    QVERIFY(first->isValid() && pointLink(link, first->slavePath()));
     QVERIFY(back.wait(kEventTimeoutMs));
     QCOMPARE(port.state(), State::Open);
     lost.clear();
@@ -66,7 +68,7 @@ void TestReconnector::deviceComesBackOnTheSamePath()
     QVERIFY(reconnector.reconnecting());
 
     PtyPeer second;
-    QVERIFY(testfiles::pointLink(link, second.slavePath()));
+    QVERIFY(pointLink(link, second.slavePath()));
     QVERIFY(back.wait(kEventTimeoutMs));
     QCOMPARE(port.state(), State::Open);
     QVERIFY(!reconnector.reconnecting());

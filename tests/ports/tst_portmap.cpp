@@ -34,30 +34,23 @@ void TestPortMap::parse_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<PortMap>("devices");
     QTest::addColumn<QList<int>>("malformed");
-    QTest::addColumn<QList<int>>("noDevice");
 
     QTest::newRow("entries, notes and blank lines")
         << QByteArray("# bench\n\nCOM1 = /dev/ttyUSB1\n  com12=socket://lab-pi:4001  \n")
-        << PortMap{{1, "/dev/ttyUSB1"}, {12, "socket://lab-pi:4001"}} << QList<int>{}
-        << QList<int>{};
+        << PortMap{{1, "/dev/ttyUSB1"}, {12, "socket://lab-pi:4001"}} << QList<int>{};
     QTest::newRow("first line of a port wins")
-        << QByteArray("COM2=/dev/a\nCOM2=/dev/b\n") << PortMap{{2, "/dev/a"}} << QList<int>{}
-        << QList<int>{};
+        << QByteArray("COM2=/dev/a\nCOM2=/dev/b\n") << PortMap{{2, "/dev/a"}} << QList<int>{};
     QTest::newRow("device may hold '=' and spaces")
-        << QByteArray("COM3 = /tmp/a=b c\r\n") << PortMap{{3, "/tmp/a=b c"}} << QList<int>{}
-        << QList<int>{};
+        << QByteArray("COM3 = /tmp/a=b c\r\n") << PortMap{{3, "/tmp/a=b c"}} << QList<int>{};
     QTest::newRow("UTF-8 path") << QByteArray("COM5=/dev/serial/by-id/caf\xc3\xa9")
                                 << PortMap{{5, QStringLiteral("/dev/serial/by-id/caf\u00e9")}}
-                                << QList<int>{} << QList<int>{};
+                                << QList<int>{};
     QTest::newRow("malformed lines ignored and counted")
         << QByteArray("COM0=/dev/a\nCOM=/dev/b\nCOM6\nCOM7=\nLPT1=/dev/lp0\nCOM10000=/x\n"
                       "COM01=/dev/c\nCOM8=/dev/ok\n")
-        << PortMap{{8, "/dev/ok"}} << QList<int>{1, 2, 3, 5, 6, 7} << QList<int>{4};
-    QTest::newRow("a port without a device leaves it to a later line")
-        << QByteArray("COM4 = \nCOM4 = /dev/later\n") << PortMap{{4, "/dev/later"}} << QList<int>{}
-        << QList<int>{1};
+        << PortMap{{8, "/dev/ok"}} << QList<int>{1, 2, 3, 5, 6, 7};
     QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe=\x01\nCOM9=/dev/z\n", 18)
-                                    << PortMap{{9, "/dev/z"}} << QList<int>{1} << QList<int>{};
+                                    << PortMap{{9, "/dev/z"}} << QList<int>{1};
 }
 
 void TestPortMap::parse()
@@ -65,11 +58,9 @@ void TestPortMap::parse()
     QFETCH(QByteArray, text);
     QFETCH(PortMap, devices);
     QFETCH(QList<int>, malformed);
-    QFETCH(QList<int>, noDevice);
     const ports::ParsedPortMap parsed = ports::parsePortMap(text);
     QCOMPARE(parsed.devices, devices);
     QCOMPARE(parsed.malformedLines, malformed);
-    QCOMPARE(parsed.noDeviceLines, noDevice);
 }
 
 void TestPortMap::update_data()
@@ -90,15 +81,10 @@ void TestPortMap::update_data()
     QTest::newRow("ports not in the changes untouched")
         << QByteArray("COM25 =  /dev/far\r\n") << PortMap{{2, "/dev/x"}, {3, ""}}
         << QByteArray("COM25 =  /dev/far\r\nCOM2 = /dev/x\n");
-    // A line left to fill in later is the port's line: filled in where it stands, never
-    // kept empty beside a new one.
     QTest::newRow("a port without a device gets it in place")
         << QByteArray("# bench\nCOM9 = \nCOM1=/dev/a\n") << PortMap{{9, "/dev/ttyUSB0"}}
         << QByteArray("# bench\nCOM9 = /dev/ttyUSB0\nCOM1=/dev/a\n");
-    QTest::newRow("a port without a device, then its device, changed")
-        << QByteArray("COM9=\nCOM9=/dev/b\n") << PortMap{{9, "/dev/c"}}
-        << QByteArray("COM9 = /dev/c\n");
-    QTest::newRow("a port without a device removed")
+    QTest::newRow("a port without a device, then its device, removed")
         << QByteArray("COM9 =\r\nCOM2=/dev/b\nCOM9=/dev/c\n") << PortMap{{9, ""}}
         << QByteArray("COM2=/dev/b\n");
     QTest::newRow("added after a last line without newline")

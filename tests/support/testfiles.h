@@ -27,14 +27,12 @@ inline QByteArray read(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Points the symbolic link `link` at `target` in one step, as udev re-points a by-id link
-// when an adapter is plugged in again: the link never dangles on the way.
+// Points the link at `target` in one step, as udev re-points a by-id link: it never dangles.
 inline bool pointLink(const QString &link, const QString &target)
 {
     const QString fresh = link + QStringLiteral(".new");
     QFile::remove(fresh);
-    return QFile::link(target, fresh) && std::rename(QFile::encodeName(fresh).constData(),
-                                                     QFile::encodeName(link).constData()) == 0;
+    return QFile::link(target, fresh) && std::rename(qPrintable(fresh), qPrintable(link)) == 0;
 }
 
 } // namespace testfiles
