@@ -88,7 +88,9 @@ trap 'exit 143' TERM
 # (an X server would die of them at once, taking the window down unsaved); the script
 # then closes it with SIGTERM. With the module's screen in this terminal the utility's
 # messages go to a log, shown when both have ended. Its window goes to the top left, the
-# module's beside it (a window manager may place them otherwise).
+# module's beside it (a window manager may place them otherwise): the module picks a zoom
+# that leaves room for both (zoom 1, about 475 pixels wide, on a 1366x768 or 1600x900
+# screen; zoom 2 from about 1690 pixels across).
 if $ui; then exec 4>"$applog"; else exec 4>&2; fi
 (
     for _ in $(seq 200); do

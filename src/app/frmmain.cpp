@@ -6,6 +6,7 @@
 #include "app/keyboard.h"
 #include "app/portdevicesdialog.h"
 #include "app/windowfont.h"
+#include "app/windowoptions.h"
 #include "config/backlightpage.h"
 #include "config/lcdsettingspage.h"
 #include "graphics/bignumberspage.h"
@@ -81,6 +82,8 @@ frmMain::frmMain(SettingsFile &settings, QWidget *parent)
             &frmMain::showConnectionState);
     connect(&MSComm1, &seriallink::SerialPortService::deviceLost, this, &frmMain::showDeviceLost);
     connect(&MSComm1, &seriallink::SerialPortService::openFailed, this, &frmMain::showComError);
+    connect(&m_reconnector, &seriallink::Reconnector::lineLost, this, &frmMain::showWaiting);
+    connect(&m_reconnector, &seriallink::Reconnector::lineBack, this, &frmMain::showLineBack);
 
     Form_Load();
     keyboard::install(this);
@@ -124,6 +127,23 @@ void frmMain::buildPortFrame()
     lblDevice->addAction(m_portDevicesAction);
     lblDevice->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_portDevicesAction, &QAction::triggered, this, &frmMain::showPortDevices);
+    // Beside it, whether a lost line is waited for: the person's choice, kept with their map.
+    m_reconnectAction =
+        new QAction(QStringLiteral("Reconnect when the device comes back"), lblDevice);
+    m_reconnectAction->setObjectName(QStringLiteral("reconnectAction"));
+    m_reconnectAction->setCheckable(true);
+    m_reconnectAction->setChecked(windowoptions::reconnect());
+    m_reconnector.setEnabled(m_reconnectAction->isChecked());
+    lblDevice->addAction(m_reconnectAction);
+    connect(m_reconnectAction, &QAction::triggered, this, &frmMain::setReconnect);
+}
+
+void frmMain::setReconnect(bool on)
+{
+    windowoptions::setReconnect(on);
+    if (!on && m_waiting)
+        stopWaiting();
+    m_reconnector.setEnabled(on);
 }
 
 void frmMain::showPortDevices()
@@ -279,7 +299,7 @@ void frmMain::Form_Load()
     // Naming the device may list every serial port of the system, which takes longer than
     // drawing the window: do it once, right after the window's first frame.
     firstframe::afterFirstFrame(this, [this] {
-        if (!m_openProblemShown) // a Connect came first: its reason stays
+        if (!m_openProblemShown && !m_waiting) // a Connect came first: what it said stays
             updateDeviceLabel();
     });
 }
@@ -295,6 +315,7 @@ void frmMain::Form_Unload()
     m_settings.WriteINI(QStringLiteral("Settings"), QStringLiteral("Setting"), CommSettings);
     m_settings.WriteINI(QStringLiteral("LCD"), QStringLiteral("BL"),
                         QString::number(backlight->backlightLevel()));
+    m_reconnector.setEnabled(false);
     MSComm1.close();
 }
 
@@ -330,6 +351,10 @@ void frmMain::cmdConnect_Click()
     CommSettings = opt9600->isChecked() ? kSettings9600 : kSettings19200;
     // The caption, the port frame and the pages follow the port's state (stateChanged).
     // A network port may still be Connecting: Disconnect then ends the attempt.
+    if (m_waiting) {
+        stopWaiting();
+        return;
+    }
     const seriallink::SerialPortService::State state = MSComm1.state();
     if (state == seriallink::SerialPortService::State::Closed ||
         state == seriallink::SerialPortService::State::Lost) {
@@ -353,7 +378,9 @@ void frmMain::cmdConnect_Click()
 void frmMain::showConnectionState()
 {
     const bool open = isConnected();
-    const bool busy = open || MSComm1.state() == seriallink::SerialPortService::State::Connecting;
+    // Waiting for a lost device shows as Connecting does: Disconnect ends it.
+    const bool busy =
+        open || m_waiting || MSComm1.state() == seriallink::SerialPortService::State::Connecting;
     cmdConnect->setText(busy ? kDisconnect : kConnect);
     fComm->setEnabled(!busy);
     // Like the port list, the map chooses what Connect opens: locked while connected.
@@ -363,6 +390,8 @@ void frmMain::showConnectionState()
 
 void frmMain::showComError()
 {
+    if (m_waiting) // one of the reconnector's attempts: it tries again
+        return;
     showOpenProblem(MSComm1.lastOpenProblem());
     openMessage(this, QStringLiteral("Com Error!"), QStringLiteral("ComErrorBox"));
 }
@@ -375,14 +404,48 @@ bool frmMain::isConnected() const
 void frmMain::showDeviceLost(const QString &reason)
 {
     m_pacing.abort(reason);
-    // The window shows the loss already; the close settles the port into Closed.
-    MSComm1.close();
+    // The window shows the loss already; the close settles the port into Closed, unless the
+    // reconnector waits for the device (it has heard of the loss first).
+    if (!m_waiting)
+        MSComm1.close();
     // Naming the device may list the system's serial ports: once is enough.
-    const QString device = MSComm1.deviceName();
+    const QString device = m_waiting ? m_waitingFor : MSComm1.deviceName();
     openMessage(this,
                 QStringLiteral("The connection to %1 was lost (%2). The port has been closed.")
                     .arg(device.isEmpty() ? QStringLiteral("the serial device") : device, reason),
                 QStringLiteral("DeviceLostBox"));
+}
+
+void frmMain::showWaiting(const QString &reason)
+{
+    m_waiting = true;
+    m_openProblemShown = false;
+    m_waitingFor = MSComm1.deviceName();
+    const QString device =
+        m_waitingFor.isEmpty() ? QStringLiteral("COM%1").arg(MSComm1.commPort()) : m_waitingFor;
+    lblDevice->setText(oneLine(QStringLiteral("waiting for "), device));
+    lblDevice->setToolTip(QStringLiteral("The connection to %1 was lost (%2). It opens again "
+                                         "when the device is back; Disconnect stops waiting.")
+                              .arg(device, reason));
+    showConnectionState();
+}
+
+void frmMain::showLineBack()
+{
+    m_waiting = false;
+    updateDeviceLabel();
+    showConnectionState();
+}
+
+void frmMain::stopWaiting()
+{
+    m_waiting = false;
+    // Ends the reconnector's attempt too, between attempts as well as during one.
+    m_reconnector.setEnabled(false);
+    MSComm1.close();
+    m_reconnector.setEnabled(m_reconnectAction->isChecked());
+    updateDeviceLabel();
+    showConnectionState();
 }
 
 void frmMain::showReplies(const seriallink::ReplyBatch &batch)
@@ -423,20 +486,32 @@ void frmMain::updateDeviceLabel()
                                             : lblDevice->text() + QLatin1Char('\n') + why);
         return;
     }
-    // A long path loses its middle: the device's own name at the end stays in sight, and
-    // the tooltip has it whole.
-    const QString prefix = QStringLiteral("COM%1 = ").arg(index + 1);
+    lblDevice->setText(oneLine(QStringLiteral("COM%1 = ").arg(index + 1), device));
+    lblDevice->setToolTip((QStringList{device} + seriallink::adapterDetails(device)).join(u'\n'));
+}
+
+QString frmMain::oneLine(const QString &prefix, const QString &device) const
+{
+    // A long path or URL loses its middle: the device's own name at the end stays in sight,
+    // and the tooltip has it whole.
     const QFontMetricsF metrics(lblDevice->font(), lblDevice);
     const qreal room = lblDevice->contentsRect().width() - metrics.horizontalAdvance(prefix) - 1;
-    lblDevice->setText(prefix + metrics.elidedText(device, Qt::ElideMiddle, room));
-    lblDevice->setToolTip((QStringList{device} + seriallink::adapterDetails(device)).join(u'\n'));
+    // A prefix that leaves next to no room on its line is one that wraps anyway.
+    if (room < 8 * metrics.averageCharWidth())
+        return prefix + device;
+    return prefix + metrics.elidedText(device, Qt::ElideMiddle, room);
 }
 
 void frmMain::showOpenProblem(const ports::OpenProblem &problem)
 {
     m_openProblemShown = true;
     const QString why = QStringLiteral("COM%1: %2").arg(MSComm1.commPort()).arg(problem.advice());
-    lblDevice->setText(why);
+    // A long host name would be broken anywhere across the lines: it keeps to the line it
+    // starts on, its middle left out, and the tooltip has it whole.
+    const qsizetype at = problem.where.isEmpty() ? -1 : why.indexOf(problem.where);
+    lblDevice->setText(at < 0 ? why
+                              : oneLine(why.left(at), problem.where) +
+                                    why.sliced(at + problem.where.size()));
     QStringList tip{why};
     if (!problem.device.isEmpty())
         tip << problem.device << seriallink::adapterDetails(problem.device);

@@ -12,6 +12,12 @@
 //
 // The line log (linelog/linelogwindow.h) records from start-up; its window is made the
 // first time it is asked for (Ctrl+L anywhere in the window, a double-click on a monitor).
+//
+// "Reconnect when the device comes back" (the device label's context menu, off unless the
+// user turned it on: app/windowoptions.h): a lost line shows the lost-device box as ever,
+// then the window waits for the device as it waits for a network port that is Connecting,
+// "waiting for DEVICE" beside Connect, the pages locked, Disconnect to stop; the reconnector
+// (link/reconnector.h) opens the line again at the same speed, and sends nothing.
 
 #include <memory>
 
@@ -20,6 +26,7 @@
 #include <QWidget>
 
 #include "link/pacingclock.h"
+#include "link/reconnector.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "link/transmitter.h"
@@ -102,9 +109,17 @@ private:
     // "Com Error!" and, beside Connect, why the port could not be opened.
     void showComError();
     void showDeviceLost(const QString &reason);
+    void setReconnect(bool on);
+    void showWaiting(const QString &reason);
+    void showLineBack();
+    // Disconnect while waiting, or the option turned off: the port settles into Closed.
+    void stopWaiting();
     void showAcknowledgement();
     void updateDeviceLabel();
     void showOpenProblem(const ports::OpenProblem &problem);
+    // `prefix` and the device on one line of the device label, the device's middle left out
+    // when it is too long.
+    QString oneLine(const QString &prefix, const QString &device) const;
 
     // Controls outside the tab pages.
     QGroupBox *fComm = nullptr;
@@ -139,7 +154,9 @@ private:
     seriallink::Transmitter m_transmitter{MSComm1};
     seriallink::ReplyReader m_replyReader{MSComm1};
     seriallink::PacingClock m_pacing;
-    record::LineLogRecorder m_lineLog{MSComm1, m_transmitter, m_replyReader};
+    // Before the window's own connections and the recorder: it hears the port first.
+    seriallink::Reconnector m_reconnector{MSComm1};
+    record::LineLogRecorder m_lineLog{MSComm1, m_transmitter, m_replyReader, m_reconnector};
 
     QString CommPortText;
     QString CommSettings;
@@ -148,6 +165,9 @@ private:
     PageContext m_context;
     BoxHold m_boxHold{this, m_pacing}; // after the clock: it lets go of it when it goes
     QAction *m_portDevicesAction = nullptr;
+    QAction *m_reconnectAction = nullptr;
+    bool m_waiting = false;
+    QString m_waitingFor;           // the device the window waits for
     QPointer<QMessageBox> m_ackBox; // the acknowledgement box while it is open
     bool m_openProblemShown = false;
     bool m_unloaded = false;

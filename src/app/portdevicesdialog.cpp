@@ -42,6 +42,15 @@ QString adapterText(const seriallink::SystemPort &port)
     return parts.join(QStringLiteral(", "));
 }
 
+// `one` or `many` with the line numbers put in.
+QString linesSay(const QList<int> &lines, const QString &one, const QString &many)
+{
+    QStringList numbers;
+    for (int line : lines)
+        numbers << QString::number(line);
+    return (numbers.size() == 1 ? one : many).arg(numbers.join(QStringLiteral(", ")));
+}
+
 QTableWidgetItem *readOnlyItem(const QString &text)
 {
     auto *item = new QTableWidgetItem(text);
@@ -93,22 +102,23 @@ PortDevicesDialog::PortDevicesDialog(QWidget *parent)
         m_problem->setText(m_map.problem +
                            QStringLiteral(". The map is not used and will not be replaced."));
     } else {
-        QStringList problems;
-        QStringList numbers;
-        for (int line : std::as_const(m_map.malformedLines))
-            numbers << QString::number(line);
-        if (!numbers.isEmpty())
-            problems << (numbers.size() == 1
-                             ? QStringLiteral("Line %1 of the map names no port; it is kept as "
-                                              "it is.")
-                             : QStringLiteral("Lines %1 of the map name no port; they are kept "
-                                              "as they are."))
-                            .arg(numbers.join(QStringLiteral(", ")));
+        QStringList said;
+        if (!m_map.malformedLines.isEmpty())
+            said << linesSay(
+                m_map.malformedLines,
+                QStringLiteral("Line %1 of the map names no port; it is kept as it is."),
+                QStringLiteral("Lines %1 of the map name no port; they are kept as "
+                               "they are."));
+        // "COM9 = " left to fill in: a device given its row goes into that line.
+        if (!m_map.noDeviceLines.isEmpty())
+            said << linesSay(m_map.noDeviceLines,
+                             QStringLiteral("Line %1 of the map names no device."),
+                             QStringLiteral("Lines %1 of the map name no device."));
         for (auto it = m_map.refused.cbegin(); it != m_map.refused.cend(); ++it)
-            problems << QStringLiteral("COM%1 opens no device: the map's %2.")
-                            .arg(it.key())
-                            .arg(it.value());
-        m_problem->setText(problems.join(u'\n'));
+            said << QStringLiteral("COM%1 opens no device: the map's %2.")
+                        .arg(it.key())
+                        .arg(it.value());
+        m_problem->setText(said.join(u' '));
     }
     m_problem->setVisible(!m_problem->text().isEmpty());
 
@@ -131,6 +141,9 @@ void PortDevicesDialog::buildPortTable()
                                             QStringLiteral("From"),
                                             QStringLiteral("Device path or URL in the map")});
     m_portTable->verticalHeader()->hide();
+    // A long URL keeps to its row, its middle left out; the cell's tooltip has it whole.
+    m_portTable->setWordWrap(false);
+    m_portTable->setTextElideMode(Qt::ElideMiddle);
     m_portTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_portTable->setSelectionMode(QAbstractItemView::SingleSelection);
     QHeaderView *header = m_portTable->horizontalHeader();
@@ -212,7 +225,17 @@ void PortDevicesDialog::showResolution(int port)
     m_portTable->item(row, OpensNow)
         ->setToolTip(resolved.problem.isEmpty() ? device
                                                 : device + QLatin1Char('\n') + resolved.problem);
-    m_portTable->item(row, From)->setText(sourceText(resolved, port));
+    QString from = sourceText(resolved, port);
+    // Said while the entry is typed, so no one saves it and wonders why nothing changed.
+    if (resolved.source == ports::DeviceSource::Environment && !mapped.isEmpty())
+        from = QStringLiteral("no effect while VANTEL_COM%1 is set").arg(port);
+    m_portTable->item(row, From)->setText(from);
+    m_portTable->item(row, From)->setToolTip(
+        resolved.source == ports::DeviceSource::Environment && !mapped.isEmpty()
+            ? QStringLiteral("The entry for COM%1 has no effect while VANTEL_COM%1 is set in "
+                             "the environment.")
+                  .arg(port)
+            : from);
 }
 
 void PortDevicesDialog::useSystemPort(int systemRow)

@@ -13,9 +13,11 @@
 //    VANTEL_COMn changed meanwhile is followed; a device path stays that path.
 //  - A network port answers later: its attempt ends with the service's openFailed() (the
 //    next one starts a second after that) or with the line open.
-//  - SerialPortService::close() while it waits or tries cancels the reconnection, as does
-//    setEnabled(false), which also ends an attempt to connect that is under way. A line the
-//    user opens by hand meanwhile counts as back.
+//  - setEnabled(false) cancels the reconnection and ends an attempt to connect that is under
+//    way: that is what a user's Disconnect calls. SerialPortService::close() cancels it too
+//    while the port is Lost or an attempt is Connecting, but not in the pause between two
+//    network attempts, when the port is Closed already and close() changes nothing. A line
+//    the user opens by hand meanwhile counts as back.
 
 #include <chrono>
 

@@ -21,7 +21,9 @@ namespace
 constexpr qint64 kMaxFileBytes = 64 * 1024;
 
 struct Line {
-    enum class Kind { Note, Entry, Malformed };
+    // NoDevice: a port named with nothing after its '=' ("COM9 = "), as a person may leave
+    // a line to fill in later.
+    enum class Kind { Note, Entry, NoDevice, Malformed };
     Kind kind = Kind::Note;
     int port = 0;
     QString device;
@@ -40,9 +42,9 @@ Line readLine(const QByteArray &raw)
         return line;
     const ComName name = readComName(QStringView(text).first(equals).trimmed());
     line.device = text.sliced(equals + 1).trimmed();
-    if (name.kind != ComName::Kind::Port || line.device.isEmpty())
+    if (name.kind != ComName::Kind::Port)
         return line;
-    line.kind = Line::Kind::Entry;
+    line.kind = line.device.isEmpty() ? Line::Kind::NoDevice : Line::Kind::Entry;
     line.port = name.number;
     line.problem = deviceNameProblem(line.device);
     return line;
@@ -71,6 +73,8 @@ ParsedPortMap parsePortMap(const QByteArray &text)
         const Line line = readLine(lines.at(i));
         if (line.kind == Line::Kind::Malformed)
             parsed.malformedLines << static_cast<int>(i + 1);
+        else if (line.kind == Line::Kind::NoDevice)
+            parsed.noDeviceLines << static_cast<int>(i + 1);
         if (line.kind != Line::Kind::Entry || parsed.devices.contains(line.port) ||
             parsed.refused.contains(line.port))
             continue;
@@ -89,7 +93,8 @@ QByteArray updatePortMap(const QByteArray &text, const PortMap &changes)
     QSet<int> written;
     for (const QByteArray &raw : splitLines(text)) {
         const Line line = readLine(raw);
-        if (line.kind != Line::Kind::Entry || !changes.contains(line.port)) {
+        const bool namesPort = line.kind == Line::Kind::Entry || line.kind == Line::Kind::NoDevice;
+        if (!namesPort || !changes.contains(line.port)) {
             result += raw + '\n';
             continue;
         }
@@ -158,6 +163,7 @@ LoadedPortMap loadPortMap(const QString &path)
         loaded.devices = std::move(parsed.devices);
         loaded.malformedLines = std::move(parsed.malformedLines);
         loaded.refused = std::move(parsed.refused);
+        loaded.noDeviceLines = std::move(parsed.noDeviceLines);
     }
     return loaded;
 }

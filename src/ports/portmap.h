@@ -11,11 +11,12 @@
 //     COM3 = socket://lab-pi:4001
 //
 // A name is COM1 to COM9999 as ports/comname.h reads it (COM01 is none); the device runs
-// from the first '=' to the end of the line, spaces around it trimmed. A port named twice is its
-// first line's. A device holding a control character (ports/devicename.h) is refused: the
-// port then stands for no device, with the line's number and why. Blank lines,
-// '#' comments and lines that are neither (a typo) are kept as they stand when the map is
-// saved, so a person's notes survive the dialog; only the lines of the ports it changes move.
+// from the first '=' to the end of the line, spaces around it trimmed. A port named twice is
+// its first device's; a line such as "COM9 = " names no device and puts nothing in the map.
+// A device holding a control character (ports/devicename.h) is refused: the port then
+// stands for no device, with the line's number and why. Blank lines, '#' comments and lines
+// that are neither (a typo) are kept as they stand when the map is saved, so a person's
+// notes survive the dialog; only the lines of the ports it changes move.
 
 #include <optional>
 
@@ -32,16 +33,17 @@ using PortMap = QMap<int, QString>;
 
 struct ParsedPortMap {
     PortMap devices;
-    QList<int> malformedLines; // 1-based numbers of the lines that say nothing usable
+    QList<int> malformedLines; // 1-based numbers of the lines that name no port
+    QList<int> noDeviceLines;  // and of those that name a port but no device ("COM9 = ")
     // Ports whose line names a device no port can have: "line 2: 'a\x00b' holds ...".
     QMap<int, QString> refused;
 };
 
 ParsedPortMap parsePortMap(const QByteArray &text);
 
-// `text` with `changes` applied: a port's first line takes its new device (later lines of
-// the same port, unused before, go), a port not yet named is added at the end, an empty
-// device removes the port's lines. Every other line stays byte for byte.
+// `text` with `changes` applied: a port's first line, one that names no device included,
+// takes its new device (later lines of the same port go), a port not yet named is added at
+// the end, an empty device removes the port's lines. Every other line stays byte for byte.
 QByteArray updatePortMap(const QByteArray &text, const PortMap &changes);
 
 // The running user's map file.
@@ -52,6 +54,7 @@ struct LoadedPortMap {
     State state = State::Missing;
     PortMap devices;
     QList<int> malformedLines;
+    QList<int> noDeviceLines;
     QMap<int, QString> refused;
     QString problem; // why an Unreadable file could not be read: "PATH cannot be read: ..."
 };

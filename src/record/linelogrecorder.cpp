@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 
+#include "link/reconnector.h"
 #include "link/transmitter.h"
 
 namespace record
@@ -20,6 +21,17 @@ LineLogRecorder::LineLogRecorder(seriallink::SerialPortService &port, seriallink
     connect(&replies, &seriallink::ReplyReader::bytesDropped, this, &LineLogRecorder::bytesDropped);
     connect(&port, &seriallink::SerialPortService::stateChanged, this,
             &LineLogRecorder::portStateChanged);
+}
+
+LineLogRecorder::LineLogRecorder(seriallink::SerialPortService &port, seriallink::Transmitter &tx,
+                                 seriallink::ReplyReader &replies,
+                                 const seriallink::Reconnector &reconnector, QObject *parent)
+    : LineLogRecorder(port, tx, replies, parent)
+{
+    m_reconnector = &reconnector;
+    connect(&reconnector, &seriallink::Reconnector::lineLost, this,
+            [this](const QString &reason) { note(QStringLiteral("line lost: ") + reason, now()); });
+    connect(&reconnector, &seriallink::Reconnector::lineBack, this, [this] { m_back = true; });
 }
 
 void LineLogRecorder::add(LineLogEntry::Kind kind, const QByteArray &bytes, qint64 at,
@@ -39,19 +51,27 @@ void LineLogRecorder::portStateChanged(seriallink::SerialPortService::State stat
     const bool wasOpen = std::exchange(m_open, state == seriallink::SerialPortService::State::Open);
     // One reading of the clock: the connection's own note stands at 0 since Connect.
     const qint64 at = now();
-    QString note;
-    if (m_open) {
+    QString text;
+    if (m_open && std::exchange(m_back, false)) {
+        text = QStringLiteral("line back");
+    } else if (m_open) {
         m_connectedAt = at;
         const QString speed = m_port.settings().section(QLatin1Char(','), 0, 0);
-        note = QStringLiteral("connected to COM%1 at %2 bit/s").arg(m_port.commPort()).arg(speed);
+        text = QStringLiteral("connected to COM%1 at %2 bit/s").arg(m_port.commPort()).arg(speed);
+    } else if (wasOpen && state == seriallink::SerialPortService::State::Lost) {
+        // A loss the reconnector takes on is noted with its reason when it says so.
+        if (!m_reconnector || !m_reconnector->isEnabled())
+            text = QStringLiteral("connection lost");
     } else if (wasOpen) {
-        note = state == seriallink::SerialPortService::State::Lost
-                   ? QStringLiteral("connection lost")
-                   : QStringLiteral("disconnected");
+        text = QStringLiteral("disconnected");
     }
-    if (note.isEmpty())
-        return;
-    add(LineLogEntry::Kind::Note, note.toUtf8(), at);
+    if (!text.isEmpty())
+        note(text, at);
+}
+
+void LineLogRecorder::note(const QString &text, qint64 at)
+{
+    add(LineLogEntry::Kind::Note, text.toUtf8(), at);
     emit appended();
 }
 

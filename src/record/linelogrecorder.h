@@ -4,6 +4,9 @@
 // reader completed, in order, with the P2 mode it was read by, the bytes its framing gave
 // up, and a note when the port opens or closes. Each entry costs a clock read and a copy
 // of its bytes; appended() lets a view know, and the view decides when to look.
+//
+// With a reconnector beside the port, a loss it takes on is noted "line lost: REASON" and
+// the return "line back"; times keep counting from the Connect, as no one connected again.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -14,6 +17,7 @@
 
 namespace seriallink
 {
+class Reconnector;
 class Transmitter;
 } // namespace seriallink
 
@@ -26,6 +30,11 @@ class LineLogRecorder : public QObject
 public:
     LineLogRecorder(seriallink::SerialPortService &port, seriallink::Transmitter &tx,
                     seriallink::ReplyReader &replies, QObject *parent = nullptr);
+    // The reconnector is made first, so it has heard of each change of the port's state
+    // before the recorder does: its lineBack comes before the Open it brought.
+    LineLogRecorder(seriallink::SerialPortService &port, seriallink::Transmitter &tx,
+                    seriallink::ReplyReader &replies, const seriallink::Reconnector &reconnector,
+                    QObject *parent = nullptr);
 
     LineLog &log() { return m_log; }
     const LineLog &log() const { return m_log; }
@@ -43,6 +52,7 @@ private:
     void add(LineLogEntry::Kind kind, const QByteArray &bytes, qint64 at,
              proto::P2Mode mode = proto::P2Mode::Gpio);
     void portStateChanged(seriallink::SerialPortService::State state);
+    void note(const QString &text, qint64 at);
     void repliesRead(const seriallink::ReplyBatch &batch);
     void bytesDropped(const QByteArray &bytes, qint64 lastArrivalMs);
 
@@ -52,6 +62,8 @@ private:
     qint64 m_connectedAt = 0;
     qint64 m_lastReplyAt = 0;
     bool m_open = false;
+    const seriallink::Reconnector *m_reconnector = nullptr;
+    bool m_back = false; // the reconnector said lineBack: the Open that follows is its
 };
 
 } // namespace record

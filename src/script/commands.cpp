@@ -66,8 +66,10 @@ const std::vector<Parser::Command> &Parser::commands()
          &Parser::pinDirections},
         {"read-analog", "read-analog INPUT", "print the reading of analog input 1 or 2",
          &Parser::readAnalog},
-        {"listen", "listen [--json] [--count N] [--gpio|--keypad]",
-         "print replies as they arrive, until Ctrl+C or N replies", &Parser::listen},
+        {"listen", "listen [--json] [--count N] [--gpio|--keypad] [--reconnect]",
+         "print replies as they arrive, until Ctrl+C or N replies;\n"
+         "      --reconnect: a lost device is waited for (\"lost: REASON\", \"back\")",
+         &Parser::listen},
         {"raw", "raw HEX ...", "send bytes as they stand (FE 32 00 13)", &Parser::raw},
         {"wait", "wait MS", "pause (0-3600000 ms)", &Parser::waitCommand},
         {"play", "play FILE|-", "play a script file, or standard input", &Parser::play},
@@ -460,7 +462,8 @@ bool Parser::listen(Arguments &args)
     while (!args.atEnd()) {
         const auto option = args.choice(QStringLiteral("OPTION"),
                                         {QStringLiteral("--json"), QStringLiteral("--count"),
-                                         QStringLiteral("--gpio"), QStringLiteral("--keypad")});
+                                         QStringLiteral("--gpio"), QStringLiteral("--keypad"),
+                                         QStringLiteral("--reconnect")});
         if (!option)
             return false;
         if (*option == QLatin1String("--json")) {
@@ -469,6 +472,8 @@ bool Parser::listen(Arguments &args)
             step.mode = proto::P2Mode::Gpio;
         } else if (*option == QLatin1String("--keypad")) {
             step.mode = proto::P2Mode::Keypad;
+        } else if (*option == QLatin1String("--reconnect")) {
+            step.reconnect = true;
         } else {
             const QString allowed = QStringLiteral("1 to %1").arg(std::numeric_limits<int>::max());
             const auto count = args.number(QStringLiteral("N"), allowed);

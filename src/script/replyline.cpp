@@ -77,6 +77,16 @@ QString droppedText(const QByteArray &bytes)
     return QString::fromStdString(proto::describeDropped(bytes));
 }
 
+QString eventJson(const QString &event, const QString &reason, double ms)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("event"), event);
+    object.insert(QStringLiteral("ms"), std::round(ms * 10) / 10);
+    if (!reason.isEmpty())
+        object.insert(QStringLiteral("reason"), reason);
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
 QString droppedJson(const QByteArray &bytes, double ms)
 {
     QJsonObject object;

@@ -181,6 +181,28 @@ void ScriptRunner::takeDropped(const QByteArray &bytes)
                      : droppedText(bytes));
 }
 
+bool ScriptRunner::takeLineLost(const QString &reason)
+{
+    if (!listening() || !current().reconnect)
+        return false;
+    if (current().format == Step::Format::Json)
+        emit printed(
+            eventJson(QStringLiteral("lost"), reason, double(m_clock.nsecsElapsed()) / 1e6));
+    else
+        emit told(QStringLiteral("lost: ") + reason);
+    return true;
+}
+
+void ScriptRunner::takeLineBack()
+{
+    if (!listening())
+        return;
+    if (current().format == Step::Format::Json)
+        emit printed(eventJson(QStringLiteral("back"), {}, double(m_clock.nsecsElapsed()) / 1e6));
+    else
+        emit told(QStringLiteral("back"));
+}
+
 void ScriptRunner::stop()
 {
     if (!m_running)

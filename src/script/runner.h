@@ -50,12 +50,19 @@ public:
 
     void takeReply(const proto::Reply &reply);
     void takeDropped(const QByteArray &bytes);
+    // A listen with --reconnect goes on across a loss of the line; the loss and the return
+    // are its events ("lost: REASON" and "back" told, or JSON lines printed with --json).
+    // False when no such listen runs: the loss then ends the run, which is the caller's to do.
+    bool takeLineLost(const QString &reason);
+    void takeLineBack();
 
 signals:
     // Before each step, for a progress bar: `index` of `count`.
     void stepStarted(int index, int count);
     // A line of output: a reading, or a reply heard while listening.
     void printed(const QString &line);
+    // A line for the person rather than the output (vantelctl's standard error).
+    void told(const QString &line);
     void finished(int status, const QString &problem);
 
 private:

@@ -7,7 +7,8 @@
 //   Wait     a pause of `ms` milliseconds
 //   Await    the reply a request asked for (an analog reading, the store acknowledgement),
 //            accepted from the moment the step `since` began; the run fails after `ms`
-//   Listen   print replies as they arrive: `count` of them, or (0) until stopped
+//   Listen   print replies as they arrive: `count` of them, or (0) until stopped; with
+//            `reconnect` across a loss of the line, until it is back
 
 #include <QString>
 
@@ -41,6 +42,7 @@ struct Step {
     int count = 0;      // Listen: replies to print, 0 for no limit
     Format format = Format::Text;
     proto::P2Mode mode = proto::P2Mode::Gpio; // Listen: how to read status replies
+    bool reconnect = false;                   // Listen: a lost line is waited for
     Origin origin;
 };
 

@@ -12,6 +12,7 @@ namespace
 constexpr std::uint8_t kFormatJson = 1 << 2;
 constexpr std::uint8_t kModeKeypad = 1 << 3;
 constexpr std::uint8_t kPrint = 1 << 4;
+constexpr std::uint8_t kReconnect = 1 << 5;
 constexpr std::uint8_t kAwaitedMask = 0x3;
 
 } // namespace
@@ -44,7 +45,7 @@ void Steps::add(const Step &step)
     packed.flags = std::uint8_t(std::uint8_t(step.awaited) & kAwaitedMask) |
                    (step.format == Step::Format::Json ? kFormatJson : 0) |
                    (step.mode == proto::P2Mode::Keypad ? kModeKeypad : 0) |
-                   (step.print ? kPrint : 0);
+                   (step.print ? kPrint : 0) | (step.reconnect ? kReconnect : 0);
     packed.value = step.kind == Step::Kind::Listen ? step.count : step.ms;
     if (step.kind == Step::Kind::Await)
         packed.frameAt = std::uint32_t(step.since);
@@ -71,6 +72,7 @@ Step Steps::operator[](std::size_t index) const
     step.format = packed.flags & kFormatJson ? Step::Format::Json : Step::Format::Text;
     step.mode = packed.flags & kModeKeypad ? proto::P2Mode::Keypad : proto::P2Mode::Gpio;
     step.print = packed.flags & kPrint;
+    step.reconnect = packed.flags & kReconnect;
     if (step.kind == Step::Kind::Listen)
         step.count = packed.value;
     else

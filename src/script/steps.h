@@ -37,7 +37,7 @@ private:
         std::int32_t value = 0;    // Wait, Await: ms; Listen: count
         std::uint16_t frameSize = 0;
         std::uint8_t kind = 0;
-        std::uint8_t flags = 0; // awaited (two bits), format, mode, print
+        std::uint8_t flags = 0; // awaited (two bits), format, mode, print, reconnect
     };
     struct Line {
         std::uint32_t number = 0;

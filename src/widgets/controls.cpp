@@ -3,6 +3,9 @@
 #include "widgets/captionbutton.h"
 #include "widgets/twips.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPalette>
@@ -150,8 +153,28 @@ QLabel *labelBy(QWidget *control, const QString &caption)
     return standIn;
 }
 
+namespace
+{
+
+void fitTitle(QMessageBox *box)
+{
+    // The window manager draws the title, commonly in a bold face about the size of the
+    // window's, with the window's icon and three buttons beside it: some six text heights.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(box->windowTitle()) + 6 * metrics.height();
+    // A message box sizes itself from its layout as it is shown, so the room goes there.
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+} // namespace
+
 void showWithoutWaiting(QMessageBox *box)
 {
+    fitTitle(box);
     // Qt 6.4: setWindowModality() on a QMessageBox puts back the close button it left out.
     // So the box is made modal the way exec() makes it (application-modal here).
     box->setAttribute(Qt::WA_ShowModal);

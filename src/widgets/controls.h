@@ -55,7 +55,9 @@ void labelBy(QWidget *control, QLabel *caption);
 QLabel *labelBy(QWidget *control, const QString &caption);
 
 // Shows `box` without waiting for its answer, which comes through its finished signal. It
-// is application-modal as a waiting box would be, and deleted once closed.
+// is application-modal as a waiting box would be, and deleted once closed. It is at least
+// wide enough for its title: a box as short as "Com Error!" would have the window manager
+// cut the title short.
 void showWithoutWaiting(QMessageBox *box);
 // The program's own message, shown that way: modal, no icon, OK only, captioned with the
 // application title; the box is returned for its signal. `owner` should be the main window: a

@@ -15,6 +15,7 @@
 #include "link/reconnector.h"
 #include "link/serialportservice.h"
 #include "ptypeer.h"
+#include "testfiles.h"
 
 namespace
 {
@@ -28,13 +29,7 @@ void useDevice(seriallink::SerialPortService &port, const QString &device)
     port.setCommPort(1);
 }
 
-// Replaced in one step, as udev does it: the link never dangles on the way.
-bool pointLink(const QString &link, const QString &target)
-{
-    const QString fresh = link + QStringLiteral(".new");
-    QFile::remove(fresh);
-    return QFile::link(target, fresh) && ::rename(qPrintable(fresh), qPrintable(link)) == 0;
-}
+using testfiles::pointLink;
 
 } // namespace
 

@@ -48,7 +48,7 @@ void TestPortMap::parse_data()
     QTest::newRow("malformed lines ignored and counted")
         << QByteArray("COM0=/dev/a\nCOM=/dev/b\nCOM6\nCOM7=\nLPT1=/dev/lp0\nCOM10000=/x\n"
                       "COM01=/dev/c\nCOM8=/dev/ok\n")
-        << PortMap{{8, "/dev/ok"}} << QList<int>{1, 2, 3, 4, 5, 6, 7};
+        << PortMap{{8, "/dev/ok"}} << QList<int>{1, 2, 3, 5, 6, 7};
     QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe=\x01\nCOM9=/dev/z\n", 18)
                                     << PortMap{{9, "/dev/z"}} << QList<int>{1};
 }
@@ -81,6 +81,12 @@ void TestPortMap::update_data()
     QTest::newRow("ports not in the changes untouched")
         << QByteArray("COM25 =  /dev/far\r\n") << PortMap{{2, "/dev/x"}, {3, ""}}
         << QByteArray("COM25 =  /dev/far\r\nCOM2 = /dev/x\n");
+    QTest::newRow("a port without a device gets it in place")
+        << QByteArray("# bench\nCOM9 = \nCOM1=/dev/a\n") << PortMap{{9, "/dev/ttyUSB0"}}
+        << QByteArray("# bench\nCOM9 = /dev/ttyUSB0\nCOM1=/dev/a\n");
+    QTest::newRow("a port without a device, then its device, removed")
+        << QByteArray("COM9 =\r\nCOM2=/dev/b\nCOM9=/dev/c\n") << PortMap{{9, ""}}
+        << QByteArray("COM2=/dev/b\n");
     QTest::newRow("added after a last line without newline")
         << QByteArray("# note") << PortMap{{7, " /dev/pts/4 "}}
         << QByteArray("# note\nCOM7 = /dev/pts/4\n");

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <cstdio>
+
 namespace testfiles
 {
 
@@ -23,6 +25,14 @@ inline QByteArray read(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Points the link at `target` in one step, as udev re-points a by-id link: it never dangles.
+inline bool pointLink(const QString &link, const QString &target)
+{
+    const QString fresh = link + QStringLiteral(".new");
+    QFile::remove(fresh);
+    return QFile::link(target, fresh) && std::rename(qPrintable(fresh), qPrintable(link)) == 0;
 }
 
 } // namespace testfiles

@@ -67,6 +67,7 @@ private slots:
     void listenPrintsWhatTheModuleSends_data();
     void listenPrintsWhatTheModuleSends();
     void listenEndsOnTermination();
+    void listenReconnectsWhenTheDeviceComesBack();
     void badInputIsRefusedWithNothingSent_data();
     void badInputIsRefusedWithNothingSent();
     void unusablePortsSayWhy_data();
@@ -324,6 +325,35 @@ void TestVantelctl::listenEndsOnTermination()
     const Run result = finish(process);
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.status, 0);
+}
+
+// The device behind a path goes and comes back (its link re-pointed to a new
+// pseudo-terminal): the listen goes on, tells both on standard error, hears the module again.
+void TestVantelctl::listenReconnectsWhenTheDeviceComesBack()
+{
+    const QString link = m_work.filePath(QStringLiteral("module"));
+    PtyPeer first, second;
+    QVERIFY(testfiles::pointLink(link, first.slavePath()));
+    QProcess process;
+    start(process, {"--port", link, "raw", "41", "--", "listen", "--reconnect"}, false);
+    QCOMPARE(first.waitForBytes(1, kRunTimeoutMs), QByteArray("A"));
+    QByteArray err;
+    const auto told = [&](const char *text) {
+        return QTest::qWaitFor(
+            [&] { return (err += process.readAllStandardError()).contains(text); }, kRunTimeoutMs);
+    };
+    first.hangUp();
+    QVERIFY2(told("lost: "), err.constData());
+    QVERIFY(testfiles::pointLink(link, second.slavePath()));
+    QVERIFY2(told("back\n"), err.constData());
+    QVERIFY(second.send(QByteArray("\xFA\x01\xF4", 3)) && process.waitForReadyRead(kRunTimeoutMs));
+    process.terminate();
+    const Run result = finish(process);
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, QByteArray("FA 01 F4  analog input 1 reads 500\n"));
+    err += result.err;
+    QVERIFY2(QRegularExpression("^lost: \\S.*\nback\n$").match(QString::fromUtf8(err)).hasMatch(),
+             err.constData());
 }
 
 void TestVantelctl::badInputIsRefusedWithNothingSent_data()

@@ -1,6 +1,7 @@
 #include "vantelctl.h"
 
 #include "invocation.h"
+#include "link/reconnector.h"
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "link/systemports.h"
@@ -12,6 +13,8 @@
 #include "settings/settingsfile.h"
 
 #include <QDir>
+
+#include <algorithm>
 
 namespace vantelctl
 {
@@ -141,6 +144,8 @@ std::optional<int> Vantelctl::openAndRun(const Invocation &invocation, script::S
     // A network port answers later; the steps wait for it.
     m_waitingSteps = std::move(steps);
     connect(m_port.get(), &seriallink::SerialPortService::openFailed, this, [this] {
+        if (m_runner)
+            return; // the reconnector's attempt: it tries again
         reportOpenProblem();
         emit finished(script::Failure);
     });
@@ -187,10 +192,27 @@ void Vantelctl::run(script::Steps steps)
             });
     connect(m_replies.get(), &seriallink::ReplyReader::bytesDropped, m_runner.get(),
             [this](const QByteArray &bytes) { m_runner->takeDropped(bytes); });
-    connect(m_port.get(), &seriallink::SerialPortService::deviceLost, m_runner.get(),
-            [this](const QString &reason) {
-                m_runner->fail(QStringLiteral("%1 was lost: %2").arg(m_shownAs, reason));
-            });
+    const auto lost = [this](const QString &reason) {
+        m_runner->fail(QStringLiteral("%1 was lost: %2").arg(m_shownAs, reason));
+    };
+    bool reconnects = false;
+    for (std::size_t i = 0; i < steps.size() && !reconnects; ++i)
+        reconnects = steps.kind(i) == script::Step::Kind::Listen && steps[i].reconnect;
+    if (reconnects) {
+        // Only the listen waits: a loss during any other step ends the run as ever.
+        m_reconnector = std::make_unique<seriallink::Reconnector>(*m_port);
+        connect(m_reconnector.get(), &seriallink::Reconnector::lineLost, m_runner.get(),
+                [this, lost](const QString &reason) {
+                    if (!m_runner->takeLineLost(reason))
+                        lost(reason);
+                });
+        connect(m_reconnector.get(), &seriallink::Reconnector::lineBack, m_runner.get(),
+                [this] { m_runner->takeLineBack(); });
+    } else {
+        connect(m_port.get(), &seriallink::SerialPortService::deviceLost, m_runner.get(), lost);
+    }
+    connect(m_runner.get(), &script::ScriptRunner::told, this,
+            [this](const QString &line) { m_world.err(line); });
     connect(m_runner.get(), &script::ScriptRunner::printed, this, [this](const QString &line) {
         if (!m_world.out(line))
             m_runner->stop();
@@ -215,7 +237,10 @@ void Vantelctl::end(int status, const QString &problem)
 {
     if (!problem.isEmpty())
         m_world.err(QStringLiteral("vantelctl: ") + problem);
-    // Whatever is still queued reaches the module before the port closes.
+    // Whatever is still queued reaches the module before the port closes; no attempt to
+    // reopen it follows.
+    if (m_reconnector)
+        m_reconnector->setEnabled(false);
     m_port->close();
     emit finished(status);
 }

@@ -8,7 +8,8 @@
 // 3. Otherwise the port opens (--port, or the settings file's port and speed, as the window
 //    picks them), the steps play (runner.h), and the port is flushed and closed. A port
 //    that cannot be opened, a device that vanishes or a module that does not answer in
-//    time ends the run with one line and status 1.
+//    time ends the run with one line and status 1. A listen with --reconnect waits out a
+//    loss instead: the reconnector opens the same port again once a second.
 
 #include <functional>
 #include <memory>
@@ -23,6 +24,7 @@
 
 namespace seriallink
 {
+class Reconnector;
 class ReplyReader;
 class SerialPortService;
 } // namespace seriallink
@@ -72,6 +74,7 @@ private:
     World m_world;
     std::unique_ptr<seriallink::SerialPortService> m_port;
     std::unique_ptr<seriallink::ReplyReader> m_replies;
+    std::unique_ptr<seriallink::Reconnector> m_reconnector; // for a listen with --reconnect
     std::unique_ptr<script::ScriptRunner> m_runner;
     QString m_shownAs; // the port as the user named it
     int m_comPort = 0;

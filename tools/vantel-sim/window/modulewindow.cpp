@@ -17,6 +17,7 @@
 #include "screenrenderer.h"
 #include "simulator.h"
 #include "window/displayview.h"
+#include "window/glass.h"
 #include "window/outsideworldpanel.h"
 
 namespace simtool
@@ -36,6 +37,7 @@ ModuleWindow::ModuleWindow(Simulator *simulator, QWidget *parent)
     layout->addWidget(m_display, 0, Qt::AlignHCenter);
     m_state = new QLabel;
     m_state->setObjectName(QStringLiteral("moduleState"));
+    m_state->setWordWrap(true);
     layout->addWidget(m_state);
     m_outside = new OutsideWorldPanel(simulator);
     layout->addWidget(m_outside);
@@ -93,14 +95,18 @@ void ModuleWindow::makeMenus()
 
 int ModuleWindow::defaultScale()
 {
-    constexpr int kRoomForZoom2 = 1600; // the utility and the window at zoom 2, side by side
+    // The utility's window, and this one at zoom 2 with its margins and frame, side by side.
+    constexpr int kUtilityRoom = 740;
+    constexpr int kMargins = 40;
+    const int roomForZoom2 = kUtilityRoom + GlassGeometry(2).size().width() + kMargins;
     const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen && screen->availableGeometry().width() >= kRoomForZoom2 ? 2 : 1;
+    return screen && screen->availableGeometry().width() >= roomForZoom2 ? 2 : 1;
 }
 
 void ModuleWindow::setScale(int scale)
 {
     m_display->setScale(scale);
+    m_outside->fitWithin(m_display->width());
     if (!isMaximized() && !isFullScreen())
         adjustSize();
 }

@@ -21,12 +21,30 @@ namespace simtool
 OutsideWorldPanel::OutsideWorldPanel(Simulator *simulator, QWidget *parent)
     : QWidget(parent), m_simulator(simulator)
 {
-    auto *layout = new QHBoxLayout(this);
+    auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(makeKeypad());
-    layout->addWidget(makePins());
-    layout->addWidget(makeAnalog(), 1);
+    layout->addWidget(makeKeypad(), 0, 0);
+    layout->addWidget(makePins(), 0, 1);
+    m_analog = makeAnalog();
+    layout->addWidget(m_analog, 0, 2);
+    layout->setColumnStretch(2, 1);
     sync();
+}
+
+void OutsideWorldPanel::fitWithin(int width)
+{
+    auto *grid = static_cast<QGridLayout *>(layout());
+    grid->removeWidget(m_analog);
+    grid->setColumnStretch(2, 0);
+    grid->setColumnStretch(1, 0);
+    grid->addWidget(m_analog, 0, 2);
+    grid->setColumnStretch(2, 1);
+    if (grid->minimumSize().width() <= width)
+        return;
+    grid->removeWidget(m_analog);
+    grid->addWidget(m_analog, 1, 0, 1, 2);
+    grid->setColumnStretch(2, 0);
+    grid->setColumnStretch(1, 1);
 }
 
 QWidget *OutsideWorldPanel::makeKeypad()
@@ -106,6 +124,7 @@ QWidget *OutsideWorldPanel::makeAnalog()
     }
     m_speed = new QLabel;
     m_speed->setObjectName(QStringLiteral("lineSpeed"));
+    m_speed->setWordWrap(true);
     grid->addWidget(m_speed, 2, 0, 1, 3);
     grid->setRowStretch(3, 1);
     return box;

@@ -30,6 +30,10 @@ public:
     explicit OutsideWorldPanel(Simulator *simulator, QWidget *parent = nullptr);
 
     void sync();
+    // The analog inputs go under the keypad and the pins when the three side by side would be
+    // wider than `width` (the display's, at a small zoom), so the panel never widens the
+    // window beyond its display.
+    void fitWithin(int width);
 
     // `key` 1-16 as protocol/keypad.h numbers them.
     QPushButton *keyButton(int key) const { return m_keys[static_cast<std::size_t>(key - 1)]; }
@@ -48,6 +52,7 @@ private:
     std::array<QLabel *, 2> m_analogValues{};
     QLabel *m_mode = nullptr;
     QLabel *m_speed = nullptr;
+    QWidget *m_analog = nullptr;
 };
 
 } // namespace simtool
