@@ -68,7 +68,11 @@ QString lineSettings(const std::optional<int> &speed, const SettingsFile &settin
 
 } // namespace
 
-Vantelctl::Vantelctl(World world, QObject *parent) : QObject(parent), m_world(std::move(world)) {}
+Vantelctl::Vantelctl(World world, QObject *parent) : QObject(parent), m_world(std::move(world))
+{
+    m_lineWatch.setInterval(50);
+    connect(&m_lineWatch, &QTimer::timeout, this, &Vantelctl::watchLine);
+}
 
 Vantelctl::~Vantelctl() = default;
 
@@ -160,9 +164,13 @@ void Vantelctl::reportOpenProblem()
 
 void Vantelctl::run(std::vector<script::Step> steps)
 {
+    m_bytesToSend = 0;
+    for (const script::Step &step : steps)
+        if (step.kind == script::Step::Kind::Send)
+            m_bytesToSend += qint64(step.frame.size());
     m_runner = std::make_unique<script::ScriptRunner>([this](const proto::Frame &frame) {
-        return m_port->output(QByteArray(reinterpret_cast<const char *>(frame.data()),
-                                         static_cast<qsizetype>(frame.size())));
+        return send(QByteArray(reinterpret_cast<const char *>(frame.data()),
+                               static_cast<qsizetype>(frame.size())));
     });
     m_replies = std::make_unique<seriallink::ReplyReader>(*m_port);
     connect(m_replies.get(), &seriallink::ReplyReader::repliesRead, m_runner.get(),
@@ -172,9 +180,12 @@ void Vantelctl::run(std::vector<script::Step> steps)
             });
     connect(m_replies.get(), &seriallink::ReplyReader::bytesDropped, m_runner.get(),
             [this](const QByteArray &bytes) { m_runner->takeDropped(bytes); });
-    connect(m_port.get(), &seriallink::SerialPortService::deviceLost, m_runner.get(),
+    connect(m_port.get(), &seriallink::SerialPortService::deviceLost, this,
             [this](const QString &reason) {
-                m_runner->fail(QStringLiteral("%1 was lost: %2").arg(m_shownAs, reason));
+                if (m_draining)
+                    finish(script::Failure, lostWords(reason));
+                else
+                    m_runner->fail(lostWords(reason));
             });
     connect(m_runner.get(), &script::ScriptRunner::printed, this, [this](const QString &line) {
         if (!m_world.out(line))
@@ -185,9 +196,53 @@ void Vantelctl::run(std::vector<script::Step> steps)
     m_runner->start(std::move(steps));
 }
 
+bool Vantelctl::send(const QByteArray &bytes)
+{
+    if (!m_port->output(bytes))
+        return false;
+    if (m_port->bytesUnsent() > kPaceBytes && !m_lineWatch.isActive()) {
+        m_runner->setHeld(true);
+        m_lineWatch.start();
+    }
+    return true;
+}
+
+void Vantelctl::watchLine()
+{
+    if (m_port->state() != seriallink::SerialPortService::State::Open)
+        return; // deviceLost tells
+    const qint64 unsent = m_port->bytesUnsent();
+    if (!m_draining) {
+        if (unsent <= kPaceBytes / 2) {
+            m_lineWatch.stop();
+            m_runner->setHeld(false);
+        }
+        return;
+    }
+    // Done when nothing waits twice in a row: a server that refuses us hangs up at once,
+    // and its hang-up must find us still here.
+    m_drainedTicks = unsent == 0 ? m_drainedTicks + 1 : 0;
+    if (m_drainedTicks >= 2)
+        finish(script::Success, {});
+}
+
+QString Vantelctl::lostWords(const QString &reason) const
+{
+    const QString words = QStringLiteral("%1 was lost: %2").arg(m_shownAs, reason);
+    return m_port->bytesSent() < m_bytesToSend ? words + QStringLiteral(" (%1)").arg(sentWords())
+                                               : words;
+}
+
+QString Vantelctl::sentWords() const
+{
+    return QStringLiteral("%1 of %2 bytes went out").arg(m_port->bytesSent()).arg(m_bytesToSend);
+}
+
 void Vantelctl::stop()
 {
-    if (m_runner) {
+    if (m_draining) {
+        finish(script::Failure, QStringLiteral("interrupted (%1)").arg(sentWords()));
+    } else if (m_runner) {
         m_runner->stop();
     } else if (m_port && m_port->state() == seriallink::SerialPortService::State::Connecting) {
         m_port->close();
@@ -198,9 +253,23 @@ void Vantelctl::stop()
 
 void Vantelctl::end(int status, const QString &problem)
 {
+    // A success is one only once every byte has left: the last ones go out first.
+    if (status == script::Success &&
+        m_port->state() == seriallink::SerialPortService::State::Open) {
+        m_draining = true;
+        m_drainedTicks = 0;
+        m_lineWatch.start();
+        return;
+    }
+    finish(status, problem);
+}
+
+void Vantelctl::finish(int status, const QString &problem)
+{
+    m_lineWatch.stop();
+    m_draining = false;
     if (!problem.isEmpty())
         m_world.err(QStringLiteral("vantelctl: ") + problem);
-    // Whatever is still queued reaches the module before the port closes.
     m_port->close();
     emit finished(status);
 }
