@@ -7,8 +7,9 @@
 //
 // The device COMn stands for is a local serial device (SerialLine) or a network address,
 // rfc2217://HOST:PORT or socket://HOST:PORT (NetworkLine, see ports/portaddress.h); the rest of
-// the program does not tell them apart. A local port opens at once; a network port is
-// Connecting first and then becomes Open, or goes back to Closed with openFailed().
+// the program does not tell them apart. A local port opens at once; a network port fails
+// at once (no route at all) or is Connecting first and then becomes Open, or goes back to
+// Closed with openFailed().
 //
 // A device that vanishes while open (adapter pulled, peer closed, server gone) closes the
 // port once and raises deviceLost once; nothing is retried, so the CPU stays idle afterwards.
