@@ -60,7 +60,6 @@ private slots:
             << "telnet://lab-pi:23" << true << false << 0 << "" << 0
             << "unknown scheme 'telnet://' (allowed: rfc2217://, socket://)";
         QTest::newRow("device path") << "/dev/ttyUSB0" << false << false << 0 << "" << 0 << "";
-        QTest::newRow("drive letter") << "C://vantel" << false << false << 0 << "" << 0 << "";
     }
 
     void parse()

@@ -155,12 +155,10 @@ void UnhelpfulTelnetServer::answer(QTcpSocket *client)
         if (verb == 0xFB || verb == 0xFD) { // WILL / DO
             const char option = in[i + 2];
             const bool will = verb == 0xFB;
-            bool take =
-                m_kind != Kind::RefusesOptions && (option == 0 || option == 3 || option == 44);
-            if (m_kind == Kind::RefusesBinary && option == 0)
-                take = false;
-            if (option == 44 && !will)
-                take = false; // our side of COM-PORT-OPTION stays off
+            // Our side of COM-PORT-OPTION stays off.
+            const bool take =
+                m_kind != Kind::RefusesOptions && (option == 3 || (option == 44 && will) ||
+                                                   (option == 0 && m_kind != Kind::RefusesBinary));
             char reply = take ? (will ? '\xFD' : '\xFB') : (will ? '\xFE' : '\xFC');
             if (m_kind == Kind::WontComPort && option == 44 && will)
                 reply = '\xFC';

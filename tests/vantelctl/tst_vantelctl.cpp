@@ -396,9 +396,6 @@ void TestVantelctl::badInputIsRefusedWithNothingSent_data()
         << QStringList{"--port", "telnet://lab-pi:23", "clear"} << QByteArray()
         << "--port telnet://lab-pi:23: unknown scheme 'telnet://' (allowed: rfc2217://, "
            "socket://)";
-    QTest::newRow("an address with a port out of range")
-        << QStringList{"--port", "socket://lab-pi:70000", "clear"} << QByteArray()
-        << "--port socket://lab-pi:70000: port 70000 is out of range (allowed: 1 to 65535)";
     QTest::newRow("unknown option")
         << QStringList{"--baud", "9600", "clear"} << QByteArray()
         << "unknown option '--baud' (allowed: --port, --speed, --dry-run, --format, --help, "
@@ -554,8 +551,6 @@ void TestVantelctl::refusedNetworkClientFails_data()
     QTest::addColumn<bool>("telnetPort");
     QTest::addColumn<QStringList>("commands");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a command") << false << QStringList{"clear", "--", "text", "second"}
-                               << "the server closed the connection: Port already in use";
     QTest::newRow("listen hears no replies in the words")
         << false << QStringList{"listen"}
         << "the server closed the connection: Port already in use";
@@ -635,11 +630,10 @@ void TestVantelctl::successOnlyWhenEveryByteLeft()
         QTRY_COMPARE(got.size(), 64000);
         return;
     }
-    static const QRegularExpression lost(QStringLiteral(
-        R"(^vantelctl: \S+ was lost: the server closed the connection \((\d+) of 64000 bytes went out\)\n$)"));
-    const QRegularExpressionMatch said = lost.match(QString::fromUtf8(result.err));
-    QVERIFY2(said.hasMatch(), result.err);
-    QVERIFY(said.captured(1).toInt() < 64000);
+    QVERIFY2(result.err.startsWith("vantelctl: " + url.toUtf8() +
+                                   " was lost: the server closed the connection (") &&
+                 result.err.endsWith(" of 64000 bytes went out)\n"),
+             result.err);
     QCOMPARE(result.status, 1);
 }
 
