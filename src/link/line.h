@@ -49,6 +49,12 @@ public:
     virtual bool write(const QByteArray &bytes) = 0;
     // Waits until every queued byte has been handed on (or the timeout ends).
     virtual bool flush(int timeoutMs) = 0;
+    // Of the bytes written since open, those that have not left the program yet: queued
+    // here, or in the system's queue for the device or the connection where the system
+    // tells (a serial driver's output queue, a TCP send queue not yet acknowledged).
+    virtual qint64 bytesUnsent() const = 0;
+    // The far end asked us to hold what we send (a network server's flow control).
+    virtual bool isHeld() const { return false; }
     virtual QByteArray readAll() = 0;
     virtual qint64 bytesAvailable() const = 0;
     // Bytes the system holds that the line has not read yet (0 where it cannot tell).

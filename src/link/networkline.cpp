@@ -6,16 +6,30 @@
 #ifdef Q_OS_WIN
 #include <winsock2.h>
 #else
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #endif
 
 #include <algorithm>
+#include <optional>
+
+#include "link/serverwords.h"
 
 namespace seriallink
 {
 
 namespace
 {
+
+// Who we are, for a server that asks (an empty SIGNATURE).
+constexpr QByteArrayView kSignature("VantelApp");
+const QString kNot8Bit = QStringLiteral("the server does not pass 8-bit data");
+const QString kSpeedNotSet = QStringLiteral("the server does not let the line speed be set");
 
 std::uint8_t parityCode(QSerialPort::Parity parity)
 {
@@ -45,6 +59,47 @@ std::uint8_t stopCode(QSerialPort::StopBits stop)
     }
 }
 
+// An answer to SET-DATASIZE, -PARITY or -STOPSIZE other than what was asked, in words.
+QString settingWords(const telnet::Event &answer)
+{
+    static const char *const kParities[] = {"none", "odd", "even", "mark", "space"};
+    static const char *const kStops[] = {"1", "2", "1.5"};
+    const auto value = answer.value;
+    switch (answer.kind) {
+    case telnet::Event::Kind::DataSize:
+        return QStringLiteral("the server set the data size to %1 bits").arg(value);
+    case telnet::Event::Kind::Parity:
+        return value >= 1 && value <= 5
+                   ? QStringLiteral("the server set parity to %1").arg(kParities[value - 1])
+                   : QStringLiteral("the server set parity to code %1").arg(value);
+    case telnet::Event::Kind::StopSize:
+        return value >= 1 && value <= 3
+                   ? QStringLiteral("the server set stop bits to %1").arg(kStops[value - 1])
+                   : QStringLiteral("the server set stop bits to code %1").arg(value);
+    default:
+        return kSpeedNotSet;
+    }
+}
+
+// Bytes the system still holds for the connection: sent but not acknowledged by the other
+// end, or not sent yet. Linux tells; elsewhere only our own queue counts. Nothing once the
+// connection was reset: the system has thrown its queue away, which is no sign of delivery.
+std::optional<qint64> systemQueue([[maybe_unused]] const QTcpSocket &socket)
+{
+#ifdef SIOCOUTQ
+    const int fd = int(socket.socketDescriptor());
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (fd < 0 || ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0 ||
+        info.tcpi_state == TCP_CLOSE)
+        return std::nullopt;
+    int queued = 0;
+    if (::ioctl(fd, SIOCOUTQ, &queued) == 0)
+        return queued;
+#endif
+    return 0;
+}
+
 } // namespace
 
 NetworkLine::NetworkLine(QObject *parent) : Line(parent)
@@ -54,8 +109,23 @@ NetworkLine::NetworkLine(QObject *parent) : Line(parent)
     // A coarse timer may end up to 5 % early; the user is told "within 5 s".
     m_deadline.setTimerType(Qt::PreciseTimer);
     m_deadline.setInterval(kOpenTimeoutMs);
-    connect(&m_deadline, &QTimer::timeout, this,
-            [this] { failOpen(ports::OpenProblem::Kind::NoAnswer); });
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        // Connected, yet no Telnet: most likely a raw port.
+        failOpen(ports::OpenProblem::Kind::NoAnswer,
+                 m_phase == Phase::Greeting
+                     ? QStringLiteral("not an RFC 2217 server? try socket://")
+                     : QString());
+    });
+    // A reply may start with FF FB: held no longer than this for the rest of two Telnet
+    // commands, which a Telnet server sends at once.
+    m_judgeTimer.setSingleShot(true);
+    m_judgeTimer.setInterval(500);
+    connect(&m_judgeTimer, &QTimer::timeout, this, [this] {
+        if (!m_judging)
+            return;
+        m_judging = false;
+        deliver(std::exchange(m_greeting, {}));
+    });
 }
 
 NetworkLine::~NetworkLine()
@@ -71,13 +141,18 @@ Line::Opening NetworkLine::open(const QString &device, const LineSettings &setti
     m_problem = {};
     m_problem.device = device;
     m_received.clear();
+    m_greeting.clear();
+    m_heldOut.clear();
+    m_suspended = false;
+    m_judging = false;
+    m_written = 0;
+    m_lastUnsent = 0;
     m_error.clear();
     m_awaited.clear();
     const std::optional<ports::NetworkAddress> address = ports::parseNetworkAddress(device);
     if (!address) {
         m_problem.kind = ports::OpenProblem::Kind::Other;
-        m_problem.detail = QStringLiteral("not an address of the form rfc2217://HOST:PORT or "
-                                          "socket://HOST:PORT");
+        m_problem.detail = ports::networkAddressProblem(device);
         return Opening::Failed;
     }
     m_address = *address;
@@ -91,20 +166,21 @@ Line::Opening NetworkLine::open(const QString &device, const LineSettings &setti
     connect(m_socket, &QTcpSocket::disconnected, this, &NetworkLine::handleSocketError);
     m_phase = Phase::Connecting;
     m_deadline.start();
+    // A connect that cannot even start (no route at all) fails inside this call.
+    m_inOpen = true;
     m_socket->connectToHost(m_address.host, m_address.port);
-    return Opening::Pending;
+    m_inOpen = false;
+    return m_phase == Phase::Closed ? Opening::Failed : Opening::Pending;
 }
 
 void NetworkLine::handleConnected()
 {
     // Frames are small and each one matters at once: no Nagle delay.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    if (m_address.scheme == ports::NetworkAddress::Scheme::Socket) {
+    if (m_address.scheme == ports::NetworkAddress::Scheme::Socket)
         becomeOpen();
-        return;
-    }
-    m_phase = Phase::Negotiating;
-    m_socket->write(m_codec.start());
+    else
+        m_phase = Phase::Greeting;
 }
 
 void NetworkLine::handleReadyRead()
@@ -112,11 +188,47 @@ void NetworkLine::handleReadyRead()
     if (m_phase == Phase::Closed)
         return;
     const QByteArray bytes = m_socket->readAll();
-    if (m_address.scheme == ports::NetworkAddress::Scheme::Socket) {
-        m_received += bytes;
-        if (!bytes.isEmpty())
-            emit readyRead();
+    if (bytes.isEmpty())
         return;
+    if (m_address.scheme == ports::NetworkAddress::Scheme::Socket)
+        takeRaw(bytes);
+    else
+        takeTelnet(bytes);
+}
+
+void NetworkLine::takeRaw(const QByteArray &bytes)
+{
+    if (!m_judging) {
+        deliver(bytes);
+        return;
+    }
+    m_greeting += bytes;
+    switch (judgeStreamStart(m_greeting)) {
+    case StreamStart::Undecided:
+        if (std::uint8_t(m_greeting[0]) == telnet::kIac && !m_judgeTimer.isActive())
+            m_judgeTimer.start();
+        return;
+    case StreamStart::TelnetServer:
+        failWhileOpen(QStringLiteral("this is a Telnet server: use rfc2217://"));
+        return;
+    case StreamStart::ModuleBytes:
+        m_judging = false;
+        m_judgeTimer.stop();
+        deliver(std::exchange(m_greeting, {}));
+        return;
+    }
+}
+
+void NetworkLine::takeTelnet(const QByteArray &bytes)
+{
+    if (m_phase == Phase::Greeting) {
+        if (!m_greeting.isEmpty() || std::uint8_t(bytes[0]) != telnet::kIac) {
+            // Not Telnet: nothing goes back, what it said may be quoted when it hangs up.
+            m_greeting += bytes.left(kMaxGreeting - m_greeting.size());
+            return;
+        }
+        m_phase = Phase::Negotiating;
+        m_socket->write(m_codec.start());
     }
     telnet::TelnetCodec::Received in;
     m_codec.receive(bytes, in);
@@ -124,11 +236,22 @@ void NetworkLine::handleReadyRead()
         m_socket->write(in.reply);
     const Phase before = m_phase;
     handleEvents(in.events);
-    // Whatever the module sent before the line was set is not a reply to anything of ours.
-    if (before == Phase::Open && m_phase == Phase::Open && !in.data.isEmpty()) {
-        m_received += in.data;
-        emit readyRead();
-    }
+    if (m_phase == Phase::Closed)
+        return;
+    // Whatever the module sent before the line was set is not a reply to anything of ours,
+    // but it may be the server's words.
+    if (before == Phase::Open)
+        deliver(in.data);
+    else
+        m_greeting += in.data.left(kMaxGreeting - m_greeting.size());
+}
+
+void NetworkLine::deliver(const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || m_phase != Phase::Open)
+        return;
+    m_received += bytes;
+    emit readyRead();
 }
 
 void NetworkLine::handleEvents(const std::vector<telnet::Event> &events)
@@ -144,11 +267,28 @@ void NetworkLine::handleEvents(const std::vector<telnet::Event> &events)
             break;
         case Kind::ComPortRefused:
             if (m_phase == Phase::Open)
-                failWhileOpen(QStringLiteral("the server does not let the line speed be set"));
+                failWhileOpen(kSpeedNotSet);
             else
                 failOpen(ports::OpenProblem::Kind::LineNotSettable);
             break;
-        default: {
+        case Kind::BinaryRefused:
+            refuse(kNot8Bit);
+            break;
+        case Kind::SignatureWanted:
+            m_socket->write(telnet::TelnetCodec::signature(kSignature));
+            break;
+        case Kind::Suspend:
+            m_suspended = true;
+            break;
+        case Kind::Resume:
+            m_suspended = false;
+            if (!m_heldOut.isEmpty())
+                m_socket->write(std::exchange(m_heldOut, {}));
+            break;
+        case Kind::BaudRate:
+        case Kind::DataSize:
+        case Kind::Parity:
+        case Kind::StopSize: {
             // An answer: the first one owed of its kind must say what was asked.
             const auto owed =
                 std::find_if(m_awaited.begin(), m_awaited.end(),
@@ -156,8 +296,10 @@ void NetworkLine::handleEvents(const std::vector<telnet::Event> &events)
             if (owed == m_awaited.end())
                 break; // news the server gave unasked
             if (owed->value != event.value) {
-                if (m_phase == Phase::Open)
-                    failWhileOpen(QStringLiteral("the server does not let the line speed be set"));
+                if (event.kind != Kind::BaudRate)
+                    refuse(settingWords(event));
+                else if (m_phase == Phase::Open)
+                    failWhileOpen(kSpeedNotSet);
                 else
                     failOpen(ports::OpenProblem::Kind::LineNotSettable);
                 return;
@@ -203,24 +345,44 @@ void NetworkLine::applySettings(const LineSettings &settings)
         sendSettings(false);
 }
 
+void NetworkLine::refuse(const QString &reason)
+{
+    if (m_phase == Phase::Open)
+        failWhileOpen(reason);
+    else
+        failOpen(ports::OpenProblem::Kind::ServerRefused, reason);
+}
+
 void NetworkLine::becomeOpen()
 {
+    if (m_address.scheme == ports::NetworkAddress::Scheme::Rfc2217 &&
+        !(m_codec.localEnabled(telnet::kBinary) && m_codec.remoteEnabled(telnet::kBinary))) {
+        // Never agreed: a 7-bit line would turn the clear command (0D) into 0D 00.
+        failOpen(ports::OpenProblem::Kind::ServerRefused, kNot8Bit);
+        return;
+    }
     m_deadline.stop();
     m_phase = Phase::Open;
+    m_judging = m_address.scheme == ports::NetworkAddress::Scheme::Socket;
+    m_greeting.clear();
     emit opened();
 }
 
 void NetworkLine::failOpen(ports::OpenProblem::Kind kind, const QString &detail)
 {
-    if (m_phase != Phase::Connecting && m_phase != Phase::Negotiating)
+    if (m_phase == Phase::Closed || m_phase == Phase::Open)
         return;
     m_problem.kind = kind;
-    m_problem.where =
-        kind == ports::OpenProblem::Kind::NoSuchHost ? m_address.host : m_address.hostAndPort();
+    m_problem.where = kind == ports::OpenProblem::Kind::NoSuchHost ||
+                              kind == ports::OpenProblem::Kind::HostUnreachable
+                          ? m_address.host
+                          : m_address.hostAndPort();
     m_problem.detail = detail;
     m_error = m_problem.summary();
     release(0);
-    emit openFailed();
+    // Inside open() the failure is what open() returns.
+    if (!m_inOpen)
+        emit openFailed();
 }
 
 void NetworkLine::failWhileOpen(const QString &reason)
@@ -230,21 +392,29 @@ void NetworkLine::failWhileOpen(const QString &reason)
     m_error = reason;
     // Stop at once: the service drops the line, but nothing more may be read meanwhile.
     m_phase = Phase::Closed;
+    m_judgeTimer.stop();
     emit failed(reason);
+}
+
+QString NetworkLine::closedWords() const
+{
+    const QString line = firstPrintableLine(m_greeting);
+    return line.isEmpty() ? QStringLiteral("the server closed the connection")
+                          : QStringLiteral("the server closed the connection: ") + line;
 }
 
 void NetworkLine::handleSocketError()
 {
+    const QAbstractSocket::SocketError error = m_socket->error();
     if (m_phase == Phase::Open) {
-        const QAbstractSocket::SocketError error = m_socket->error();
         failWhileOpen(error == QAbstractSocket::RemoteHostClosedError ||
                               error == QAbstractSocket::UnknownSocketError
-                          ? QStringLiteral("the server closed the connection")
+                          ? closedWords()
                           : m_socket->errorString());
         return;
     }
     using Kind = ports::OpenProblem::Kind;
-    switch (m_socket->error()) {
+    switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
         failOpen(Kind::ConnectionRefused);
         break;
@@ -254,12 +424,20 @@ void NetworkLine::handleSocketError()
     case QAbstractSocket::SocketTimeoutError:
         failOpen(Kind::NoAnswer);
         break;
+    case QAbstractSocket::NetworkError: {
+        // Qt tells ENETUNREACH from EHOSTUNREACH only in its words.
+        const QString words = m_socket->errorString();
+        if (words.contains(QLatin1String("host unreachable"), Qt::CaseInsensitive))
+            failOpen(Kind::HostUnreachable);
+        else if (words.contains(QLatin1String("network unreachable"), Qt::CaseInsensitive))
+            failOpen(Kind::NetworkUnreachable);
+        else
+            failOpen(Kind::Other, words);
+        break;
+    }
     case QAbstractSocket::RemoteHostClosedError:
-        // Hung up before the line was set: for a Telnet server, one that would not take
-        // the line settings.
-        failOpen(m_address.scheme == ports::NetworkAddress::Scheme::Rfc2217 ? Kind::LineNotSettable
-                                                                            : Kind::Other,
-                 QStringLiteral("the server closed the connection"));
+        // Hung up before the line was set: ser2net says why in a line of text first.
+        failOpen(Kind::ServerRefused, closedWords());
         break;
     default:
         failOpen(Kind::Other, m_socket->errorString());
@@ -288,8 +466,10 @@ void NetworkLine::drop()
 void NetworkLine::release(int drainMs, qint64 stayMs)
 {
     m_deadline.stop();
+    m_judgeTimer.stop();
     m_phase = Phase::Closed;
     m_awaited.clear();
+    m_heldOut.clear();
     if (!m_socket)
         return;
     QTcpSocket *socket = std::exchange(m_socket, nullptr);
@@ -326,7 +506,10 @@ bool NetworkLine::write(const QByteArray &bytes)
     }
     const QByteArray wire =
         m_address.scheme == ports::NetworkAddress::Scheme::Rfc2217 ? m_codec.encode(bytes) : bytes;
-    if (m_socket->write(wire) != wire.size()) {
+    m_written += bytes.size();
+    if (m_suspended) {
+        m_heldOut += wire;
+    } else if (m_socket->write(wire) != wire.size()) {
         m_error = m_socket->errorString();
         return false;
     }
@@ -341,11 +524,27 @@ bool NetworkLine::flush(int timeoutMs)
 {
     if (!m_socket)
         return false;
-    while (m_socket->bytesToWrite() > 0) {
-        if (!m_socket->waitForBytesWritten(timeoutMs))
+    while (m_socket && (m_socket->bytesToWrite() > 0 || !m_heldOut.isEmpty())) {
+        // Held for the server: only its word to resume (read here) lets them go.
+        const bool progress = m_heldOut.isEmpty() ? m_socket->waitForBytesWritten(timeoutMs)
+                                                  : m_socket->waitForReadyRead(timeoutMs);
+        if (!progress)
             return false;
     }
-    return true;
+    return m_socket != nullptr;
+}
+
+qint64 NetworkLine::bytesUnsent() const
+{
+    if (!m_socket)
+        return m_lastUnsent;
+    const std::optional<qint64> queued = systemQueue(*m_socket);
+    if (!queued)
+        return m_lastUnsent;
+    // On the wire a doubled FF counts twice: never more than what was written, and zero
+    // only when nothing waits anywhere.
+    m_lastUnsent = std::min(m_written, m_heldOut.size() + m_socket->bytesToWrite() + *queued);
+    return m_lastUnsent;
 }
 
 QByteArray NetworkLine::readAll()

@@ -115,6 +115,19 @@ qint64 SerialLine::bytesAvailable() const
     return m_port.isOpen() ? m_port.bytesAvailable() : 0;
 }
 
+qint64 SerialLine::bytesUnsent() const
+{
+    if (!m_port.isOpen())
+        return 0;
+    qint64 unsent = m_port.bytesToWrite();
+#ifdef TIOCOUTQ
+    int queued = 0;
+    if (::ioctl(static_cast<int>(m_port.handle()), TIOCOUTQ, &queued) == 0)
+        unsent += queued;
+#endif
+    return unsent;
+}
+
 qint64 SerialLine::bytesInDriver() const
 {
 #ifdef Q_OS_UNIX

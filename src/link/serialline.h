@@ -25,6 +25,8 @@ public:
 
     bool write(const QByteArray &bytes) override;
     bool flush(int timeoutMs) override;
+    // Queued here, and in the driver's output queue where the system tells (TIOCOUTQ).
+    qint64 bytesUnsent() const override;
     QByteArray readAll() override;
     qint64 bytesAvailable() const override;
     qint64 bytesInDriver() const override;

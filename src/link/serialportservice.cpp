@@ -8,12 +8,16 @@
 #include <QSerialPort>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace seriallink
 {
 
 SerialPortService::SerialPortService(QObject *parent)
     : QObject(parent), m_resolver([](int n) { return deviceForPort(n); })
 {
+    m_sendWatch.setInterval(50);
+    connect(&m_sendWatch, &QTimer::timeout, this, &SerialPortService::watchSending);
 }
 
 SerialPortService::~SerialPortService()
@@ -128,6 +132,8 @@ bool SerialPortService::open()
     }
     m_lastError.clear();
     m_openProblem = {};
+    m_output = 0;
+    m_sentSeen = 0;
     setState(opening == Line::Opening::Open ? State::Open : State::Connecting);
     return true;
 }
@@ -169,7 +175,43 @@ bool SerialPortService::output(const QByteArray &bytes)
         loseDevice(m_line->errorString());
         return false;
     }
+    m_output += bytes.size();
+    if (!m_sendWatch.isActive()) {
+        m_sentAtProgress = bytesSent();
+        m_sinceProgress.start();
+        m_sendWatch.start();
+    }
     return true;
+}
+
+qint64 SerialPortService::bytesUnsent() const
+{
+    if (m_state != State::Open)
+        return m_output - m_sentSeen;
+    const qint64 unsent = std::min(m_line->bytesUnsent(), m_output);
+    m_sentSeen = std::max(m_sentSeen, m_output - unsent);
+    return unsent;
+}
+
+qint64 SerialPortService::bytesSent() const
+{
+    return m_output - bytesUnsent();
+}
+
+void SerialPortService::watchSending()
+{
+    if (m_state != State::Open || bytesUnsent() == 0) {
+        m_sendWatch.stop();
+        return;
+    }
+    // Held by the server's own flow control: waiting is what it asked for.
+    if (const qint64 sent = bytesSent(); sent > m_sentAtProgress || m_line->isHeld()) {
+        m_sentAtProgress = sent;
+        m_sinceProgress.start();
+        return;
+    }
+    if (m_sinceProgress.elapsed() >= kStallMs)
+        loseDevice(QStringLiteral("the line took no bytes for %1 s").arg(kStallMs / 1000));
 }
 
 bool SerialPortService::flush(int timeoutMs)
@@ -206,6 +248,7 @@ void SerialPortService::loseDevice(const QString &reason)
     // must find the loss already recorded.
     m_state = State::Lost;
     m_lastError = reason;
+    m_sendWatch.stop();
     m_line->drop();
     emit stateChanged(m_state);
     emit deviceLost(reason);
@@ -213,6 +256,8 @@ void SerialPortService::loseDevice(const QString &reason)
 
 void SerialPortService::setState(State state)
 {
+    if (state != State::Open)
+        m_sendWatch.stop();
     if (m_state == state)
         return;
     m_state = state;

@@ -7,17 +7,23 @@
 //
 // The device COMn stands for is a local serial device (SerialLine) or a network address,
 // rfc2217://HOST:PORT or socket://HOST:PORT (NetworkLine, see ports/portaddress.h); the rest of
-// the program does not tell them apart. A local port opens at once; a network port is
-// Connecting first and then becomes Open, or goes back to Closed with openFailed().
+// the program does not tell them apart. A local port opens at once; a network port fails
+// at once (no route at all) or is Connecting first and then becomes Open, or goes back to
+// Closed with openFailed().
 //
 // A device that vanishes while open (adapter pulled, peer closed, server gone) closes the
 // port once and raises deviceLost once; nothing is retried, so the CPU stays idle afterwards.
+// So does a line that takes none of the bytes waiting for it for kStallMs (a server whose
+// reader stopped): while bytes wait, the port looks every 50 ms how many still do, and
+// counts what has left (bytesSent), so a loss can say how much of it got out.
 
 #include <cstdint>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -68,6 +74,14 @@ public:
     // Waits until every queued byte has been handed to the device (or the timeout ends).
     bool flush(int timeoutMs = 1000);
 
+    static constexpr int kStallMs = 5000;
+    // Bytes output() took since the last open, of them those that have left the program
+    // (the line's own queue and the system's are empty of them: line.h), and the rest.
+    // After a loss bytesSent() is what was seen to leave before it.
+    qint64 bytesOutput() const { return m_output; }
+    qint64 bytesSent() const;
+    qint64 bytesUnsent() const;
+
     QByteArray input();
     // Bytes read from the device and not yet taken by input().
     qint64 bytesWaiting() const;
@@ -89,6 +103,7 @@ private:
     void handleOpenFailed();
     void loseDevice(const QString &reason);
     void setState(State state);
+    void watchSending();
 
     std::unique_ptr<Line> m_line;
     DeviceResolver m_resolver;
@@ -98,6 +113,11 @@ private:
     State m_state = State::Closed;
     QString m_lastError;
     ports::OpenProblem m_openProblem;
+    qint64 m_output = 0;
+    mutable qint64 m_sentSeen = 0;
+    QTimer m_sendWatch;          // runs while bytes wait to leave
+    qint64 m_sentAtProgress = 0; // bytesSent() when last it grew
+    QElapsedTimer m_sinceProgress;
 };
 
 } // namespace seriallink

@@ -49,9 +49,16 @@ QString OpenProblem::summary() const
     case Kind::NoSuchHost:
         return QStringLiteral("no such host %1").arg(where);
     case Kind::NoAnswer:
-        return QStringLiteral("no answer from %1 within 5 s").arg(where);
+        return detail.isEmpty()
+                   ? QStringLiteral("no answer from %1 within 5 s").arg(where)
+                   : QStringLiteral("no answer from %1 within 5 s (%2)").arg(where, detail);
+    case Kind::NetworkUnreachable:
+        return QStringLiteral("network unreachable");
+    case Kind::HostUnreachable:
+        return QStringLiteral("no route to %1").arg(where);
     case Kind::LineNotSettable:
         return QStringLiteral("the server does not let the line speed be set");
+    case Kind::ServerRefused:
     case Kind::Other:
         break;
     }

@@ -14,9 +14,14 @@
 //
 //   connection refused by HOST:PORT               nothing listens there
 //   no such host HOST                             the name does not resolve
+//   network unreachable                           no route to any network (no network at all)
+//   no route to HOST                              the network is there, the host is not
 //   no answer from HOST:PORT within 5 s           no connection, or a server that stays silent
 //   the server does not let the line speed be set it refuses COM-PORT-OPTION or answers
-//                                                 another setting: never used at a wrong speed
+//                                                 another speed: never used at a wrong speed
+//   the server ...                                it said no in its own way (ServerRefused):
+//                                                 "closed the connection: Port already in use",
+//                                                 "does not pass 8-bit data", "set parity to even"
 
 #include <QString>
 
@@ -34,13 +39,17 @@ struct OpenProblem {
         ConnectionRefused,
         NoSuchHost,
         NoAnswer,
+        NetworkUnreachable,
+        HostUnreachable,
         LineNotSettable,
+        ServerRefused, // detail: what the server did or said
     };
     Kind kind = Kind::Other;
     QString device;
-    QString where;  // network problems: HOST:PORT (NoSuchHost: HOST)
+    QString where;  // network problems: HOST:PORT (NoSuchHost, HostUnreachable: HOST)
     QString group;  // NoPermission: the device's group, when the system names it
-    QString detail; // Other: the system's own words
+    QString detail; // Other: the system's own words; ServerRefused: the server's;
+                    // NoAnswer: a hint, in brackets after it
 
     // One short line: "no such device", "held by another program", ...
     QString summary() const;

@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "encoding/shownword.h"
+
 namespace script
 {
 
@@ -57,9 +59,7 @@ private:
 // "0 to 3"
 QString range(int first, int last);
 
-// A word the user gave, fit to be quoted in a message: at most 40 characters (then "..."),
-// and any character that is not printable written as \xHH, so a message never carries raw
-// bytes to a terminal or a dialog.
-QString shownWord(const QString &word);
+// A word the user gave, fit to be quoted in a message (encoding/shownword.h).
+using encoding::shownWord;
 
 } // namespace script

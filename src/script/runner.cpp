@@ -111,6 +111,11 @@ void ScriptRunner::advance()
                 return fail(
                     QStringLiteral("%1: the port took no more bytes").arg(named(step.origin)));
             ++m_index;
+            // The sender may hold the run until the line has caught up.
+            if (m_held) {
+                m_advanceWaiting = true;
+                return;
+            }
             continue;
         case Step::Kind::Wait:
             m_timer.start(step.ms);

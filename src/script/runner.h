@@ -45,7 +45,9 @@ public:
     void fail(const QString &problem);
     bool running() const { return m_running; }
     // While held no step starts: a wait's time stands still and a reply's deadline with it;
-    // the run goes on where it stood once let go (the window holds it while a box is open).
+    // the run goes on where it stood once let go (the window holds it while a box is open,
+    // the command-line tool while the line has more bytes waiting than it can soon carry;
+    // a sender may hold it from inside).
     void setHeld(bool held);
 
     void takeReply(const proto::Reply &reply);

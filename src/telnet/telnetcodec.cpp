@@ -8,9 +8,11 @@ namespace
 
 constexpr char kCr = '\r';
 
-bool wanted(std::uint8_t option)
+bool wanted(std::uint8_t option, bool remoteSide)
 {
-    return option == kBinary || option == kSuppressGoAhead || option == kComPortOption;
+    if (option == kComPortOption)
+        return !remoteSide;
+    return option == kBinary || option == kSuppressGoAhead;
 }
 
 void appendCommand(QByteArray &out, std::uint8_t verb, std::uint8_t option)
@@ -142,7 +144,7 @@ void TelnetCodec::negotiate(std::uint8_t verb, std::uint8_t option, Received &ou
     const bool comPort = !remoteSide && option == kComPortOption;
 
     if (enable) {
-        if (!wanted(option)) {
+        if (!wanted(option, remoteSide)) {
             // Refused every time it is offered; a side that is off stays off, so this
             // never starts a loop with a server that follows RFC 854.
             appendCommand(out.reply, refuse, option);
@@ -157,13 +159,22 @@ void TelnetCodec::negotiate(std::uint8_t verb, std::uint8_t option, Received &ou
             out.events.push_back({Event::Kind::ComPortAccepted});
         return;
     }
-    if (side == Side::No)
+    if (side == Side::No) {
+        // WONT 44 speaks of a side we never asked for; said while our offer waits, it can
+        // only mean no to that offer.
+        if (option == kComPortOption && m_local[kComPortOption] == Side::WantYes) {
+            m_local[kComPortOption] = Side::No;
+            out.events.push_back({Event::Kind::ComPortRefused});
+        }
         return;
+    }
     if (side == Side::Yes)
         appendCommand(out.reply, refuse, option);
     side = Side::No;
     if (comPort)
         out.events.push_back({Event::Kind::ComPortRefused});
+    if (option == kBinary)
+        out.events.push_back({Event::Kind::BinaryRefused});
 }
 
 void TelnetCodec::subnegotiation(Received &out) const
@@ -178,6 +189,20 @@ void TelnetCodec::subnegotiation(Received &out) const
             value = value << 8 | std::uint8_t(byte);
         out.events.push_back({Event::Kind::BaudRate, value});
         return;
+    }
+    switch (code - kServerAnswer) {
+    case kSignature:
+        if (payload.isEmpty())
+            out.events.push_back({Event::Kind::SignatureWanted});
+        return;
+    case kFlowControlSuspend:
+        out.events.push_back({Event::Kind::Suspend});
+        return;
+    case kFlowControlResume:
+        out.events.push_back({Event::Kind::Resume});
+        return;
+    default:
+        break;
     }
     if (payload.size() != 1)
         return;
@@ -235,6 +260,11 @@ QByteArray TelnetCodec::setStopSize(std::uint8_t stopBits)
 {
     const char value = char(stopBits);
     return comPortCommand(kSetStopSize, QByteArrayView(&value, 1));
+}
+
+QByteArray TelnetCodec::signature(QByteArrayView text)
+{
+    return comPortCommand(kSignature, text);
 }
 
 } // namespace telnet

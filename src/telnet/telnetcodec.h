@@ -12,19 +12,25 @@
 //   IAC SB opt ... IAC SE      subnegotiation (FA ... F0); FF inside it is doubled too
 //   IAC <any other byte>       NOP, GA, AYT, BRK and the like: swallowed
 //
-// Options this side takes, both ways: BINARY (0), SUPPRESS-GO-AHEAD (3) and
-// COM-PORT-OPTION (44). Everything else (ECHO, LINEMODE, ...) is refused once per offer.
-// Each option keeps one state per side, so an answer is never answered again (RFC 1143).
+// Options this side takes, both ways: BINARY (0) and SUPPRESS-GO-AHEAD (3); and
+// COM-PORT-OPTION (44) on our side only: the server's WILL 44 would make it the client, and
+// is answered DONT. Everything else (ECHO, LINEMODE, ...) is refused once per offer. Each
+// option keeps one state per side, so an answer is never answered again (RFC 1143). A
+// refusal of BINARY either way, and WONT or DONT to our COM-PORT-OPTION, are events: the
+// port cannot be used.
 //
 // COM-PORT-OPTION subnegotiations the client sends, and the server's answers (code + 100):
 //
+//   SB 44 0   <text> SE                             SIGNATURE      answer 100 <text>
 //   SB 44 1   <speed, 4 bytes, network order> SE    SET-BAUDRATE   answer 101 <speed>
 //   SB 44 2   <data bits 5-8> SE                    SET-DATASIZE   answer 102
 //   SB 44 3   <1 none, 2 odd, 3 even, 4 mark, 5 space> SET-PARITY  answer 103
 //   SB 44 4   <1 one, 2 two, 3 one and a half> SE   SET-STOPSIZE   answer 104
 //
-// NOTIFY-LINESTATE (106), NOTIFY-MODEMSTATE (107), the signature (100) and every other
-// subnegotiation are swallowed: none of it ever reaches the reply framing.
+// and what the server says unasked: SB 44 100 SE (an empty signature) asks for ours;
+// SB 44 108 SE and SB 44 109 SE (FLOWCONTROL-SUSPEND and -RESUME) stop and start what we
+// send. NOTIFY-LINESTATE (106), NOTIFY-MODEMSTATE (107), the server's own signature and
+// every other subnegotiation are swallowed: none of it ever reaches the reply framing.
 //
 // Without BINARY agreed a bare CR travels as CR NUL (RFC 854): the codec adds and removes
 // the NUL on the side where BINARY is off, so the module's bytes arrive as they were sent.
@@ -51,10 +57,13 @@ constexpr std::uint8_t kBinary = 0;
 constexpr std::uint8_t kSuppressGoAhead = 3;
 constexpr std::uint8_t kComPortOption = 44;
 
+constexpr std::uint8_t kSignature = 0;
 constexpr std::uint8_t kSetBaudRate = 1;
 constexpr std::uint8_t kSetDataSize = 2;
 constexpr std::uint8_t kSetParity = 3;
 constexpr std::uint8_t kSetStopSize = 4;
+constexpr std::uint8_t kFlowControlSuspend = 8;
+constexpr std::uint8_t kFlowControlResume = 9;
 constexpr std::uint8_t kServerAnswer = 100; // added to the client's command code
 
 constexpr std::uint8_t kParityNone = 1;
@@ -65,10 +74,14 @@ struct Event {
     enum class Kind {
         ComPortAccepted, // the server takes COM-PORT-OPTION: line settings may go out
         ComPortRefused,  // it will not: the line cannot be set
+        BinaryRefused,   // it will not pass 8-bit data one way or the other
         BaudRate,        // answers to SET-*: the value the line now has
         DataSize,
         Parity,
         StopSize,
+        SignatureWanted, // the server asks who we are (answer with signature())
+        Suspend,         // hold what goes to the server ...
+        Resume,          // ... until it says so
     };
     Kind kind;
     std::uint32_t value = 0;
@@ -100,6 +113,7 @@ public:
     static QByteArray setDataSize(std::uint8_t bits);
     static QByteArray setParity(std::uint8_t parity);
     static QByteArray setStopSize(std::uint8_t stopBits);
+    static QByteArray signature(QByteArrayView text);
 
     // Whether an option is agreed on this side (WILL) and on the server's (DO).
     bool localEnabled(std::uint8_t option) const { return m_local[option] == Side::Yes; }

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <termios.h>
@@ -62,6 +63,7 @@ private slots:
     void closeHandsOnWhatWasQueued();
     void failuresSayWhy_data();
     void failuresSayWhy();
+    void serverAsksAndIsObeyed();
 };
 
 void TestNetworkPort::bytesPassExactly_data()
@@ -165,41 +167,67 @@ void TestNetworkPort::closeHandsOnWhatWasQueued()
 
 void TestNetworkPort::failuresSayWhy_data()
 {
+    using Kind = UnhelpfulTelnetServer::Kind;
     QTest::addColumn<QString>("server");
+    QTest::addColumn<int>("kind");       // "unhelpful": which
     QTest::addColumn<QString>("reason"); // <where>: HOST:PORT
     QTest::addColumn<int>("atLeastMs");
-    QTest::newRow("nothing listens") << "refused"
-                                     << "connection refused by <where>" << 0;
-    QTest::newRow("unknown host") << "unknown"
-                                  << "no such host vantel-nowhere.invalid" << 0;
+    QTest::newRow("nothing listens") << "refused" << 0 << "connection refused by <where>" << 0;
+    QTest::newRow("unknown host") << "unknown" << 0 << "no such host vantel-nowhere.invalid" << 0;
+    // No route to a multicast address: connect() fails inside connectToHost().
+    QTest::newRow("no route, at once") << "multicast" << 0 << "network unreachable" << -1;
     QTest::newRow("plain telnet refuses COM-PORT-OPTION")
-        << "refuses"
+        << "unhelpful" << int(Kind::RefusesOptions)
         << "the server does not let the line speed be set" << 0;
-    QTest::newRow("answers another speed") << "wrongspeed"
+    QTest::newRow("WONT COM-PORT-OPTION") << "unhelpful" << int(Kind::WontComPort)
+                                          << "the server does not let the line speed be set" << 0;
+    QTest::newRow("answers another speed") << "unhelpful" << int(Kind::WrongSpeed)
                                            << "the server does not let the line speed be set" << 0;
-    QTest::newRow("listens but never answers") << "silent"
-                                               << "no answer from <where> within 5 s" << 4900;
+    QTest::newRow("answers another parity")
+        << "unhelpful" << int(Kind::EvenParity) << "the server set parity to even" << 0;
+    QTest::newRow("refuses 8-bit data")
+        << "unhelpful" << int(Kind::RefusesBinary) << "the server does not pass 8-bit data" << 0;
+    QTest::newRow("ser2net's port already in use")
+        << "busy" << 0 << "the server closed the connection: Port already in use" << 0;
+    // A raw port, or anything that never speaks Telnet: it is sent nothing.
+    QTest::newRow("listens but never answers")
+        << "silent" << 0
+        << "no answer from <where> within 5 s (not an RFC 2217 server? try socket://)" << 4900;
 }
 
 void TestNetworkPort::failuresSayWhy()
 {
     QFETCH(QString, server);
+    QFETCH(int, kind);
     QFETCH(QString, reason);
     QFETCH(int, atLeastMs);
     QTcpServer silent;
+    QTcpSocket holder;
     std::unique_ptr<UnhelpfulTelnetServer> unhelpful;
+    std::unique_ptr<PtyPeer> peer;
+    std::unique_ptr<Ser2NetServer> ser2net;
     QString where = QStringLiteral("127.0.0.1:%1");
     if (server == QLatin1String("refused")) {
         where = where.arg(Ser2NetServer::freePort());
     } else if (server == QLatin1String("unknown")) {
         where = QStringLiteral("vantel-nowhere.invalid:3001");
+    } else if (server == QLatin1String("multicast")) {
+        where = QStringLiteral("224.0.0.1:3001");
     } else if (server == QLatin1String("silent")) {
         QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
         where = where.arg(silent.serverPort());
+    } else if (server == QLatin1String("busy")) {
+        if (!Ser2NetServer::installed())
+            QSKIP("ser2net is not installed");
+        peer = std::make_unique<PtyPeer>();
+        ser2net = std::make_unique<Ser2NetServer>(peer->slavePath());
+        QVERIFY(ser2net->start());
+        where = ser2net->rfc2217Url().mid(10);
+        // Another client has the port: ser2net opens the device for it.
+        holder.connectToHost(QHostAddress::LocalHost, where.section(u':', 1).toUShort());
+        QVERIFY(holder.waitForReadyRead(5000));
     } else {
-        unhelpful = std::make_unique<UnhelpfulTelnetServer>(
-            server == QLatin1String("refuses") ? UnhelpfulTelnetServer::Kind::RefusesOptions
-                                               : UnhelpfulTelnetServer::Kind::WrongSpeed);
+        unhelpful = std::make_unique<UnhelpfulTelnetServer>(UnhelpfulTelnetServer::Kind(kind));
         where = where.arg(unhelpful->port());
     }
     reason.replace(QStringLiteral("<where>"), where);
@@ -210,6 +238,12 @@ void TestNetworkPort::failuresSayWhy()
     QSignalSpy failed(&port, &seriallink::SerialPortService::openFailed);
     QElapsedTimer clock;
     clock.start();
+    if (atLeastMs < 0) {
+        QVERIFY(!port.open());
+        QCOMPARE(port.state(), State::Closed);
+        QCOMPARE(port.lastOpenProblem().summary(), reason);
+        return;
+    }
     QVERIFY(port.open());
     QVERIFY2(clock.elapsed() < 100, "open() waited for the network");
     QCOMPARE(port.state(), State::Connecting);
@@ -219,6 +253,37 @@ void TestNetworkPort::failuresSayWhy()
     QCOMPARE(failed.size(), 1);
     QCOMPARE(port.state(), State::Closed);
     QCOMPARE(port.lastOpenProblem().summary(), reason);
+    if (server == QLatin1String("silent")) {
+        QTcpSocket *client = silent.nextPendingConnection();
+        QVERIFY(client);
+        QCOMPARE(client->readAll(), QByteArray());
+    }
+}
+
+// What a server may ask of an open line: who we are, that its own COM-PORT-OPTION is not
+// wanted, and that we hold what we send until it says so.
+void TestNetworkPort::serverAsksAndIsObeyed()
+{
+    UnhelpfulTelnetServer server(UnhelpfulTelnetServer::Kind::Demanding);
+    seriallink::SerialPortService port;
+    useDevice(port, QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port()));
+    QVERIFY2(openAndWait(port), qPrintable(port.lastOpenProblem().summary()));
+    QVERIFY(server.received().contains(QByteArray("\xFF\xFE\x2C", 3))); // DONT COM-PORT
+    QVERIFY(server.received().contains(QByteArray("\xFF\xFA\x2C\x00VantelApp\xFF\xF0", 15)));
+
+    // FLOWCONTROL-SUSPEND, then a byte of the module's to show it was read.
+    server.send(QByteArray("\xFF\xFA\x2C\x6C\xFF\xF0\xFA", 7));
+    QByteArray read;
+    QTRY_VERIFY((read += port.input()).endsWith('\xFA'));
+    const qsizetype before = server.received().size();
+    QVERIFY(port.output(QByteArray("AB")));
+    // A round trip later they would long be there, were they not held.
+    server.send(QByteArray("\xFB"));
+    QTRY_VERIFY((read += port.input()).endsWith('\xFB'));
+    QCOMPARE(server.received().size(), before);
+    QCOMPARE(port.bytesUnsent(), 2);
+    server.send(QByteArray("\xFF\xFA\x2C\x6D\xFF\xF0", 6)); // FLOWCONTROL-RESUME
+    QTRY_COMPARE(server.received().mid(before), QByteArray("AB"));
 }
 
 QTEST_MAIN(TestNetworkPort)

@@ -126,15 +126,27 @@ UnhelpfulTelnetServer::UnhelpfulTelnetServer(Kind kind, QObject *parent)
 {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *client = m_server.nextPendingConnection())
+        while (QTcpSocket *client = m_server.nextPendingConnection()) {
+            m_client = client;
             connect(client, &QTcpSocket::readyRead, this, [this, client] { answer(client); });
+            client->write(m_kind == Kind::Demanding
+                              ? QByteArray("\xFF\xFB\x03\xFF\xFB\x2C\xFF\xFA\x2C\x64\xFF\xF0", 12)
+                              : QByteArray("\xFF\xFB\x03", 3));
+        }
     });
+}
+
+void UnhelpfulTelnetServer::send(const QByteArray &bytes)
+{
+    if (m_client)
+        m_client->write(bytes);
 }
 
 void UnhelpfulTelnetServer::answer(QTcpSocket *client)
 {
     // Whole commands arrive in one read on loopback; enough for this server.
     const QByteArray in = client->readAll();
+    m_received += in;
     QByteArray out;
     for (qsizetype i = 0; i + 2 < in.size(); ++i) {
         const auto verb = quint8(in[i + 1]);
@@ -142,21 +154,26 @@ void UnhelpfulTelnetServer::answer(QTcpSocket *client)
             continue;
         if (verb == 0xFB || verb == 0xFD) { // WILL / DO
             const char option = in[i + 2];
-            const bool take = m_kind == Kind::WrongSpeed && option == 44 && verb == 0xFB;
-            out.append('\xFF')
-                .append(take           ? '\xFD'
-                        : verb == 0xFB ? '\xFE'
-                                       : '\xFC')
-                .append(option);
+            const bool will = verb == 0xFB;
+            // Our side of COM-PORT-OPTION stays off.
+            const bool take =
+                m_kind != Kind::RefusesOptions && (option == 3 || (option == 44 && will) ||
+                                                   (option == 0 && m_kind != Kind::RefusesBinary));
+            char reply = take ? (will ? '\xFD' : '\xFB') : (will ? '\xFE' : '\xFC');
+            if (m_kind == Kind::WontComPort && option == 44 && will)
+                reply = '\xFC';
+            out.append('\xFF').append(reply).append(option);
             i += 2;
         } else if (verb == 0xFA && i + 3 < in.size() && in[i + 2] == 44) {
             const auto code = quint8(in[i + 3]);
-            if (code == 1)
+            if (code == 1 && m_kind == Kind::WrongSpeed)
                 out.append(QByteArray("\xFF\xFA\x2C\x65\x00\x00\x25\x80\xFF\xF0", 10));
-            else if (i + 4 < in.size())
+            else if (code == 1 && i + 7 < in.size())
+                out.append("\xFF\xFA\x2C\x65", 4).append(in.mid(i + 4, 4)).append("\xFF\xF0", 2);
+            else if (code >= 2 && code <= 4 && i + 4 < in.size())
                 out.append("\xFF\xFA\x2C", 3)
                     .append(char(code + 100))
-                    .append(in[i + 4])
+                    .append(code == 3 && m_kind == Kind::EvenParity ? '\x03' : in[i + 4])
                     .append("\xFF\xF0", 2);
             i += 3;
         }

@@ -39,19 +39,39 @@ private:
     quint16 m_rawPort = 0;
 };
 
-// A Telnet server that will not let the line be set: it refuses every option it is
-// offered, or (WrongSpeed) takes COM-PORT-OPTION and answers every SET-BAUDRATE with 9600.
+// A Telnet server of the test's own, for what no real server here does. It speaks first, as
+// Telnet servers do (IAC WILL SUPPRESS-GO-AHEAD), then answers as its kind says:
+//   RefusesOptions  refuses every option it is offered
+//   WrongSpeed      answers every SET-BAUDRATE with 9600
+//   EvenParity      answers every SET-PARITY with even
+//   RefusesBinary   takes COM-PORT-OPTION, refuses BINARY both ways
+//   WontComPort     answers WILL COM-PORT-OPTION with WONT
+//   Demanding       takes everything, opens with its own WILL COM-PORT-OPTION and an empty
+//                   SIGNATURE (asking for ours); the test suspends and resumes with send()
+// Everything else it takes and echoes as RFC 2217 says.
 class UnhelpfulTelnetServer : public QObject
 {
     Q_OBJECT
 public:
-    enum class Kind { RefusesOptions, WrongSpeed };
+    enum class Kind {
+        RefusesOptions,
+        WrongSpeed,
+        EvenParity,
+        RefusesBinary,
+        WontComPort,
+        Demanding
+    };
     explicit UnhelpfulTelnetServer(Kind kind, QObject *parent = nullptr);
     quint16 port() const { return m_server.serverPort(); }
+    // Everything the client sent, and bytes for it.
+    QByteArray received() const { return m_received; }
+    void send(const QByteArray &bytes);
 
 private:
     void answer(class QTcpSocket *client);
 
     Kind m_kind;
     QTcpServer m_server;
+    class QTcpSocket *m_client = nullptr;
+    QByteArray m_received;
 };

@@ -88,6 +88,19 @@ void TestTelnetCodec::fromServer_data()
         << "ff fc 01 ff fe 22" << QByteArray() << QByteArray() << none;
     QTest::newRow("COM-PORT-OPTION refused")
         << "ff fe 2c" << QByteArray() << QByteArray() << std::vector<Event>{{Kind::ComPortRefused}};
+    QTest::newRow("WONT COM-PORT-OPTION refuses our offer")
+        << "ff fc 2c|ff fc 2c" << QByteArray() << QByteArray()
+        << std::vector<Event>{{Kind::ComPortRefused}};
+    QTest::newRow("the server's own COM-PORT-OPTION refused")
+        << "ff fb 2c ff fd 2c" << QByteArray() << hex("fffe2c")
+        << std::vector<Event>{{Kind::ComPortAccepted}};
+    QTest::newRow("BINARY refused both ways")
+        << "ff fe 00 ff fc 00" << QByteArray() << QByteArray()
+        << std::vector<Event>{{Kind::BinaryRefused}, {Kind::BinaryRefused}};
+    QTest::newRow("flow control and an empty signature between data bytes")
+        << "41 ff fa 2c 6c ff f0 42 ff fa 2c|6d ff f0 ff fa 2c 64 ff|f0" << hex("4142")
+        << QByteArray()
+        << std::vector<Event>{{Kind::Suspend}, {Kind::Resume}, {Kind::SignatureWanted}};
     QTest::newRow("COM-PORT-OPTION taken, then withdrawn")
         << "ff fd 2c|ff fe 2c" << QByteArray() << hex("fffc2c")
         << std::vector<Event>{{Kind::ComPortAccepted}, {Kind::ComPortRefused}};
@@ -119,7 +132,8 @@ void TestTelnetCodec::fromServer_data()
                " ff f0 42"
         << hex("42") << QByteArray() << none;
     QTest::newRow("CR NUL read as CR while the server does not send binary")
-        << "ff fc 00 0d|00 41 0d 0a 0d 0d 00" << hex("0d410d0a0d0d") << QByteArray() << none;
+        << "ff fc 00 0d|00 41 0d 0a 0d 0d 00" << hex("0d410d0a0d0d") << QByteArray()
+        << std::vector<Event>{{Kind::BinaryRefused}};
     QTest::newRow("CR NUL is two bytes in binary")
         << "ff fb 00 0d|00" << hex("0d00") << QByteArray() << none;
 }
@@ -196,6 +210,7 @@ void TestTelnetCodec::offersOnceAndAnswersNothingTwice()
              hex("fffa2c 03 01 fff0").toHex(' '));
     QCOMPARE(TelnetCodec::setStopSize(telnet::kStopOne).toHex(' '),
              hex("fffa2c 04 01 fff0").toHex(' '));
+    QCOMPARE(TelnetCodec::signature("V\xff").toHex(' '), hex("fffa2c 00 56ffff fff0").toHex(' '));
 }
 
 QTEST_GUILESS_MAIN(TestTelnetCodec)

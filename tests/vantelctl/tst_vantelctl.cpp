@@ -11,10 +11,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
+
+#include <sys/socket.h>
 
 #include "modulepump.h"
 #include "ports/portmap.h"
@@ -74,6 +79,10 @@ private slots:
     void unusablePortsSayWhy();
     void networkPortsCarryCommands_data();
     void networkPortsCarryCommands();
+    void refusedNetworkClientFails_data();
+    void refusedNetworkClientFails();
+    void successOnlyWhenEveryByteLeft_data();
+    void successOnlyWhenEveryByteLeft();
     void portAndSpeedComeFromTheSettingsFile();
     void portMapNamesTheDeviceAfterTheEnvironment();
     void deviceNamesThatNameNoDeviceAreRefused_data();
@@ -417,6 +426,10 @@ void TestVantelctl::badInputIsRefusedWithNothingSent_data()
         << QStringList{"--port", "--dry-run", "clear"} << QByteArray() << "--port needs a value";
     QTest::newRow("COM0") << QStringList{"--port", "COM0", "clear"} << QByteArray()
                           << "--port COM0: ports are numbered from COM1";
+    QTest::newRow("an address of an unknown scheme")
+        << QStringList{"--port", "telnet://lab-pi:23", "clear"} << QByteArray()
+        << "--port telnet://lab-pi:23: unknown scheme 'telnet://' (allowed: rfc2217://, "
+           "socket://)";
     QTest::newRow("unknown option")
         << QStringList{"--baud", "9600", "clear"} << QByteArray()
         << "unknown option '--baud' (allowed: --port, --speed, --dry-run, --format, --help, "
@@ -564,6 +577,98 @@ void TestVantelctl::networkPortsCarryCommands()
              "65535\n" + pin8->bytes().toHex(' ').toUpper() + "  input status: pin 8 high\n");
     // The typed ÿ reaches the module as one FF, however the server carries it.
     QVERIFY2(m_pump->heard().contains(QByteArray("net \xFF\xFE\x0B")), m_pump->heardHex());
+}
+
+// ser2net serves one client a port: the next is told in words, and hung up on.
+void TestVantelctl::refusedNetworkClientFails_data()
+{
+    QTest::addColumn<bool>("telnetPort");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("listen hears no replies in the words")
+        << false << QStringList{"listen"}
+        << "the server closed the connection: Port already in use";
+    QTest::newRow("socket:// to the Telnet port")
+        << true << QStringList{"clear"} << "this is a Telnet server: use rfc2217://";
+}
+
+void TestVantelctl::refusedNetworkClientFails()
+{
+    if (!Ser2NetServer::installed())
+        QSKIP("ser2net is not installed");
+    QFETCH(bool, telnetPort);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, reason);
+    Ser2NetServer server(m_peer->slavePath());
+    QVERIFY(server.start());
+    QString url = server.socketUrl();
+    QTcpSocket first;
+    if (telnetPort) {
+        url = QStringLiteral("socket://") + server.rfc2217Url().mid(10);
+    } else {
+        first.connectToHost(QHostAddress::LocalHost, url.section(u':', -1).toUShort());
+        QVERIFY(first.waitForConnected(5000));
+        // Once its byte is on the module, ser2net has the device open for it.
+        QVERIFY(first.write("A") == 1);
+        QTRY_COMPARE(heardNow(), QByteArray("A"));
+    }
+    const Run result = run(QStringList{"--port", url} + commands, {}, false);
+    QCOMPARE(result.out, QByteArray());
+    QVERIFY2(result.err.startsWith("vantelctl: " + url.toUtf8() + " was lost: " + reason.toUtf8()),
+             result.err);
+    QCOMPARE(result.status, 1);
+}
+
+// A line that takes the bytes slowly gets them all, and only then is it a success; one that
+// hangs up part way is a failure that says how much went out.
+void TestVantelctl::successOnlyWhenEveryByteLeft_data()
+{
+    QTest::addColumn<bool>("resets");
+    QTest::newRow("a slow reader") << false;
+    QTest::newRow("a reader that resets after 3 bytes") << true;
+}
+
+void TestVantelctl::successOnlyWhenEveryByteLeft()
+{
+    QFETCH(bool, resets);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    // A small window, so that the connection holds little of what is still to come.
+    const int small = 4096;
+    ::setsockopt(int(server.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    QByteArray got;
+    QTimer reader;
+    QTcpSocket *client = nullptr;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        client = server.nextPendingConnection();
+        client->setReadBufferSize(1024);
+        reader.start(20);
+    });
+    connect(&reader, &QTimer::timeout, this, [&] {
+        got += client->read(resets ? 3 - got.size() : 1024);
+        if (resets && got.size() == 3) {
+            const linger now{1, 0};
+            ::setsockopt(int(client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+            client->abort();
+            reader.stop();
+        }
+    });
+    QByteArray script;
+    for (int line = 0; line < 1000; ++line)
+        script += "FE 58" + QByteArray(" 41").repeated(62) + '\n'; // 64 bytes a frame
+    const QString url = QStringLiteral("socket://127.0.0.1:%1").arg(server.serverPort());
+    const Run result = run({"--port", url, "play", "-"}, script, false);
+    if (!resets) {
+        QCOMPARE(result.err, QByteArray());
+        QCOMPARE(result.status, 0);
+        QTRY_COMPARE(got.size(), 64000);
+        return;
+    }
+    QVERIFY2(result.err.startsWith("vantelctl: " + url.toUtf8() +
+                                   " was lost: the server closed the connection (") &&
+                 result.err.endsWith(" of 64000 bytes went out)\n"),
+             result.err);
+    QCOMPARE(result.status, 1);
 }
 
 void TestVantelctl::portAndSpeedComeFromTheSettingsFile()

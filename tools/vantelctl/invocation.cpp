@@ -4,6 +4,7 @@
 
 #include "ports/comname.h"
 #include "ports/devicename.h"
+#include "ports/portaddress.h"
 #include "script/arguments.h"
 #include "script/parser.h"
 
@@ -52,6 +53,8 @@ std::variant<Invocation, QString> parseInvocation(const QStringList &arguments)
                 return QStringLiteral("--port %1").arg(problem);
             if (const QString problem = ports::readComName(value).problem(); !problem.isEmpty())
                 return QStringLiteral("--port %1: %2").arg(value, problem);
+            if (const QString problem = ports::networkAddressProblem(value); !problem.isEmpty())
+                return QStringLiteral("--port %1: %2").arg(script::shownWord(value), problem);
             invocation.port = value;
         } else if (option == QLatin1String("--speed")) {
             if (value != QLatin1String("9600") && value != QLatin1String("19200"))
@@ -116,7 +119,7 @@ QString usageText()
                "  --port COMn|PATH  the port (COMn as in the window, a device path, or\n"
                "                    rfc2217://HOST:PORT or socket://HOST:PORT);\n"
                "                    default: the port in the settings file\n"
-               "  --speed SPEED     the line speed; default: the settings file's, else 9600\n"
+               "  --speed SPEED     the line speed; default: the settings file's, else 19200\n"
                "  --dry-run         print the bytes instead of opening the port\n"
                "  --format FORMAT   with --dry-run: hex (a script), c or python\n"
                "  --help, --version\n"

@@ -72,7 +72,11 @@ QString lineSettings(const std::optional<int> &speed, const SettingsFile &settin
 
 } // namespace
 
-Vantelctl::Vantelctl(World world, QObject *parent) : QObject(parent), m_world(std::move(world)) {}
+Vantelctl::Vantelctl(World world, QObject *parent) : QObject(parent), m_world(std::move(world))
+{
+    m_lineWatch.setInterval(50);
+    connect(&m_lineWatch, &QTimer::timeout, this, &Vantelctl::watchLine);
+}
 
 Vantelctl::~Vantelctl() = default;
 
@@ -180,9 +184,13 @@ void Vantelctl::reportOpenProblem()
 
 void Vantelctl::run(script::Steps steps)
 {
+    m_bytesToSend = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        if (steps.kind(i) == script::Step::Kind::Send)
+            m_bytesToSend += qint64(steps[i].frame.size());
     m_runner = std::make_unique<script::ScriptRunner>([this](const proto::Frame &frame) {
-        return m_port->output(QByteArray(reinterpret_cast<const char *>(frame.data()),
-                                         static_cast<qsizetype>(frame.size())));
+        return send(QByteArray(reinterpret_cast<const char *>(frame.data()),
+                               static_cast<qsizetype>(frame.size())));
     });
     m_replies = std::make_unique<seriallink::ReplyReader>(*m_port);
     connect(m_replies.get(), &seriallink::ReplyReader::repliesRead, m_runner.get(),
@@ -193,7 +201,10 @@ void Vantelctl::run(script::Steps steps)
     connect(m_replies.get(), &seriallink::ReplyReader::bytesDropped, m_runner.get(),
             [this](const QByteArray &bytes) { m_runner->takeDropped(bytes); });
     const auto lost = [this](const QString &reason) {
-        m_runner->fail(QStringLiteral("%1 was lost: %2").arg(m_shownAs, reason));
+        if (m_draining)
+            finish(script::Failure, lostWords(reason));
+        else
+            m_runner->fail(lostWords(reason));
     };
     bool reconnects = false;
     for (std::size_t i = 0; i < steps.size() && !reconnects; ++i)
@@ -201,15 +212,15 @@ void Vantelctl::run(script::Steps steps)
     if (reconnects) {
         // Only the listen waits: a loss during any other step ends the run as ever.
         m_reconnector = std::make_unique<seriallink::Reconnector>(*m_port);
-        connect(m_reconnector.get(), &seriallink::Reconnector::lineLost, m_runner.get(),
+        connect(m_reconnector.get(), &seriallink::Reconnector::lineLost, this,
                 [this, lost](const QString &reason) {
-                    if (!m_runner->takeLineLost(reason))
+                    if (m_draining || !m_runner->takeLineLost(reason))
                         lost(reason);
                 });
         connect(m_reconnector.get(), &seriallink::Reconnector::lineBack, m_runner.get(),
                 [this] { m_runner->takeLineBack(); });
     } else {
-        connect(m_port.get(), &seriallink::SerialPortService::deviceLost, m_runner.get(), lost);
+        connect(m_port.get(), &seriallink::SerialPortService::deviceLost, this, lost);
     }
     connect(m_runner.get(), &script::ScriptRunner::told, this,
             [this](const QString &line) { m_world.err(line); });
@@ -222,9 +233,53 @@ void Vantelctl::run(script::Steps steps)
     m_runner->start(std::move(steps));
 }
 
+bool Vantelctl::send(const QByteArray &bytes)
+{
+    if (!m_port->output(bytes))
+        return false;
+    if (m_port->bytesUnsent() > kPaceBytes && !m_lineWatch.isActive()) {
+        m_runner->setHeld(true);
+        m_lineWatch.start();
+    }
+    return true;
+}
+
+void Vantelctl::watchLine()
+{
+    if (m_port->state() != seriallink::SerialPortService::State::Open)
+        return; // deviceLost tells
+    const qint64 unsent = m_port->bytesUnsent();
+    if (!m_draining) {
+        if (unsent <= kPaceBytes / 2) {
+            m_lineWatch.stop();
+            m_runner->setHeld(false);
+        }
+        return;
+    }
+    // Done when nothing waits twice in a row: a server that refuses us hangs up at once,
+    // and its hang-up must find us still here.
+    m_drainedTicks = unsent == 0 ? m_drainedTicks + 1 : 0;
+    if (m_drainedTicks >= 2)
+        finish(script::Success, {});
+}
+
+QString Vantelctl::lostWords(const QString &reason) const
+{
+    const QString words = QStringLiteral("%1 was lost: %2").arg(m_shownAs, reason);
+    return m_port->bytesSent() < m_bytesToSend ? words + QStringLiteral(" (%1)").arg(sentWords())
+                                               : words;
+}
+
+QString Vantelctl::sentWords() const
+{
+    return QStringLiteral("%1 of %2 bytes went out").arg(m_port->bytesSent()).arg(m_bytesToSend);
+}
+
 void Vantelctl::stop()
 {
-    if (m_runner) {
+    if (m_draining) {
+        finish(script::Failure, QStringLiteral("interrupted (%1)").arg(sentWords()));
+    } else if (m_runner) {
         m_runner->stop();
     } else if (m_port && m_port->state() == seriallink::SerialPortService::State::Connecting) {
         m_port->close();
@@ -235,10 +290,24 @@ void Vantelctl::stop()
 
 void Vantelctl::end(int status, const QString &problem)
 {
+    // A success is one only once every byte has left: the last ones go out first.
+    if (status == script::Success &&
+        m_port->state() == seriallink::SerialPortService::State::Open) {
+        m_draining = true;
+        m_drainedTicks = 0;
+        m_lineWatch.start();
+        return;
+    }
+    finish(status, problem);
+}
+
+void Vantelctl::finish(int status, const QString &problem)
+{
+    m_lineWatch.stop();
+    m_draining = false;
     if (!problem.isEmpty())
         m_world.err(QStringLiteral("vantelctl: ") + problem);
-    // Whatever is still queued reaches the module before the port closes; no attempt to
-    // reopen it follows.
+    // No attempt to reopen the port follows.
     if (m_reconnector)
         m_reconnector->setEnabled(false);
     m_port->close();

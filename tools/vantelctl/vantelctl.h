@@ -6,10 +6,13 @@
 //    is a usage error: one line, status 2, no port opened.
 // 2. --dry-run prints what would be sent and ends.
 // 3. Otherwise the port opens (--port, or the settings file's port and speed, as the window
-//    picks them), the steps play (runner.h), and the port is flushed and closed. A port
-//    that cannot be opened, a device that vanishes or a module that does not answer in
-//    time ends the run with one line and status 1. A listen with --reconnect waits out a
-//    loss instead: the reconnector opens the same port again once a second.
+//    picks them), the steps play (runner.h), and the port is closed once every byte has
+//    left the program. Writing keeps pace with the line: the run waits while more than
+//    kPaceBytes wait to go out. A port that cannot be opened, a device that vanishes or
+//    takes no bytes (bytes left undelivered: how many of how many went out), or a module
+//    that does not answer in time ends the run with one line and status 1. A listen with
+//    --reconnect waits out a loss instead: the reconnector opens the same port again once
+//    a second.
 
 #include <functional>
 #include <memory>
@@ -19,6 +22,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include "script/steps.h"
 
@@ -66,10 +70,18 @@ signals:
     void finished(int status);
 
 private:
+    static constexpr qint64 kPaceBytes = 4096;
+
     std::optional<int> openAndRun(const Invocation &invocation, script::Steps steps);
     void run(script::Steps steps);
     void reportOpenProblem();
+    bool send(const QByteArray &bytes);
+    void watchLine();
+    // "COM3 was lost: REASON", and how much had gone out when some had not.
+    QString lostWords(const QString &reason) const;
+    QString sentWords() const; // "43008 of 204800 bytes went out"
     void end(int status, const QString &problem);
+    void finish(int status, const QString &problem);
 
     World m_world;
     std::unique_ptr<seriallink::SerialPortService> m_port;
@@ -79,6 +91,10 @@ private:
     QString m_shownAs; // the port as the user named it
     int m_comPort = 0;
     script::Steps m_waitingSteps; // while a network port is Connecting
+    QTimer m_lineWatch;           // while the run is held for the line, or the last bytes go out
+    bool m_draining = false;
+    int m_drainedTicks = 0;   // watches in a row that found nothing waiting
+    qint64 m_bytesToSend = 0; // by all the steps
 };
 
 } // namespace vantelctl
