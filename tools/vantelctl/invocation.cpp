@@ -116,7 +116,7 @@ QString usageText()
                "  --port COMn|PATH  the port (COMn as in the window, a device path, or\n"
                "                    rfc2217://HOST:PORT or socket://HOST:PORT);\n"
                "                    default: the port in the settings file\n"
-               "  --speed SPEED     the line speed; default: the settings file's, else 9600\n"
+               "  --speed SPEED     the line speed; default: the settings file's, else 19200\n"
                "  --dry-run         print the bytes instead of opening the port\n"
                "  --format FORMAT   with --dry-run: hex (a script), c or python\n"
                "  --help, --version\n"
