@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Checks the Windows build (scripts/build-windows.sh) under Wine, in a fresh Wine prefix in
 # the build folder, with the virtual module of the Linux build (build/, built if missing)
-# playing the module:
+# playing the module and the Linux vantelctl's dry run as the reference for its bytes:
 #
 #  1. the core's tests, built for Windows, through CTest;
 #  2. vantelctl.exe from the portable zip, unpacked into a folder of its own (so the zip's
 #     DLLs are all it has), on COM5 mapped to the module's pseudo-terminal: the frames
-#     arrive exact and at the speed asked; read-analog prints the module's reading through
+#     arrive exact and at the speed asked, those of every command that needs no answer as
+#     the Linux build sends them; read-analog prints the module's reading through
 #     socket:// (Wine 8 delivers no received bytes on a COM port that is a pseudo-terminal,
 #     so replies are checked over the network); Ctrl+C ends a listen and frees the port;
 #  3. vantelapp.exe from the same folder on Xvfb, driven by its keyboard: on COM5 Connect
@@ -31,11 +32,11 @@ if [ -z "$version" ] || [ ! -f "$zip" ] || [ ! -f "$setup" ]; then
     exit 1
 fi
 sim=$linux_build/tools/vantel-sim/vantel-sim
-if [ ! -x "$sim" ]; then
+if [ ! -x "$sim" ] || [ ! -x "$linux_build/src/app/vantelctl" ]; then
     "$root/scripts/install-packages.sh" qt6-base-dev qt6-serialport-dev cmake g++ make
     [ -f "$linux_build/CMakeCache.txt" ] ||
         cmake -S "$root" -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VANTEL_CMAKE_ARGS:-} >/dev/null
-    cmake --build "$linux_build" --target vantel-sim -j"$(nproc)" >/dev/null
+    cmake --build "$linux_build" --target vantel-sim vantelctl -j"$(nproc)" >/dev/null
 fi
 
 work=$build/wine-check
@@ -104,8 +105,12 @@ echo "module: $pty as COM5, $socket"
 
 speed_is() { [ "$(stty -F "$pty" speed 2>/dev/null)" = "$1" ]; }
 mark() { wc -l <"$module_log"; }
-# The frames the module logged after line $1, as hex ("FE 32 02 03").
-frames_after() { tail -n +$(($1 + 1)) "$module_log" | sed -n 's/^\([0-9A-F]\{2\}\( [0-9A-F]\{2\}\)*\)  .*$/\1/p'; }
+# The frames the module logged after line $1, as hex ("FE 32 02 03"); one of more than
+# eight bytes by its first eight and its length ("FE 64 00 00 00 00 00 00 ... (66 bytes)").
+frames_after() {
+    tail -n +$(($1 + 1)) "$module_log" |
+        sed -n 's/^\([0-9A-F]\{2\}\( [0-9A-F]\{2\}\)*\)\( \.\.\. ([0-9]* bytes)\)\?  .*$/\1\3/p'
+}
 frames_are() { [ "$(frames_after "$1" | paste -sd,)" = "$2" ]; }
 logged_after() { tail -n +$(($1 + 1)) "$module_log" | grep -q "$2"; }
 
@@ -119,6 +124,55 @@ wait "$ctl_pid" || fail "vantelctl.exe --port COM5 ended with status $?"
 wait_for 10 frames_are "$from" "0D,57,69,6E,FE 32 02 03" ||
     fail "the module got $(frames_after "$from" | paste -sd,), not 0D,57,69,6E,FE 32 02 03"
 pass "COM5 at 19200 bit/s: 0D | 57 69 6E | FE 32 02 03, as sent"
+# Every command that needs no answer, once, against what the Linux build sends for it. That
+# vantelctl sits in a folder of its own, so that no settings file lends it glyphs.
+mkdir -p "$work/linux"
+cp "$linux_build/src/app/vantelctl" "$work/linux/"
+cat >"$work/every-command.vtl" <<'EOF'
+clear
+home
+text "Wine é"
+next-line
+backspace
+char 3
+goto 3 19
+cursor hidden
+cursor underline
+cursor blinking
+cursor left
+cursor right
+clear-row 2
+clear-column 7
+backlight on
+backlight off
+backlight level 128
+glyph 2 0b10001 0 0 0 0 0 0 31
+load-glyphs
+hbar init
+hbar left 50
+hbar right 7
+vbar init
+vbar 4 20
+bignum init
+bignum 1234
+message 1 20
+gpio-mode keypad
+gpio-mode gpio
+pin-directions 0x81
+raw FE 01
+EOF
+# The dry run's frames, one a line, in the module log's form.
+logged_form() {
+    sed 's/ *#.*//' | awk 'NF > 8 { printf "%s %s %s %s %s %s %s %s ... (%d bytes)\n", $1, $2, $3, $4, $5, $6, $7, $8, NF; next } NF'
+}
+expected=$("$work/linux/vantelctl" --dry-run play "$work/every-command.vtl" | logged_form | paste -sd' ')
+from=$(mark)
+run "$ctl" --port COM5 play "$(winepath -w "$work/every-command.vtl")" ||
+    fail "vantelctl.exe play ended with status $?"
+received() { frames_after "$from" | paste -sd' '; }
+wait_for 20 eval '[ "$(received)" = "$expected" ]' ||
+    fail "every command: the module got $(received), not $expected"
+pass "every command that needs no answer arrives as the Linux build sends it"
 reading=$(run "$ctl" --port "$socket" read-analog 1)
 [ "$reading" = 517 ] || fail "read-analog 1 over $socket printed '$reading', not 517"
 pass "read-analog 1 over $socket prints the module's 517"
