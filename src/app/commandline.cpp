@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#ifdef VANTEL_HAVE_WINDOWS
+#include "windows/consoletext.h"
+#endif
+
 namespace
 {
 
@@ -40,9 +44,15 @@ bool needsDisplayServer(const QString &platform)
 }
 
 // The platform comes from -platform, else from QT_QPA_PLATFORM, which may list several to
-// try in turn ("wayland;xcb"), each with options after a colon.
+// try in turn ("wayland;xcb"), each with options after a colon. A Windows session always
+// has its desktop.
 bool canOpenWindow(const QStringList &arguments, const QProcessEnvironment &environment)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(arguments);
+    Q_UNUSED(environment);
+    return true;
+#endif
     if (!environment.value(QStringLiteral("DISPLAY")).isEmpty() ||
         !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty())
         return true;
@@ -98,9 +108,17 @@ std::optional<Answer> answerLeftoverArguments(const QStringList &arguments)
 
 int deliver(const Answer &answer)
 {
+#ifdef VANTEL_HAVE_WINDOWS
+    // The window has no console of its own: the answer goes to the one it was started from.
+    consoletext::useParentConsole();
+    consoletext::write(answer.exitStatus == 0 ? consoletext::Stream::Output
+                                              : consoletext::Stream::Error,
+                       answer.text);
+#else
     std::FILE *stream = answer.exitStatus == 0 ? stdout : stderr;
     std::fputs(answer.text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
+#endif
     return answer.exitStatus;
 }
 

@@ -7,6 +7,11 @@
 void setDesktopIdentity()
 {
     QGuiApplication::setDesktopFileName(kDesktopId);
+#ifdef Q_OS_WIN
+    // The window shows the icon the executable carries (its resource IDI_ICON1) in every
+    // size Windows asks for; a Qt for Windows need not read SVG at all.
+    return;
+#endif
     // The installed theme's icon, drawn for each size; the built-in one where it is not
     // installed (a copy run from the build folder). Looking a name up in the theme reads its
     // whole index, hundreds of folders and milliseconds at start-up, so the theme is asked

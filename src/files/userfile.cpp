@@ -51,6 +51,7 @@ bool openRegular(QFile &file, const QString &path, QString *why)
     }
     return true;
 #else
+    Q_UNUSED(path); // the file knows its name
     if (!file.open(QIODevice::ReadOnly)) {
         *why = file.errorString();
         return false;

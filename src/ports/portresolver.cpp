@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "ports/comname.h"
 #include "ports/devicename.h"
 
 namespace ports
@@ -70,6 +71,13 @@ QStringList orderedSystemPorts(QStringList portNames)
     return portNames;
 }
 
+QString windowsDeviceName(const QString &name)
+{
+    // Without the \\.\ prefix Windows knows COM1 to COM9 only, as names from DOS.
+    const ComName com = readComName(name);
+    return com.kind == ComName::Kind::Port ? QStringLiteral("\\\\.\\COM%1").arg(com.number) : name;
+}
+
 namespace
 {
 
@@ -78,15 +86,20 @@ ResolvedPort none(const QString &problem)
     return {QString(), DeviceSource::None, problem};
 }
 
+QString opened(const QString &device, SystemNaming naming)
+{
+    return naming == SystemNaming::Windows ? windowsDeviceName(device) : device;
+}
+
 // Steps 1 and 2; nothing when neither decides.
 std::optional<ResolvedPort> namedPort(int portNumber, const QProcessEnvironment &environment,
-                                      const LoadedPortMap &map)
+                                      const LoadedPortMap &map, SystemNaming naming)
 {
     const QString variable = QStringLiteral("VANTEL_COM%1").arg(portNumber);
     if (const QString named = environment.value(variable); !named.isEmpty()) {
         if (const QString problem = deviceNameProblem(named); !problem.isEmpty())
             return none(variable + QStringLiteral(": ") + problem);
-        return ResolvedPort{named, DeviceSource::Environment, {}};
+        return ResolvedPort{opened(named, naming), DeviceSource::Environment, {}};
     }
     if (map.state == LoadedPortMap::State::Unreadable)
         return none(QStringLiteral("the port map ") + map.problem);
@@ -95,17 +108,19 @@ std::optional<ResolvedPort> namedPort(int portNumber, const QProcessEnvironment 
     if (const QString mapped = map.devices.value(portNumber); !mapped.isEmpty()) {
         if (const QString problem = deviceNameProblem(mapped); !problem.isEmpty())
             return none(QStringLiteral("the port map: ") + problem);
-        return ResolvedPort{mapped, DeviceSource::Map, {}};
+        return ResolvedPort{opened(mapped, naming), DeviceSource::Map, {}};
     }
     return std::nullopt;
 }
 
-ResolvedPort systemOrderPort(int portNumber, const QStringList &systemPorts)
+ResolvedPort systemOrderPort(int portNumber, const QStringList &systemPorts, SystemNaming naming)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(systemPorts);
-    return {QStringLiteral("COM%1").arg(portNumber), DeviceSource::SystemOrder, {}};
-#else
+    if (naming == SystemNaming::Windows) {
+        const QString port = QStringLiteral("COM%1").arg(portNumber);
+        if (!systemPorts.contains(port, Qt::CaseInsensitive))
+            return {};
+        return {windowsDeviceName(port), DeviceSource::SystemOrder, {}};
+    }
     const QStringList ordered = orderedSystemPorts(systemPorts);
     if (portNumber > ordered.size())
         return {};
@@ -113,28 +128,28 @@ ResolvedPort systemOrderPort(int portNumber, const QStringList &systemPorts)
     return {name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name,
             DeviceSource::SystemOrder,
             {}};
-#endif
 }
 
 } // namespace
 
 ResolvedPort resolvePortFromFile(int portNumber, const QProcessEnvironment &environment,
-                                 const LoadedPortMap &map, const QStringList &systemPorts)
+                                 const LoadedPortMap &map, const QStringList &systemPorts,
+                                 SystemNaming naming)
 {
     if (portNumber < 1)
         return {};
-    if (std::optional<ResolvedPort> named = namedPort(portNumber, environment, map))
+    if (std::optional<ResolvedPort> named = namedPort(portNumber, environment, map, naming))
         return *named;
-    return systemOrderPort(portNumber, systemPorts);
+    return systemOrderPort(portNumber, systemPorts, naming);
 }
 
 ResolvedPort resolvePort(int portNumber, const QProcessEnvironment &environment, const PortMap &map,
-                         const QStringList &systemPorts)
+                         const QStringList &systemPorts, SystemNaming naming)
 {
     LoadedPortMap loaded;
     loaded.state = LoadedPortMap::State::Read;
     loaded.devices = map;
-    return resolvePortFromFile(portNumber, environment, loaded, systemPorts);
+    return resolvePortFromFile(portNumber, environment, loaded, systemPorts, naming);
 }
 
 ResolvedPort resolveDevice(int portNumber, const SystemPortLister &listSystemPorts)
@@ -147,9 +162,10 @@ ResolvedPort resolveDevice(int portNumber, const SystemPortLister &listSystemPor
     if (!environment.value(QStringLiteral("VANTEL_COM%1").arg(portNumber)).isEmpty())
         return resolvePortFromFile(portNumber, environment, {}, {});
     const LoadedPortMap map = loadPortMap(portMapPath());
-    if (std::optional<ResolvedPort> named = namedPort(portNumber, environment, map))
+    if (std::optional<ResolvedPort> named = namedPort(portNumber, environment, map, kSystemNaming))
         return *named;
-    return systemOrderPort(portNumber, listSystemPorts ? listSystemPorts() : QStringList{});
+    return systemOrderPort(portNumber, listSystemPorts ? listSystemPorts() : QStringList{},
+                           kSystemNaming);
 }
 
 QString deviceForPort(int portNumber, const SystemPortLister &listSystemPorts)

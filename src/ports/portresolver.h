@@ -9,7 +9,9 @@
 // 3. Otherwise, on Linux, the system's serial ports are put in a fixed order, USB adapters
 //    first (ttyUSB0, ttyUSB1, ..., then ttyACM0, ...), then every other port in natural
 //    order (ttyS0, ttyS1, ...); COM1 is the first of that list, COM2 the second, and so on.
-// 4. On Windows COMn is the device itself.
+// 4. On Windows COMn is the port itself when the system lists it, opened as \\.\COMn: the
+//    one name every port answers to (COM10 and above have no other). A port the environment
+//    or the map names as COMm, in any case, is opened the same way.
 // A number below 1, or one with no device, resolves to an empty name. A name holding a
 // control character (ports/devicename.h), in the environment or the map, is refused: the
 // port then stands for no device, and the resolution says why.
@@ -25,8 +27,20 @@
 namespace ports
 {
 
+// Which of the rules in 3. and 4. above names the system's ports. Each can be asked for on
+// any system; the running one's is the default.
+enum class SystemNaming { Linux, Windows };
+#ifdef Q_OS_WIN
+constexpr SystemNaming kSystemNaming = SystemNaming::Windows;
+#else
+constexpr SystemNaming kSystemNaming = SystemNaming::Linux;
+#endif
+
 // The system's port names (ttyUSB0, ttyS0, COM3) in COM order.
 QStringList orderedSystemPorts(QStringList portNames);
+
+// "COM12" or "com3" as the device Windows opens it by (\\.\COM12); any other name as it stands.
+QString windowsDeviceName(const QString &name);
 
 // Where a port's device came from, for a person choosing one.
 enum class DeviceSource { None, Environment, Map, SystemOrder };
@@ -39,10 +53,11 @@ struct ResolvedPort {
 };
 
 ResolvedPort resolvePort(int portNumber, const QProcessEnvironment &environment, const PortMap &map,
-                         const QStringList &systemPorts);
+                         const QStringList &systemPorts, SystemNaming naming = kSystemNaming);
 // The same with the map as its file was read (loadPortMap).
 ResolvedPort resolvePortFromFile(int portNumber, const QProcessEnvironment &environment,
-                                 const LoadedPortMap &map, const QStringList &systemPorts);
+                                 const LoadedPortMap &map, const QStringList &systemPorts,
+                                 SystemNaming naming = kSystemNaming);
 
 // The system's serial port names, in any order. Asked for only when needed: listing them
 // can take tens of milliseconds.

@@ -58,6 +58,19 @@ bool isInstalledFolder(const QString &appFolder)
     if (folder.startsWith(QLatin1String("/usr/")) || folder.startsWith(QLatin1String("/opt/")) ||
         folder == QLatin1String("/bin"))
         return true;
+#ifdef Q_OS_WIN
+    // On Windows: under Program Files (which an administrator may write to), or wherever
+    // the installer put the program, as its uninstaller beside it shows; the portable zip
+    // has none.
+    for (const char *variable : {"ProgramFiles", "ProgramW6432", "ProgramFiles(x86)"}) {
+        const QString programs =
+            QDir::cleanPath(QDir::fromNativeSeparators(QString::fromLocal8Bit(qgetenv(variable))));
+        if (programs.size() > 1 && folder.startsWith(programs + u'/', Qt::CaseInsensitive))
+            return true;
+    }
+    if (QFileInfo::exists(folder + QLatin1String("/uninstall.exe")))
+        return true;
+#endif
     return QFileInfo::exists(
         folder + QLatin1String("/../share/applications/org.vantelapp.VantelApp.desktop"));
 }

@@ -20,7 +20,8 @@ QString AppFolder();
 
 // Where vantel.ini lives: the application folder when it is writable and not an installed
 // program folder (see isInstalledFolder); otherwise the per-user
-// configuration folder (~/.config/vantelapp/vantel.ini on Linux), created by the first write.
+// configuration folder (~/.config/vantelapp/vantel.ini on Linux, the user's local
+// application-data folder on Windows), created by the first write.
 // A writable vantel.ini in a read-only folder does not count: the file is replaced by a
 // rename, which the folder has to allow.
 QString defaultSettingsPath();
@@ -28,7 +29,8 @@ QString defaultSettingsPath();
 // GenericConfigLocation); with no configuration folder the application folder is used.
 QString settingsPathFor(const QString &appFolder, const QString &configFolder);
 // True for a folder the program was installed into: under /usr or /opt, or with the
-// program's desktop entry in ../share/applications.
+// program's desktop entry in ../share/applications; on Windows also under Program Files, or
+// with the installer's uninstall.exe beside the program.
 bool isInstalledFolder(const QString &appFolder);
 
 // The file read once, for many lookups (the glyph table's 64 keys, the twenty messages);

@@ -146,7 +146,8 @@ void TestPortMap::precedence()
     PortMap map{{number == 1 ? 2 : 1, "/dev/another-port"}};
     if (!mapped.isEmpty())
         map.insert(number, mapped);
-    const ports::ResolvedPort resolved = ports::resolvePort(number, env, map, {"ttyS0", "ttyUSB0"});
+    const ports::ResolvedPort resolved =
+        ports::resolvePort(number, env, map, {"ttyS0", "ttyUSB0"}, ports::SystemNaming::Linux);
     QCOMPARE(resolved.device, device);
     QCOMPARE(resolved.source, source);
 }
@@ -156,7 +157,9 @@ void TestPortMap::filesThatAreNoMapAreLeftAlone_data()
     QTest::addColumn<QString>("kind");
     QTest::newRow("a folder where the file goes") << "folder";
     QTest::newRow("a file far too large") << "large";
+#ifndef Q_OS_WIN // where a link of QFile's is a shortcut, a file of its own
     QTest::newRow("a link to nowhere") << "dangling";
+#endif
 }
 
 void TestPortMap::filesThatAreNoMapAreLeftAlone()

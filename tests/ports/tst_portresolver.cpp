@@ -17,6 +17,8 @@ private slots:
     void orderingIgnoresListingOrder();
     void deviceForPort_data();
     void deviceForPort();
+    void windowsNaming_data();
+    void windowsNaming();
     void runningSystemHonoursEnvironment();
 };
 
@@ -120,7 +122,41 @@ void TestPortResolver::deviceForPort()
     QProcessEnvironment env;
     for (const QString &entry : environment)
         env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
-    QCOMPARE(ports::resolvePort(number, env, {}, systemPorts).device, device);
+    QCOMPARE(ports::resolvePort(number, env, {}, systemPorts, ports::SystemNaming::Linux).device,
+             device);
+}
+
+void TestPortResolver::windowsNaming_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("named"); // VANTEL_COM<number>, unset when empty
+    QTest::addColumn<QString>("device");
+
+    QTest::newRow("a listed port") << 5 << QString() << "\\\\.\\COM5";
+    QTest::newRow("above COM9") << 12 << QString() << "\\\\.\\COM12";
+    QTest::newRow("a port the system does not list") << 3 << QString() << "";
+    QTest::newRow("another port named in lower case") << 3 << "com14"
+                                                      << "\\\\.\\COM14";
+    QTest::newRow("a device named as Windows opens it") << 3 << "\\\\.\\CNCA0"
+                                                        << "\\\\.\\CNCA0";
+    QTest::newRow("a network port") << 3 << "socket://lab-pi:4001"
+                                    << "socket://lab-pi:4001";
+    QTest::newRow("no COM0") << 3 << "COM0"
+                             << "COM0";
+}
+
+void TestPortResolver::windowsNaming()
+{
+    QFETCH(int, number);
+    QFETCH(QString, named);
+    QFETCH(QString, device);
+
+    QProcessEnvironment env;
+    if (!named.isEmpty())
+        env.insert(QStringLiteral("VANTEL_COM%1").arg(number), named);
+    const QStringList listed = {"COM1", "COM5", "COM12"};
+    QCOMPARE(ports::resolvePort(number, env, {}, listed, ports::SystemNaming::Windows).device,
+             device);
 }
 
 void TestPortResolver::runningSystemHonoursEnvironment()

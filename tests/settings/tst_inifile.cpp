@@ -239,7 +239,7 @@ void TestIniFile::update_data()
         << QByteArray("[LCD]\nX=1\nBL=4\n");
     QTest::newRow("append after header without newline")
         << QByteArray("[LCD]") << QByteArray("LCD") << QByteArray("BL") << QByteArray("4")
-        << QByteArray("[LCD]\nBL=4\n");
+        << QByteArray("[LCD]" + kNewFileEol + "BL=4" + kNewFileEol);
     QTest::newRow("append in CRLF file")
         << QByteArray("[LCD]\r\nX=1\r\n[MSG]\r\n") << QByteArray("LCD") << QByteArray("BL")
         << QByteArray("4") << QByteArray("[LCD]\r\nX=1\r\nBL=4\r\n[MSG]\r\n");

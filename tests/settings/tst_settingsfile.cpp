@@ -332,6 +332,16 @@ void TestSettingsFile::installedCopyUsesTheConfigFolder()
     QVERIFY(isInstalledFolder(QStringLiteral("/usr/bin")));
     QVERIFY(isInstalledFolder(QStringLiteral("/usr/local/bin/")));
     QVERIFY(!isInstalledFolder(dir.path()));
+#ifdef Q_OS_WIN
+    // Under Program Files, or wherever the installer left its uninstaller.
+    QVERIFY(
+        isInstalledFolder(qEnvironmentVariable("ProgramFiles") + QStringLiteral("\\VantelApp")));
+    const QString tools = dir.path() + QStringLiteral("/tools");
+    QVERIFY(QDir().mkpath(tools));
+    QCOMPARE(settingsPathFor(tools, config), tools + QStringLiteral("/vantel.ini"));
+    QVERIFY(testfiles::write(tools + QStringLiteral("/uninstall.exe"), "MZ"));
+    QCOMPARE(settingsPathFor(tools, config), config + QStringLiteral("/vantelapp/vantel.ini"));
+#endif
 }
 
 void TestSettingsFile::appFolderHoldsTheExecutable()

@@ -14,7 +14,12 @@
 #ifdef VANTEL_HAVE_POSIX
 #include "posix/signalwatcher.h"
 #endif
+#ifdef VANTEL_HAVE_WINDOWS
+#include "windows/consolecontrolwatcher.h"
+#include "windows/consoletext.h"
+#endif
 
+#ifndef VANTEL_HAVE_WINDOWS
 namespace
 {
 
@@ -27,6 +32,7 @@ bool writeLine(FILE *stream, const QString &line)
 }
 
 } // namespace
+#endif
 
 int main(int argc, char *argv[])
 {
@@ -42,6 +48,10 @@ int main(int argc, char *argv[])
     world.version = QStringLiteral(VANTEL_VERSION);
     world.settingsPath = defaultSettingsPath();
     world.readStandardInput = [] {
+#ifdef VANTEL_HAVE_WINDOWS
+        if (consoletext::inputIsConsole())
+            return consoletext::readConsole(script::kLargestScript + 1);
+#endif
         // To its end, or one byte past the largest script, which is enough to refuse a larger
         // one (or an endless stream such as /dev/zero). A pipe gives it a piece at a time.
         QFile input;
@@ -56,13 +66,26 @@ int main(int argc, char *argv[])
         }
         return content;
     };
+#ifdef VANTEL_HAVE_WINDOWS
+    using consoletext::Stream;
+    world.out = [](const QString &line) {
+        return consoletext::write(Stream::Output, line + u'\n');
+    };
+    world.err = [](const QString &line) { consoletext::write(Stream::Error, line + u'\n'); };
+#else
     world.out = [](const QString &line) { return writeLine(stdout, line); };
     world.err = [](const QString &line) { writeLine(stderr, line); };
+#endif
 
     vantelctl::Vantelctl ctl(std::move(world));
 #ifdef VANTEL_HAVE_POSIX
     SignalWatcher terminationSignals({SIGINT, SIGTERM});
     QObject::connect(&terminationSignals, &SignalWatcher::received, &ctl,
+                     &vantelctl::Vantelctl::stop);
+#endif
+#ifdef VANTEL_HAVE_WINDOWS
+    ConsoleControlWatcher consoleControl;
+    QObject::connect(&consoleControl, &ConsoleControlWatcher::received, &ctl,
                      &vantelctl::Vantelctl::stop);
 #endif
     QObject::connect(&ctl, &vantelctl::Vantelctl::finished, &app, &QCoreApplication::exit);
