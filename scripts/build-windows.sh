@@ -17,7 +17,8 @@ qt=$("$root/scripts/find-qt-windows.sh")
 
 # The host's Qt gives the tools that run during the build (moc, rcc, uic) and draws the icon.
 "$root/scripts/install-packages.sh" g++-mingw-w64-x86-64-posix wine wine64 nsis cmake \
-    ninja-build g++ qt6-base-dev qt6-base-dev-tools
+    ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-serialport-dev gcc-mingw-w64-base \
+    mingw-w64-common
 
 # GCC 12 warns falsely (-Wrestrict) inside std::string at -O3, the Release default: -O2, as
 # Debian builds.
@@ -44,6 +45,13 @@ done
 take "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/qwindows.dll"
 take "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/qwindowsvistastyle.dll"
 sed 's/$/\r/' "$root/packaging/copyright" >"$stage/LICENSE.txt"
+# The licences and notices of what the copy carries besides our own code: Qt, built from
+# Debian's sources, and the MinGW runtime, each as its Debian package states them.
+mkdir -p "$stage/licenses"
+for pair in libqt6core6:Qt libqt6serialport6:Qt-SerialPort gcc-mingw-w64-base:GCC-runtime \
+            mingw-w64-common:MinGW-w64-runtime; do
+    sed 's/$/\r/' "/usr/share/doc/${pair%%:*}/copyright" >"$stage/licenses/${pair#*:}.txt"
+done
 
 # Every DLL the programs and plugins import, and what those import in turn, from where the
 # build found it: the Qt for Windows, the MinGW runtime. A DLL found in none of those is
