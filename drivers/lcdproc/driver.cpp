@@ -155,7 +155,7 @@ bool Driver::makeLine()
                                      "socket://HOST:PORT");
         return false;
     }
-    m_line = std::make_unique<SocketLine>(*address, m_config.speed);
+    m_line = std::make_unique<SocketLine>(device, *address, m_config.speed);
     return true;
 }
 

@@ -11,6 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "telnet/serverwords.h"
+
 namespace lcdd
 {
 
@@ -32,68 +34,21 @@ struct SocketLine::Lookup {
 namespace
 {
 
-constexpr qsizetype kWordsKept = 200;
-
-// What a server said, as one short line a report can carry: its first line of text, the
-// bytes that are not printable as \xNN.
-std::string firstLine(const QByteArray &words)
-{
-    constexpr qsizetype kLongest = 80;
-    std::string line;
-    qsizetype i = 0;
-    while (i < words.size() && (words[i] == '\r' || words[i] == '\n'))
-        ++i;
-    for (; i < words.size() && words[i] != '\r' && words[i] != '\n'; ++i) {
-        if (static_cast<qsizetype>(line.size()) >= kLongest)
-            return line + "...";
-        const auto byte = static_cast<unsigned char>(words[i]);
-        if (byte >= 0x20 && byte < 0x7F) {
-            line += static_cast<char>(byte);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            line += escaped;
-        }
-    }
-    return line;
-}
-
-// The server's first line when all it sent is text, else nothing.
-std::string textLine(const QByteArray &words)
+// The server's first line when all it sent is text, else nothing: a module's replies are
+// never text, so words among them are none of the server's.
+QString textLine(const QByteArray &words)
 {
     const bool text = std::all_of(words.begin(), words.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return (byte >= 0x20 && byte < 0x7F) || c == '\r' || c == '\n';
     });
-    return text ? firstLine(words) : std::string();
-}
-
-std::string settingWords(const telnet::Event &answer)
-{
-    using Kind = telnet::Event::Kind;
-    const std::string value = std::to_string(answer.value);
-    switch (answer.kind) {
-    case Kind::BaudRate:
-        return "the server set the speed to " + value + " bit/s";
-    case Kind::DataSize:
-        return "the server set " + value + " data bits";
-    case Kind::Parity: {
-        static constexpr const char *kNames[] = {"none", "odd", "even", "mark", "space"};
-        const bool known = answer.value >= 1 && answer.value <= 5;
-        return std::string("the server set parity to ") +
-               (known ? kNames[answer.value - 1] : value.c_str());
-    }
-    case Kind::StopSize:
-        return "the server set stop bits code " + value;
-    default:
-        return "the server does not let the line speed be set";
-    }
+    return text ? telnet::firstPrintableLine(words) : QString();
 }
 
 } // namespace
 
-SocketLine::SocketLine(ports::NetworkAddress address, int speed)
-    : m_address(std::move(address)), m_speed(speed)
+SocketLine::SocketLine(QString device, ports::NetworkAddress address, int speed)
+    : m_device(std::move(device)), m_address(std::move(address)), m_speed(speed)
 {
     m_hangUpWords = "the server closed the connection";
 }
@@ -126,7 +81,7 @@ void SocketLine::open(Clock::time_point now)
     if (getaddrinfo_a(GAI_NOWAIT, requests, 1, nullptr) != 0) {
         m_lookup.reset();
         refuseOpen(ports::OpenProblem::Kind::Other,
-                   "cannot look up " + m_address.host.toStdString());
+                   QStringLiteral("cannot look up ") + m_address.host);
         return;
     }
     m_step = Step::Resolving;
@@ -150,8 +105,8 @@ void SocketLine::poll(Clock::time_point now)
             refuseOpen(result == EAI_NONAME || result == EAI_NODATA || result == EAI_FAIL
                            ? ports::OpenProblem::Kind::NoSuchHost
                            : ports::OpenProblem::Kind::Other,
-                       "cannot look up " + m_address.host.toStdString() + ": " +
-                           gai_strerror(result));
+                       QStringLiteral("cannot look up %1: %2")
+                           .arg(m_address.host, QString::fromLocal8Bit(gai_strerror(result))));
             return;
         }
         m_nextAddress = m_lookup->request.ar_result;
@@ -218,14 +173,15 @@ void SocketLine::connectNext()
         refuseOpen(Kind::NoAnswer);
         break;
     case ENETUNREACH:
-        refuseOpen(Kind::Other, "network unreachable");
+        refuseOpen(Kind::NetworkUnreachable);
         break;
     case EHOSTUNREACH:
-        refuseOpen(Kind::Other, "no route to " + m_address.host.toStdString());
+        refuseOpen(Kind::HostUnreachable);
         break;
     default:
-        refuseOpen(Kind::Other,
-                   m_address.hostAndPort().toStdString() + ": " + std::strerror(m_connectError));
+        refuseOpen(Kind::Other, QStringLiteral("%1: %2").arg(
+                                    m_address.hostAndPort(),
+                                    QString::fromLocal8Bit(std::strerror(m_connectError))));
         break;
     }
 }
@@ -253,16 +209,17 @@ void SocketLine::negotiate()
     if (!bytes.empty()) {
         telnet::TelnetCodec::Received in;
         m_codec.receive(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), in);
-        if (m_serverWords.size() < kWordsKept)
-            m_serverWords += in.data.left(kWordsKept - m_serverWords.size());
+        if (m_serverWords.size() < telnet::kMaxGreeting)
+            m_serverWords += in.data.left(telnet::kMaxGreeting - m_serverWords.size());
         queueText(in.reply);
         if (!heed(in.events))
             return;
     }
     if (!alive) {
-        const std::string words = firstLine(m_serverWords);
-        refuseOpen(ports::OpenProblem::Kind::Other,
-                   "the server closed the connection" + (words.empty() ? "" : ": " + words));
+        const QString words = telnet::firstPrintableLine(m_serverWords);
+        refuseOpen(ports::OpenProblem::Kind::ServerRefused,
+                   words.isEmpty() ? QStringLiteral("the server closed the connection")
+                                   : QStringLiteral("the server closed the connection: ") + words);
         return;
     }
     if (m_settingsSent && m_awaited.empty())
@@ -304,7 +261,12 @@ bool SocketLine::heed(const std::vector<telnet::Event> &events)
             if (owed == m_awaited.end())
                 break;
             if (owed->value != event.value) {
-                refuseOpen(ports::OpenProblem::Kind::Other, settingWords(event));
+                // Never a line at a speed other than the one asked for.
+                if (event.kind == Kind::BaudRate)
+                    refuseOpen(ports::OpenProblem::Kind::LineNotSettable);
+                else
+                    refuseOpen(ports::OpenProblem::Kind::ServerRefused,
+                               telnet::settingWords(event));
                 return false;
             }
             m_awaited.erase(owed);
@@ -345,14 +307,14 @@ bool SocketLine::read(std::vector<std::uint8_t> &into)
         }
     }
     into.insert(into.end(), data.begin(), data.end());
-    if (m_serverWords.size() < kWordsKept)
-        m_serverWords += data.left(kWordsKept - m_serverWords.size());
+    if (m_serverWords.size() < telnet::kMaxGreeting)
+        m_serverWords += data.left(telnet::kMaxGreeting - m_serverWords.size());
     if (!alive) {
         // A server that turns a client away often says why before it closes ("Port already
         // in use"); a module's replies are never such text.
-        const std::string words = textLine(m_serverWords);
-        if (!words.empty() && errorString() == m_hangUpWords)
-            fail(m_hangUpWords + ": " + words);
+        const QString words = textLine(m_serverWords);
+        if (!words.isEmpty() && errorString() == m_hangUpWords)
+            fail(m_hangUpWords + ": " + words.toStdString());
         return false;
     }
     return sendWaiting();
@@ -364,18 +326,9 @@ void SocketLine::close()
     dropLookup();
 }
 
-void SocketLine::refuseOpen(ports::OpenProblem::Kind kind, const std::string &detail)
+void SocketLine::refuseOpen(ports::OpenProblem::Kind kind, const QString &detail)
 {
-    ports::OpenProblem problem;
-    problem.kind = kind;
-    problem.device = QStringLiteral("%1://%2").arg(
-        m_address.scheme == ports::NetworkAddress::Scheme::Rfc2217 ? QStringLiteral("rfc2217")
-                                                                   : QStringLiteral("socket"),
-        m_address.hostAndPort());
-    problem.where =
-        kind == ports::OpenProblem::Kind::NoSuchHost ? m_address.host : m_address.hostAndPort();
-    problem.detail = QString::fromStdString(detail);
-    refuse(problem);
+    refuse(ports::OpenProblem::onNetwork(kind, m_device, m_address, detail));
 }
 
 void SocketLine::queueText(const QByteArray &bytes)

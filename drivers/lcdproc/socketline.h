@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QString>
 
 #include "polledline.h"
 #include "ports/portaddress.h"
@@ -33,7 +34,8 @@ class SocketLine : public PolledLine
 public:
     static constexpr auto kOpenTimeout = std::chrono::seconds(5);
 
-    SocketLine(ports::NetworkAddress address, int speed);
+    // `device`: the address as the configuration names it, for reports.
+    SocketLine(QString device, ports::NetworkAddress address, int speed);
     ~SocketLine() override;
 
     void open(Clock::time_point now) override;
@@ -52,10 +54,11 @@ private:
     void negotiate();
     // The codec's news about the line; false when it refused the line.
     bool heed(const std::vector<telnet::Event> &events);
-    void refuseOpen(ports::OpenProblem::Kind kind, const std::string &detail = {});
+    void refuseOpen(ports::OpenProblem::Kind kind, const QString &detail = {});
     void queueText(const QByteArray &bytes);
     void dropLookup();
 
+    QString m_device;
     ports::NetworkAddress m_address;
     int m_speed;
     Step m_step = Step::Resolving;

@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "link/serverwords.h"
+#include "telnet/serverwords.h"
 
 namespace seriallink
 {
@@ -56,28 +56,6 @@ std::uint8_t stopCode(QSerialPort::StopBits stop)
         return 3;
     default:
         return telnet::kStopOne;
-    }
-}
-
-// An answer to SET-DATASIZE, -PARITY or -STOPSIZE other than what was asked, in words.
-QString settingWords(const telnet::Event &answer)
-{
-    static const char *const kParities[] = {"none", "odd", "even", "mark", "space"};
-    static const char *const kStops[] = {"1", "2", "1.5"};
-    const auto value = answer.value;
-    switch (answer.kind) {
-    case telnet::Event::Kind::DataSize:
-        return QStringLiteral("the server set the data size to %1 bits").arg(value);
-    case telnet::Event::Kind::Parity:
-        return value >= 1 && value <= 5
-                   ? QStringLiteral("the server set parity to %1").arg(kParities[value - 1])
-                   : QStringLiteral("the server set parity to code %1").arg(value);
-    case telnet::Event::Kind::StopSize:
-        return value >= 1 && value <= 3
-                   ? QStringLiteral("the server set stop bits to %1").arg(kStops[value - 1])
-                   : QStringLiteral("the server set stop bits to code %1").arg(value);
-    default:
-        return kSpeedNotSet;
     }
 }
 
@@ -203,15 +181,15 @@ void NetworkLine::takeRaw(const QByteArray &bytes)
         return;
     }
     m_greeting += bytes;
-    switch (judgeStreamStart(m_greeting)) {
-    case StreamStart::Undecided:
+    switch (telnet::judgeStreamStart(m_greeting)) {
+    case telnet::StreamStart::Undecided:
         if (std::uint8_t(m_greeting[0]) == telnet::kIac && !m_judgeTimer.isActive())
             m_judgeTimer.start();
         return;
-    case StreamStart::TelnetServer:
+    case telnet::StreamStart::TelnetServer:
         failWhileOpen(QStringLiteral("this is a Telnet server: use rfc2217://"));
         return;
-    case StreamStart::ModuleBytes:
+    case telnet::StreamStart::ModuleBytes:
         m_judging = false;
         m_judgeTimer.stop();
         deliver(std::exchange(m_greeting, {}));
@@ -224,7 +202,7 @@ void NetworkLine::takeTelnet(const QByteArray &bytes)
     if (m_phase == Phase::Greeting) {
         if (!m_greeting.isEmpty() || std::uint8_t(bytes[0]) != telnet::kIac) {
             // Not Telnet: nothing goes back, what it said may be quoted when it hangs up.
-            m_greeting += bytes.left(kMaxGreeting - m_greeting.size());
+            m_greeting += bytes.left(telnet::kMaxGreeting - m_greeting.size());
             return;
         }
         m_phase = Phase::Negotiating;
@@ -243,7 +221,7 @@ void NetworkLine::takeTelnet(const QByteArray &bytes)
     if (before == Phase::Open)
         deliver(in.data);
     else
-        m_greeting += in.data.left(kMaxGreeting - m_greeting.size());
+        m_greeting += in.data.left(telnet::kMaxGreeting - m_greeting.size());
 }
 
 void NetworkLine::deliver(const QByteArray &bytes)
@@ -297,7 +275,7 @@ void NetworkLine::handleEvents(const std::vector<telnet::Event> &events)
                 break; // news the server gave unasked
             if (owed->value != event.value) {
                 if (event.kind != Kind::BaudRate)
-                    refuse(settingWords(event));
+                    refuse(telnet::settingWords(event));
                 else if (m_phase == Phase::Open)
                     failWhileOpen(kSpeedNotSet);
                 else
@@ -372,12 +350,7 @@ void NetworkLine::failOpen(ports::OpenProblem::Kind kind, const QString &detail)
 {
     if (m_phase == Phase::Closed || m_phase == Phase::Open)
         return;
-    m_problem.kind = kind;
-    m_problem.where = kind == ports::OpenProblem::Kind::NoSuchHost ||
-                              kind == ports::OpenProblem::Kind::HostUnreachable
-                          ? m_address.host
-                          : m_address.hostAndPort();
-    m_problem.detail = detail;
+    m_problem = ports::OpenProblem::onNetwork(kind, m_problem.device, m_address, detail);
     m_error = m_problem.summary();
     release(0);
     // Inside open() the failure is what open() returns.
@@ -398,7 +371,7 @@ void NetworkLine::failWhileOpen(const QString &reason)
 
 QString NetworkLine::closedWords() const
 {
-    const QString line = firstPrintableLine(m_greeting);
+    const QString line = telnet::firstPrintableLine(m_greeting);
     return line.isEmpty() ? QStringLiteral("the server closed the connection")
                           : QStringLiteral("the server closed the connection: ") + line;
 }

@@ -15,10 +15,10 @@
 // network unreachable inside connectToHost) ends the attempt with its reason. A refusal of
 // COM-PORT-OPTION or BINARY, or an answer other than what was asked, closes the line: it is
 // never used at a wrong speed or 7 bits wide. A server that hangs up before Open is quoted
-// (serverwords.h). While open, a new speed goes out as SET-BAUDRATE and its answer is
+// (telnet/serverwords.h). While open, a new speed goes out as SET-BAUDRATE and its answer is
 // checked the same way; the server may suspend and resume what we send.
 //
-// On socket:// the line is Open at connect; its first bytes are judged (serverwords.h)
+// On socket:// the line is Open at connect; its first bytes are judged (telnet/serverwords.h)
 // before any reaches the reader, so a refusal in words or a Telnet server is a lost line
 // with the reason, never replies.
 

@@ -74,6 +74,19 @@ QString OpenProblem::advice() const
         .arg(group);
 }
 
+OpenProblem OpenProblem::onNetwork(Kind kind, const QString &device, const NetworkAddress &address,
+                                   const QString &detail)
+{
+    OpenProblem problem;
+    problem.kind = kind;
+    problem.device = device;
+    problem.where = kind == Kind::NoSuchHost || kind == Kind::HostUnreachable
+                        ? address.host
+                        : address.hostAndPort();
+    problem.detail = detail;
+    return problem;
+}
+
 OpenProblem explainOpenFailure(const QString &device, OpenError error, const QString &errorString)
 {
     OpenProblem problem;

@@ -25,6 +25,8 @@
 
 #include <QString>
 
+#include "ports/portaddress.h"
+
 namespace ports
 {
 
@@ -55,6 +57,11 @@ struct OpenProblem {
     QString summary() const;
     // The summary and, for a permission problem, what to do about it.
     QString advice() const;
+
+    // A network port's problem, placed as its kind needs: the host alone for a name that
+    // does not resolve or a host out of reach, HOST:PORT for everything else.
+    static OpenProblem onNetwork(Kind kind, const QString &device, const NetworkAddress &address,
+                                 const QString &detail = {});
 };
 
 // What a failed open of a local device reported, in the terms every line shares.

@@ -1,9 +1,10 @@
-#include "link/serverwords.h"
+#include "telnet/serverwords.h"
+
+#include <algorithm>
 
 #include "encoding/shownword.h"
-#include "telnet/telnetcodec.h"
 
-namespace seriallink
+namespace telnet
 {
 
 namespace
@@ -24,14 +25,12 @@ StreamStart judgeStreamStart(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return StreamStart::Undecided;
-    if (std::uint8_t(bytes[0]) == telnet::kIac) {
+    if (std::uint8_t(bytes[0]) == kIac) {
         // IAC WILL|WONT|DO|DONT option, twice: no run of replies starts so.
         constexpr qsizetype kTwoCommands = 6;
         for (qsizetype i = 0; i < std::min(bytes.size(), kTwoCommands); ++i) {
             const auto b = std::uint8_t(bytes[i]);
-            const bool fits = i % 3 == 0   ? b == telnet::kIac
-                              : i % 3 == 1 ? b >= telnet::kWill && b <= telnet::kDont
-                                           : true;
+            const bool fits = i % 3 == 0 ? b == kIac : i % 3 == 1 ? b >= kWill && b <= kDont : true;
             if (!fits)
                 return StreamStart::ModuleBytes;
         }
@@ -63,4 +62,25 @@ QString firstPrintableLine(QByteArrayView bytes)
     return {};
 }
 
-} // namespace seriallink
+QString settingWords(const Event &answer)
+{
+    static const char *const kParities[] = {"none", "odd", "even", "mark", "space"};
+    static const char *const kStops[] = {"1", "2", "1.5"};
+    const auto value = answer.value;
+    switch (answer.kind) {
+    case Event::Kind::DataSize:
+        return QStringLiteral("the server set the data size to %1 bits").arg(value);
+    case Event::Kind::Parity:
+        return value >= 1 && value <= 5
+                   ? QStringLiteral("the server set parity to %1").arg(kParities[value - 1])
+                   : QStringLiteral("the server set parity to code %1").arg(value);
+    case Event::Kind::StopSize:
+        return value >= 1 && value <= 3
+                   ? QStringLiteral("the server set stop bits to %1").arg(kStops[value - 1])
+                   : QStringLiteral("the server set stop bits to code %1").arg(value);
+    default:
+        return QStringLiteral("the server does not let the line speed be set");
+    }
+}
+
+} // namespace telnet

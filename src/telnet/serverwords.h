@@ -17,7 +17,9 @@
 #include <QByteArrayView>
 #include <QString>
 
-namespace seriallink
+#include "telnet/telnetcodec.h"
+
+namespace telnet
 {
 
 // The most of a server's greeting kept for its words.
@@ -32,4 +34,9 @@ StreamStart judgeStreamStart(QByteArrayView bytes);
 // from outside is (encoding/shownword.h); empty when there is none.
 QString firstPrintableLine(QByteArrayView bytes);
 
-} // namespace seriallink
+// An answer to SET-DATASIZE, -PARITY or -STOPSIZE other than what was asked, in words
+// ("the server set parity to even"). Another speed is never words of its own: the line
+// speed cannot be set.
+QString settingWords(const Event &answer);
+
+} // namespace telnet
