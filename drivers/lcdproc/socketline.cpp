@@ -34,6 +34,10 @@ struct SocketLine::Lookup {
 namespace
 {
 
+// Who we are, for a server that asks (an empty SIGNATURE).
+constexpr QByteArrayView kSignature("VantelApp");
+const QString kNot8Bit = QStringLiteral("the server does not pass 8-bit data");
+
 // The server's first line when all it sent is text, else nothing: a module's replies are
 // never text, so words among them are none of the server's.
 QString textLine(const QByteArray &words)
@@ -252,6 +256,16 @@ bool SocketLine::heed(const std::vector<telnet::Event> &events)
             else
                 refuseOpen(ports::OpenProblem::Kind::LineNotSettable);
             return false;
+        case Kind::BinaryRefused:
+            // A line that drops bit 7 would turn every command prefix into text.
+            if (m_state == State::Open)
+                fail(kNot8Bit.toStdString());
+            else
+                refuseOpen(ports::OpenProblem::Kind::ServerRefused, kNot8Bit);
+            return false;
+        case Kind::SignatureWanted:
+            queueText(telnet::TelnetCodec::signature(kSignature));
+            break;
         default: {
             // An answer: the first one owed of its kind must say what was asked; anything
             // else is news the server gave unasked.

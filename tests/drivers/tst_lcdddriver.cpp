@@ -18,6 +18,8 @@
 #include "link/replyreader.h"
 #include "link/serialportservice.h"
 #include "ptypeer.h"
+#include "ser2netserver.h"
+#include "socketline.h"
 
 namespace
 {
@@ -343,6 +345,45 @@ private slots:
         for (std::string key; !(key = driver.key(start + gap)).empty();)
             pressed << QString::fromStdString(key);
         QCOMPARE(pressed.join(QLatin1Char(' ')), keys);
+    }
+
+    // The driver's own network line meets the Telnet servers that say no, as the link's
+    // line does, and answers a server that asks who it is.
+    void networkServerHeard_data()
+    {
+        using Kind = UnhelpfulTelnetServer::Kind;
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("reason"); // empty: the line opens
+        const QString notSettable = QStringLiteral("the server does not let the line speed be set");
+        QTest::newRow("refuses COM-PORT-OPTION") << int(Kind::RefusesOptions) << notSettable;
+        QTest::newRow("WONT COM-PORT-OPTION") << int(Kind::WontComPort) << notSettable;
+        QTest::newRow("answers another speed") << int(Kind::WrongSpeed) << notSettable;
+        QTest::newRow("answers another parity")
+            << int(Kind::EvenParity) << "the server set parity to even";
+        QTest::newRow("refuses 8-bit data")
+            << int(Kind::RefusesBinary) << "the server does not pass 8-bit data";
+        QTest::newRow("asks who we are") << int(Kind::Demanding) << "";
+    }
+    void networkServerHeard()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, reason);
+        using Line = lcdd::PolledLine;
+        UnhelpfulTelnetServer server{UnhelpfulTelnetServer::Kind(kind)};
+        const QString device = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port());
+        lcdd::SocketLine line(device, *ports::parseNetworkAddress(device), 19200);
+        line.open(Line::Clock::now());
+        // The server answers from this thread's event loop, which QTRY turns between polls.
+        QTRY_VERIFY((line.poll(Line::Clock::now()), line.state() != Line::State::Opening));
+        if (reason.isEmpty()) {
+            QVERIFY2(line.isOpen(), qPrintable(line.openProblem().summary()));
+            QTRY_VERIFY(
+                server.received().contains(QByteArray("\xFF\xFA\x2C\x00VantelApp\xFF\xF0", 15)));
+            return;
+        }
+        QCOMPARE(line.state(), Line::State::Closed);
+        QCOMPARE(line.openProblem().summary(), reason);
+        QCOMPARE(line.openProblem().device, device);
     }
 };
 
